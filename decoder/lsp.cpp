@@ -1,0 +1,103 @@
+// LSP vector decoding, stabilisation, interpolation and LSP-to-LPC
+// conversion. All arithmetic is in single precision.
+#include "lsp.h"
+
+#include <cmath>
+
+#include "tables/lsp_tables.h"
+
+namespace {
+
+constexpr int order = 10;
+constexpr int maxStabilisePasses = 4;
+
+// -cos(pi * x / 256), linearly interpolated in the cosine table. The table
+// index is kept inside 0..510 whatever x is.
+float negatedCosine(float x) {
+    float whole = std::floor(x);
+    if (!(whole >= 0.0f)) whole = 0.0f;
+    if (whole > 510.0f) whole = 510.0f;
+    const int i = static_cast<int>(whole);
+    const float c = cosineTable[i] + (cosineTable[i + 1] - cosineTable[i]) * (x - whole);
+    return -c;
+}
+
+// Half the coefficients 0..5 of the symmetric product of
+// (1 + 2*v*z^-1 + z^-2) over v = c[0], c[2], c[4], c[6], c[8] (first = 0)
+// or over c[1], c[3], ... (first = 1).
+void halfSymmetricProduct(const float* c, int first, float f[6]) {
+    const float a = c[first];
+    const float b = c[first + 2];
+    f[0] = 0.5f;
+    f[1] = a + b;
+    f[2] = 2.0f * a * b + 1.0f;
+    for (int j = 2; j <= 4; ++j) {
+        const float e = c[2 * j + first];
+        f[j + 1] = 2.0f * (f[j] * e + f[j - 1]);
+        for (int m = j; m >= 2; --m) f[m] += 2.0f * e * f[m - 1] + f[m - 2];
+        f[1] += e;
+    }
+}
+
+bool wellSpaced(const float* lsp, float threshold) {
+    for (int k = 1; k < order; ++k) {
+        if (lsp[k] - lsp[k - 1] < threshold) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void decodeLsp(float* lspVect, const float* prevLsp, const int32_t lspIndex[3], int32_t bad) {
+    const float prediction = bad ? 0.71875f : 0.375f;
+    const float minGap = bad ? 4.0f : 2.0f;
+    for (int k = 0; k < order; ++k)
+        lspVect[k] = (prevLsp[k] - lspDcVector[k]) * prediction + lspDcVector[k];
+    if (!bad) {
+        const float* row0 = lspCodebook0[lspIndex[0] & 0xFF];
+        const float* row1 = lspCodebook1[lspIndex[1] & 0xFF];
+        const float* row2 = lspCodebook2[lspIndex[2] & 0xFF];
+        for (int k = 0; k < 3; ++k) lspVect[k] += row0[k];
+        for (int k = 0; k < 3; ++k) lspVect[3 + k] += row1[k];
+        for (int k = 0; k < 4; ++k) lspVect[6 + k] += row2[k];
+    }
+    stabiliseLsp(lspVect, prevLsp, minGap);
+}
+
+void stabiliseLsp(float* lsp, const float* prevLsp, float minGap) {
+    const float threshold = minGap - 0.03125f;
+    for (int pass = 0; pass < maxStabilisePasses; ++pass) {
+        if (lsp[0] < 3.0f) lsp[0] = 3.0f;
+        if (lsp[order - 1] > 252.0f) lsp[order - 1] = 252.0f;
+        for (int k = 0; k < order - 1; ++k) {
+            const float overlap = lsp[k] - lsp[k + 1] + minGap;
+            if (overlap > 0.0f) {
+                const float half = 0.5f * overlap;
+                lsp[k] -= half;
+                lsp[k + 1] += half;
+            }
+        }
+        if (wellSpaced(lsp, threshold)) return;
+    }
+    for (int k = 0; k < order; ++k) lsp[k] = prevLsp[k];
+}
+
+void interpolateLsp(float lpcSet[4][10], const float* lspVect, const float* prevLsp) {
+    for (int i = 0; i < 4; ++i) {
+        const float w = interpWeights[i];
+        for (int k = 0; k < order; ++k) lpcSet[i][k] = (lspVect[k] - prevLsp[k]) * w + prevLsp[k];
+        lspToLpc(lpcSet[i]);
+    }
+}
+
+void lspToLpc(float v[10]) {
+    for (int k = 0; k < order; ++k) v[k] = negatedCosine(v[k]);
+    float f1[6];
+    float f2[6];
+    halfSymmetricProduct(v, 0, f1);
+    halfSymmetricProduct(v, 1, f2);
+    for (int k = 0; k < 5; ++k) {
+        v[k] = f2[k] - f2[k + 1] - f1[k + 1] - f1[k];
+        v[9 - k] = f2[k + 1] - f2[k] - f1[k + 1] - f1[k];
+    }
+}
