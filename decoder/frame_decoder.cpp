@@ -1,0 +1,96 @@
+// The per-frame routine: unpacking, LSP decoding, then speech, concealment or
+// comfort noise, then synthesis, postfilter, output and the history shift.
+#include <cstring>
+
+#include "bit_unpack.h"
+#include "comfort_noise.h"
+#include "concealment.h"
+#include "decoder_state.h"
+#include "excitation.h"
+#include "formant_postfilter.h"
+#include "lsp.h"
+#include "pcm_output.h"
+#include "pitch_postfilter.h"
+#include "synthesis.h"
+
+namespace {
+
+constexpr int32_t maxErasureCount = 3;
+constexpr float voicedConcealGain = 0.875f;
+constexpr float concealFade = 0.75f;
+constexpr int16_t initialNoiseSeed = 12345;
+
+}  // namespace
+
+void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, int32_t postfilterOn,
+                               int32_t badFrame)
+{
+    FrameParams params;
+    unpackFrame(&params, frame, lowRate, badFrame);
+    if (params.badFrame != 0) {
+        // A bad frame keeps the mode: concealed in speech, untransmitted in silence.
+        params.frameType = prevFrameType == 1 ? 1 : 0;
+    }
+
+    float lspVect[lpcOrder];
+    float lpcSet[4][lpcOrder];
+    float frameExc[frameLength];
+    if (params.frameType == 1) {
+        decodeSpeech(params, lspVect, lpcSet, frameExc);
+    } else {
+        comfortNoiseFrame(excitation + excitationHistory, &params, lspVect, prevLsp);
+        interpolateLsp(lpcSet, lspVect, prevLsp);
+        std::memcpy(frameExc, excitation + excitationHistory, sizeof frameExc);
+    }
+    prevFrameType = params.frameType;
+
+    synthesize(synthBuf, frameExc, lpcSet);
+    formantPostfilter(postBuf + lpcOrder, synthBuf + lpcOrder, lpcSet, postTilt, postfilterOn);
+    toPcm(out, postBuf + lpcOrder);
+    shiftHistories(lspVect);
+}
+
+void DecoderState::decodeSpeech(FrameParams& params, float* lspVect, float lpcSet[4][lpcOrder],
+                                float* frameExc)
+{
+    if (params.badFrame != 0) {
+        erasureCount = erasureCount < maxErasureCount ? erasureCount + 1 : maxErasureCount;
+    } else {
+        erasureCount = 0;
+    }
+    decodeLsp(lspVect, prevLsp, params.lspIndex, params.badFrame);
+    interpolateLsp(lpcSet, lspVect, prevLsp);
+
+    if (erasureCount == 0) {
+        decodeExcitation(excitation, params, lowRate);
+        for (int32_t k = 0; k < 4; ++k) {
+            const float* x = excitation + excitationHistory + subframeLength * k;
+            PitchPostParams post = findPitchPostParams(x, params.pitchLag[k / 2], k, postfilterOn);
+            applyPitchPostfilter(frameExc + subframeLength * k, x, post);
+        }
+    } else {
+        concealFrame(params, frameExc);
+    }
+    noiseSeed = initialNoiseSeed;
+}
+
+// The first bad frame of a run decides voiced or unvoiced from the history;
+// further ones fade the gain.
+void DecoderState::concealFrame(const FrameParams& params, float* frameExc)
+{
+    if (erasureCount == 1) {
+        concealLag = analyseHistory(excitation, params.pitchLag[1]);
+        concealGain = concealLag != 0 ? voicedConcealGain : historyLevel(excitation);
+    } else {
+        concealGain *= concealFade;
+    }
+    regenerateExcitation(excitation, frameExc, concealLag, concealGain, erasureCount, &concealSeed);
+}
+
+void DecoderState::shiftHistories(const float* lspVect)
+{
+    std::memmove(excitation, excitation + frameLength, sizeof(float) * excitationHistory);
+    std::memmove(synthBuf, synthBuf + frameLength, sizeof(float) * lpcOrder);
+    std::memmove(postBuf, postBuf + frameLength, sizeof(float) * lpcOrder);
+    std::memcpy(prevLsp, lspVect, sizeof prevLsp);
+}
