@@ -1,0 +1,21 @@
+// The avspack command line: which command, which files, which block.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "pack_plan.h"
+
+namespace avspack {
+
+struct CommandLine {
+    enum class Mode { Pack, Info, Unpack, Help };
+    Mode mode = Mode::Pack;          // what to do
+    BlockChoice block;               // for Pack: the placed block
+    std::vector<std::string> files;  // the file operands, in order
+};
+
+// Parses the arguments after the program name; error says what is wrong.
+bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error);
+
+}  // namespace avspack

@@ -1,0 +1,8 @@
+// avspack: packs AVI clips into plug-in streams, inspects and unpacks them.
+#include <iostream>
+
+#include "run_avspack.h"
+
+int main(int argc, char** argv) {
+    return avspack::runAvspack(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+}

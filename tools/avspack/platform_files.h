@@ -1,0 +1,24 @@
+// The few file operations that differ between Windows and POSIX systems.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace avspack {
+
+// Positions a stream at offset bytes from its start (offsets past 2 GiB included).
+bool seekFile(std::FILE* file, uint64_t offset);
+
+// Size of an open stream's file, leaving its position at the end.
+bool fileSize(std::FILE* file, uint64_t& bytes);
+
+// Creates path for reading and writing in binary mode; fails if it already exists.
+std::FILE* createNewFile(const std::string& path);
+
+// Moves from over to, replacing an existing file to; on failure says why in error.
+bool replaceFile(const std::string& from, const std::string& to, std::string& error);
+
+unsigned long currentProcessId();
+
+}  // namespace avspack
