@@ -1,0 +1,38 @@
+// PluginInstance: the record of one plug-in instance, kept in the instance's
+// and the stream's pdata; it owns the player, the windows and the clip file.
+#pragma once
+
+#include <windows.h>
+
+#include "npapi.h"
+
+class CPluginWindow;
+class CWnd;
+class CMciPlayer;
+class CStreamFile;
+
+// Size of the two path buffers, terminating NUL included.
+const int PLUGIN_PATH_SIZE = 256;
+
+// Minimum advance of progressive playback, in frames (long and short step).
+const DWORD EXTEND_STEP_LONG = 400;
+const DWORD EXTEND_STEP_SHORT = 200;
+
+struct PluginInstance
+{
+    CPluginWindow* m_pWindow;       // owned: window object subclassing the browser's window, NULL until SetWindow
+    CWnd* m_pSideWindow;            // owned: hidden "STATIC" child of m_pWindow, the player's MCI parent window
+    CMciPlayer* m_pPlayer;          // owned: the instance's player, NULL once released
+    BOOL m_bAutoStart;              // play by itself while the clip downloads (the "autostart" attribute)
+    CStreamFile* m_pStreamFile;     // owned: temporary clip file while a stream is received, else NULL
+    uint16_t m_wMode;               // NP_EMBED or NP_FULL, as given to NPP_New
+    DWORD m_nExtendStep;            // minimum advance in frames before playback is extended
+    BOOL m_bStreamOpen;             // a stream is being received (NPP_NewStream until NPP_DestroyStream)
+    char m_szTempPath[PLUGIN_PATH_SIZE];  // full path of the temporary clip file, "" when none
+    char m_szSaveName[PLUGIN_PATH_SIZE];  // file name proposed by the Save As offer
+};
+
+// Releases the player (closing its device first), then the window object -
+// giving the browser's window its own procedure back - and the side window.
+// Afterwards the record holds no player and no windows.
+void ReleaseInstanceObjects(PluginInstance* pRecord);

@@ -1,0 +1,6 @@
+// CPluginWindow: construction and the link to its instance.
+#include "PluginWindow.h"
+
+CPluginWindow::CPluginWindow() : m_pInstance(NULL)
+{
+}
