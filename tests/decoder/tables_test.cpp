@@ -98,7 +98,7 @@ TEST(LspTables, CodebookRowsMatchTheListedIntegers) {
 
 TEST(LspTables, CosineTableIsTheRoundedCosineAtFourteenBits) {
     for (int i = 0; i < 512; ++i) {
-        const int64_t q = std::llround(16384.0 * std::cos(2.0 * M_PI * i / 512.0));
+        const int64_t q = std::llround(16384.0 * std::cos(2.0 * 3.14159265358979323846 * i / 512.0));
         EXPECT_EQ(cosineTable[i], fromDecimal(q, 16384.0, std::chars_format::general, 6)) << i;
     }
     EXPECT_EQ(cosineTable[0], 1.0f);
