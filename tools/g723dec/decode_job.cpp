@@ -1,0 +1,207 @@
+// The decoding loop of one file: frames are read, decoded and written in
+// batches through buffers set up once per file, so that decoding a frame
+// allocates nothing.
+#include "decode_job.h"
+
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "byte_source.h"
+#include "container_detect.h"
+#include "input_file.h"
+#include "pcm_writer.h"
+#include "status.h"
+
+namespace g723dec {
+
+namespace {
+
+constexpr int batchFrames = 32;
+constexpr int samplesPerFrame = 240;
+
+const char* kindName(int kind)
+{
+    static const char* const names[4] = {"6.3 kbit/s speech", "5.3 kbit/s speech", "SID", "untransmitted"};
+    return names[kind & 3];
+}
+
+void addError(JobResult& result, int exitCode, const std::string& message)
+{
+    if (result.exitCode == exitOk) {
+        result.exitCode = exitCode;
+    }
+    result.report += "g723dec: " + message + "\n";
+}
+
+void addWarning(JobResult& result, const std::string& message)
+{
+    result.report += "g723dec: warning: " + message + "\n";
+}
+
+bool sameFile(const std::string& input, const std::string& output)
+{
+    std::error_code ec;
+    return input != "-" && output != "-" && std::filesystem::equivalent(input, output, ec);
+}
+
+// State of the decoding loop over one input.
+class DecodeLoop {
+public:
+    DecodeLoop(const JobSpec& spec, FrameDecoder& decoder, PcmWriter& writer, JobResult& result)
+        : spec_(spec), decoder_(decoder), writer_(writer), result_(result),
+          frames_(batchFrames), samples_(batchFrames * samplesPerFrame)
+    {
+    }
+
+    // Decodes until the data ends; returns how the data ended.
+    ReadOutcome run(FrameReader& reader, Status& writeStatus);
+    const Frame& lastFrame() const { return frames_[pending_]; }
+    uint64_t framesDone() const { return framesDone_; }
+
+private:
+    ReadOutcome readBatch(FrameReader& reader);
+    void decodeBatch();
+
+    const JobSpec& spec_;
+    FrameDecoder& decoder_;
+    PcmWriter& writer_;
+    JobResult& result_;
+    std::vector<Frame> frames_;      // the batch being decoded
+    std::vector<int16_t> samples_;   // its samples
+    bool lost_[batchFrames] = {};    // per batch frame: replace by a lost frame
+    int pending_ = 0;                // frames in the batch
+    uint64_t framesDone_ = 0;        // frames decoded before the batch
+};
+
+ReadOutcome DecodeLoop::readBatch(FrameReader& reader)
+{
+    pending_ = 0;
+    ReadOutcome outcome = ReadOutcome::frame;
+    while (pending_ < batchFrames && (outcome = reader.next(frames_[pending_])) == ReadOutcome::frame) {
+        uint64_t index = framesDone_ + static_cast<uint64_t>(pending_);
+        lost_[pending_] = spec_.loss != nullptr && spec_.loss->isLost(index);
+        ++pending_;
+    }
+    return outcome;
+}
+
+void DecodeLoop::decodeBatch()
+{
+    DecodeStats& stats = result_.stats;
+    for (int i = 0; i < pending_; ++i) {
+        if (lost_[i]) {
+            ++stats.lost;
+        } else {
+            ++stats.kindCount[frames_[i].kind];
+            stats.bad += spec_.stats && hasInvalidCodes(frames_[i]) ? 1 : 0;
+        }
+    }
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < pending_; ++i) {
+        decoder_.decode(lost_[i] ? nullptr : &frames_[i], &samples_[i * samplesPerFrame]);
+    }
+    stats.decodeSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+ReadOutcome DecodeLoop::run(FrameReader& reader, Status& writeStatus)
+{
+    while (true) {
+        ReadOutcome outcome = readBatch(reader);
+        decodeBatch();
+        writeStatus = writer_.write(samples_.data(), static_cast<size_t>(pending_) * samplesPerFrame);
+        framesDone_ += static_cast<uint64_t>(pending_);
+        if (!writeStatus.ok() || outcome != ReadOutcome::frame) {
+            return outcome;
+        }
+    }
+}
+
+std::string decodedBefore(uint64_t frames)
+{
+    return "decoded the " + std::to_string(frames) + " complete frames before it";
+}
+
+// Reports how the data ended: cleanly, inside a frame, or on a read error.
+void reportEnd(ReadOutcome outcome, const DecodeLoop& loop, const FrameReader& reader, InputFile& input,
+               JobResult& result)
+{
+    const Frame& frame = loop.lastFrame();
+    if (outcome == ReadOutcome::truncated) {
+        addError(result, exitTruncated,
+                 atByte(input.name(), frame.offset,
+                        std::string("the last frame is incomplete: a ") + kindName(frame.kind) + " frame needs " +
+                            std::to_string(frame.size) + " bytes, the input ends after " +
+                            std::to_string(reader.truncatedBytes()) + "; " + decodedBefore(loop.framesDone())));
+    } else if (outcome == ReadOutcome::failed) {
+        addError(result, exitUnreadable,
+                 atByte(input.name(), input.position(),
+                        "cannot read: " + input.errorText() + "; " + decodedBefore(loop.framesDone())));
+    } else if (loop.framesDone() == 0) {
+        addWarning(result, input.name() + ": contains no frames");
+    }
+}
+
+void warnUnusedLosses(const JobSpec& spec, uint64_t frames, JobResult& result)
+{
+    if (spec.loss != nullptr && spec.loss->hasList() && spec.loss->highestListed() >= frames) {
+        addWarning(result, spec.input + ": --lose names frame " + std::to_string(spec.loss->highestListed()) +
+                               ", but the input has " + std::to_string(frames) + " frames (0.." +
+                               std::to_string(frames == 0 ? 0 : frames - 1) + ")");
+    }
+}
+
+}  // namespace
+
+JobResult decodeFile(const JobSpec& spec, FrameDecoder& decoder)
+{
+    JobResult result;
+    InputFile input;
+    FrameData data;
+    Status status = input.open(spec.input);
+    if (status.ok()) {
+        status = locateFrames(input, data);
+    }
+    if (status.ok() && sameFile(spec.input, spec.output)) {
+        status = failure(exitOutputError, spec.output + ": is the input file; it would be overwritten");
+    }
+    ByteSource source(input, data.segments);
+    if (status.ok() && !input.seekable()) {
+        status = refuseContainerOnStream(source);
+    }
+    PcmWriter writer;
+    if (status.ok()) {
+        status = writer.open(spec.output, spec.wavOutput);
+    }
+    if (!status.ok()) {
+        addError(result, status.exitCode, status.message);
+        return result;
+    }
+
+    decoder.reset();
+    FrameReader reader(source, spec.framing);
+    DecodeLoop loop(spec, decoder, writer, result);
+    Status writeStatus;
+    ReadOutcome outcome = loop.run(reader, writeStatus);
+    if (writeStatus.ok()) {
+        writeStatus = writer.finish();
+    }
+    if (!writeStatus.ok()) {
+        writer.discard();
+        addError(result, writeStatus.exitCode, writeStatus.message);
+        return result;
+    }
+    reportEnd(outcome, loop, reader, input, result);
+    if (!data.cutShortNote.empty()) {
+        addError(result, exitTruncated, data.cutShortNote + "; decoded the " + std::to_string(loop.framesDone()) +
+                                            " complete frames that are present");
+    }
+    warnUnusedLosses(spec, loop.framesDone(), result);
+    if (spec.stats) {
+        result.report += formatStats(input.name(), result.stats);
+    }
+    return result;
+}
+
+}  // namespace g723dec

@@ -1,0 +1,10 @@
+// g723dec: decodes G.723.1 frame files, WAV files and AVI audio to PCM.
+#include <string>
+#include <vector>
+
+#include "run_g723dec.h"
+
+int main(int argc, char** argv)
+{
+    return g723dec::runG723dec(std::vector<std::string>(argv + 1, argv + argc));
+}
