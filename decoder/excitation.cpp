@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "decoder_state.h"
+#include "excitation_limit.h"
 #include "tables/excitation_tables.h"
 
 namespace {
@@ -119,5 +120,6 @@ void decodeExcitation(float* excitation, const FrameParams& params, int32_t lowR
         int32_t lag = params.pitchLag[k / 2] + params.sub[k].lagDelta - 1;
         buildAdaptiveVector(excitation, pos, lag, adaptiveTaps(params, k, lowRate));
         addFixedVector(excitation, pos, params, k, lowRate);
+        limitExcitation(excitation + pos, subframeLength);
     }
 }
