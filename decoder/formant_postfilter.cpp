@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr float weightBase = 0.135f;
+constexpr double weightBase = 0.135;
 constexpr float tiltSmoothing = 0.75f;
 constexpr float tiltFactor = 0.21875f;
 constexpr double postGain = 1.03125;
@@ -28,13 +28,13 @@ float tiltOf(const float* s)
 
 }  // namespace
 
-// 0.135^i formed by repeated single-precision multiplication.
+// 0.135^i, each power formed in double and rounded once to single precision.
 constexpr std::array<float, 6> makePostWeights()
 {
     std::array<float, 6> table{};
-    float power = weightBase;
+    double power = weightBase;
     for (float& v : table) {
-        v = power;
+        v = static_cast<float>(power);
         power *= weightBase;
     }
     return table;
