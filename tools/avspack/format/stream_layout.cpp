@@ -34,17 +34,22 @@ StreamLayout layStream(const StreamHeader& header, uint64_t streamLength) {
 
 bool isAccepted(const StreamLayout& layout) { return layout.problems.empty(); }
 
+namespace {
+
+std::string countOf(uint64_t bytes) { return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes"); }
+
+}  // namespace
+
 std::string describeProblem(LayoutProblem problem, const StreamLayout& layout) {
     const uint64_t payload = layout.streamLength - kStreamHeaderSize;
     switch (problem) {
     case LayoutProblem::BlockBeyondStream:
-        return "the placed block announces " + std::to_string(layout.header.blockLength) +
-               " bytes but only " + std::to_string(payload) + " follow the header";
+        return "the placed block announces " + countOf(layout.header.blockLength) + " but only " +
+               std::to_string(payload) + " follow the header";
     case LayoutProblem::BlockBeyondClip:
         return "the placed block belongs at clip offset " + std::to_string(layout.header.blockOffset) +
-               " but the stream fills only " +
-               std::to_string(payload) + " bytes of clip, so " +
-               std::to_string(layout.blockEnd - payload) + " bytes would be padding";
+               " but the stream fills only " + countOf(payload) + " of clip, so " +
+               countOf(layout.blockEnd - payload) + " would be padding";
     }
     return {};
 }
