@@ -1,36 +1,181 @@
-// Stream functions of the plug-in table. This build does not receive clip
-// streams yet: NPP_NewStream declines every stream, so the browser delivers
-// no data, and the other functions answer safely for any call they get.
+// Stream.cpp - the stream functions of the plug-in table: the temporary clip file and the
+// save decision of a new stream, reassembly chunk by chunk, the start and extension of
+// playback while the clip downloads, and the end of the stream.
+#include <new>
+
+#include "MciPlayer.h"
 #include "PluginFuncs.h"
 #include "PluginInstance.h"
+#include "PluginWindow.h"
+#include "StreamFile.h"
+#include "StreamNames.h"
 
-// Declines the stream; the browser then ends it without delivering data.
-NPError NPP_NewStream(NPP instance, NPMIMEType, NPStream*, NPBool, uint16_t*)
+namespace
+{
+// NPP_WriteReady's answer: the plug-in takes chunks of any size.
+const int32_t WRITE_READY_BYTES = 0x0FFFFFFF;
+
+PluginInstance* RecordOf(NPStream* stream)
+{
+    return stream != NULL ? static_cast<PluginInstance*>(stream->pdata) : NULL;
+}
+
+// A local file is not offered for saving; a remote clip is, under the name its URL ends with.
+// A stream without a URL changes nothing.
+void PrepareSaveOffer(PluginInstance* pRecord, const char* pszUrl)
+{
+    CMciPlayer* pPlayer = pRecord->m_pPlayer;
+    if (IsLocalUrl(pszUrl))
+    {
+        if (pPlayer != NULL)
+            pPlayer->m_bNoSaveOffer = TRUE;
+        return;
+    }
+    if (pszUrl == NULL || pszUrl[0] == '\0')
+        return;
+    MakeSaveName(pszUrl, pRecord->m_szSaveName);
+    if (pPlayer != NULL)
+        pPlayer->m_bNoSaveOffer = FALSE;
+}
+
+// The temporary clip file of a new stream, or NULL (and no path) when it cannot be made.
+CStreamFile* CreateStreamFile(PluginInstance* pRecord, DWORD dwStreamEnd)
+{
+    if (!MakeTempClipPath(pRecord->m_szTempPath))
+        return NULL;
+    CStreamFile* pFile = new (std::nothrow) CStreamFile(dwStreamEnd);
+    if (pFile != NULL && pFile->Create(pRecord->m_szTempPath))
+        return pFile;
+    delete pFile;
+    pRecord->m_szTempPath[0] = '\0';
+    return NULL;
+}
+
+// Releases more of the clip to the player: at most once per interval (or at once after the
+// start), and only when the downloaded share has moved far enough past the release point.
+void ExtendPlayback(PluginInstance* pRecord, CStreamFile* pFile)
+{
+    CMciPlayer* pPlayer = pRecord->m_pPlayer;
+    if (!pFile->IsExtensionDue(GetTickCount(), pPlayer->m_nSyncFrame))
+        return;
+    DWORD nEstimate = pFile->PlayableEstimate(pPlayer->m_nLength);
+    if (!CStreamFile::HasAdvanced(nEstimate, pPlayer->m_nSyncFrame, pRecord->m_nExtendStep))
+        return;
+    pFile->Flush();
+    pPlayer->m_nSyncFrame = pPlayer->GetPosition();
+    DWORD nReleaseTo = nEstimate - CStreamFile::kExtendHoldBack;
+    if (!pPlayer->PlayTo(nReleaseTo))
+        return;
+    pPlayer->m_nSyncFrame = nReleaseTo;
+    pFile->RestartClock(GetTickCount());
+}
+
+// After a clip-data chunk with automatic playback on: extend playback of the open clip.
+void AdvancePlayback(PluginInstance* pRecord, CStreamFile* pFile)
+{
+    if (pRecord->m_pPlayer->m_wDeviceID != 0)
+        ExtendPlayback(pRecord, pFile);
+}
+}
+
+// An instance receives one clip: a further stream is declined, so that it can neither
+// write into the file of the first one nor leave a second temporary file behind.
+NPError NPP_NewStream(NPP instance, NPMIMEType, NPStream* stream, NPBool, uint16_t* stype)
 {
     if (instance == NULL)
         return NPERR_INVALID_INSTANCE_ERROR;
-    return NPERR_GENERIC_ERROR;
+    PluginInstance* pRecord = static_cast<PluginInstance*>(instance->pdata);
+    if (pRecord == NULL || stream == NULL)
+        return NPERR_GENERIC_ERROR;
+    if (pRecord->m_pStreamFile != NULL || pRecord->m_szTempPath[0] != '\0')
+    {
+        stream->pdata = NULL;
+        return NPERR_GENERIC_ERROR;
+    }
+    stream->pdata = pRecord;
+    PrepareSaveOffer(pRecord, stream->url);
+    pRecord->m_pStreamFile = CreateStreamFile(pRecord, stream->end);
+    if (pRecord->m_pStreamFile == NULL && pRecord->m_pPlayer != NULL)
+        pRecord->m_pPlayer->m_bNoSaveOffer = TRUE;
+    pRecord->m_bStreamOpen = TRUE;
+    if (stype != NULL)
+        *stype = NP_NORMAL;
+    return NPERR_NO_ERROR;
 }
 
 int32_t NPP_WriteReady(NPP, NPStream*)
 {
-    return 0x0FFFFFFF;
+    return WRITE_READY_BYTES;
 }
 
-// No temporary file is ever open: -1 tells the browser to end the stream.
-int32_t NPP_Write(NPP, NPStream*, int32_t, int32_t, void*)
+// -1 ends the stream: no temporary file, or a chunk that cannot be placed or written.
+int32_t NPP_Write(NPP, NPStream* stream, int32_t, int32_t len, void* buffer)
 {
-    return -1;
+    PluginInstance* pRecord = RecordOf(stream);
+    CStreamFile* pFile = pRecord != NULL ? pRecord->m_pStreamFile : NULL;
+    if (pFile == NULL || len < 0 || (buffer == NULL && len != 0))
+        return -1;
+    CMciPlayer* pPlayer = pRecord->m_pPlayer;
+    if (!pFile->Receive(buffer, static_cast<DWORD>(len)))
+    {
+        if (pPlayer != NULL)
+            pPlayer->m_bNoSaveOffer = TRUE;
+        return -1;
+    }
+    if (pPlayer == NULL)
+        return len;
+    pPlayer->m_nBytesReceived = pFile->GetBytesReceived();
+    pPlayer->m_nStartBytes = pFile->GetStartBytes();
+    if (pFile->WasClipChunk() && pRecord->m_bAutoStart)
+        AdvancePlayback(pRecord, pFile);
+    return len;
 }
 
+// The end of the stream decides whether the clip is complete: then playback may run to the
+// end and the clip may be offered for saving; a partial clip is never offered.
 NPError NPP_DestroyStream(NPP, NPStream* stream, NPReason)
 {
-    PluginInstance* pRecord = stream ? static_cast<PluginInstance*>(stream->pdata) : NULL;
-    if (pRecord != NULL)
-        pRecord->m_bStreamOpen = FALSE;
+    PluginInstance* pRecord = RecordOf(stream);
+    if (pRecord == NULL)
+        return NPERR_NO_ERROR;
+    pRecord->m_bStreamOpen = FALSE;
+    CStreamFile* pFile = pRecord->m_pStreamFile;
+    if (pFile == NULL)
+        return NPERR_NO_ERROR;
+    BOOL bComplete = pFile->Finish();
+    delete pFile;
+    pRecord->m_pStreamFile = NULL;
+    CMciPlayer* pPlayer = pRecord->m_pPlayer;
+    if (pPlayer != NULL && bComplete)
+    {
+        pPlayer->m_bPaused = FALSE;
+        if (pRecord->m_bAutoStart)
+            pPlayer->PlayTo(pPlayer->m_nLength);
+    }
+    else if (pPlayer != NULL)
+    {
+        pPlayer->m_bNoSaveOffer = TRUE;
+    }
+    pRecord->m_bAutoStart = FALSE;
     return NPERR_NO_ERROR;
 }
 
-void NPP_StreamAsFile(NPP, NPStream*, const char*)
+// The browser names a file holding the whole clip: the temporary file is closed and the
+// named file is played instead (only when there is a window to show it in).
+void NPP_StreamAsFile(NPP instance, NPStream*, const char* fname)
 {
+    PluginInstance* pRecord = instance != NULL ? static_cast<PluginInstance*>(instance->pdata) : NULL;
+    if (pRecord == NULL)
+        return;
+    if (pRecord->m_pStreamFile != NULL)
+        pRecord->m_pStreamFile->CloseFile();
+    CMciPlayer* pPlayer = pRecord->m_pPlayer;
+    if (pPlayer == NULL || pRecord->m_pWindow == NULL || fname == NULL)
+        return;
+    pPlayer->Open(pRecord->m_pWindow, pRecord->m_pSideWindow, fname, 0);
+    if (pRecord->m_wMode == NP_FULL)
+        pPlayer->CenterVideo();
+    pPlayer->Update();
+    if (pRecord->m_bAutoStart)
+        pPlayer->Play();
 }

@@ -1,26 +1,101 @@
-// CStreamFile: the buffered temporary file into which a stream's bytes are
-// written while the player may open the same file for reading.
+// StreamFile.h - the temporary clip file of the stream being received: rebuilds the clip in it
+// (header, placed block, clip data from offset 0) and decides when playback starts and extends.
 #pragma once
 
-#include <stdio.h>
 #include <windows.h>
+
+#include "SharedFile.h"
+
+// The two little-endian words at the start of every stream.
+struct StreamHeader
+{
+    DWORD blockOffset;  // file offset at which the placed block belongs
+    DWORD blockLength;  // length in bytes of the placed block that follows the header
+};
 
 class CStreamFile
 {
 public:
-    CStreamFile() : m_pFile(NULL) {}
-    ~CStreamFile() { Close(); }
+    enum
+    {
+        kHeaderBytes = 8,             // size of StreamHeader in the stream
+        kStartAfterBlock = 10000,     // clip bytes after the placed block before playback starts
+        kUnknownStartBytes = 99999999,// start threshold before the header has arrived
+        kExtendInterval = 15000,      // milliseconds between two extensions of playback
+        kExtendHoldBack = 100,        // frames held back behind the playable estimate
+        // Where the browser announces no length, the placed block must end below this
+        // offset: the stream cannot be checked, and positioning far out would pad the file.
+        kUnannouncedBlockLimit = 64 * 1024 * 1024
+    };
 
-    // Creates (or truncates) the file for reading and writing in binary mode,
-    // shared with other readers and writers. FALSE when it cannot be opened.
-    BOOL Open(const char* pszPath);
-    // Flushes and closes the file; the object may be opened again.
-    void Close();
-    BOOL IsOpen() const { return m_pFile != NULL; }
+    // dwStreamEnd is the stream length the browser announces (0 = not known).
+    explicit CStreamFile(DWORD dwStreamEnd);
+
+    // Creates the temporary file; FALSE when it cannot be created.
+    BOOL Create(const char* pszPath) { return m_file.Create(pszPath); }
+
+    // Takes the next chunk of the stream and writes it where it belongs. FALSE ends the
+    // stream: a header whose placed block cannot belong to the announced stream, a file
+    // position that cannot be reached, a failed write, or a file already closed. After a
+    // failure nothing more is written.
+    BOOL Receive(const void* pData, DWORD nBytes);
+
+    // TRUE when the chunk last received began in the clip data, past the header and the
+    // placed block: only such chunks may start or extend playback.
+    BOOL WasClipChunk() const { return m_bClipChunk; }
+    // TRUE when the chunk at stream offset dwOffset of nBytes bytes covers the start threshold.
+    BOOL CoversStart(DWORD dwOffset, DWORD nBytes) const;
+
+    DWORD GetStartBytes() const { return m_nStartBytes; }
+    DWORD GetBytesReceived() const { return m_nBytesReceived; }
+    BOOL HasFailed() const { return m_state == kFailed; }
+
+    // Extension of progressive playback. IsExtensionDue starts the clock at the stream's
+    // first test and is TRUE once kExtendInterval has passed since the last extension, or
+    // while playback has just started (nSyncFrame 1). PlayableEstimate is the frame reached
+    // by the share of the clip downloaded so far; HasAdvanced says whether it lies more
+    // than nStep frames past the release point (an estimate below it wraps and passes).
+    BOOL IsExtensionDue(DWORD dwNow, DWORD nSyncFrame);
+    DWORD PlayableEstimate(DWORD nLength) const;
+    static BOOL HasAdvanced(DWORD nEstimate, DWORD nSyncFrame, DWORD nStep);
+    void RestartClock(DWORD dwNow) { m_dwLastExtendTick = dwNow; }
+
+    // Length of the temporary file so far (buffered bytes flushed first); 0 once closed.
+    DWORD GetLength() { return m_file.GetLength(); }
+    // Makes everything received so far visible to other openers of the file.
+    void Flush() { m_file.Flush(); }
+    // Closes the file early; later chunks are refused. Remembers whether the close lost data.
+    void CloseFile();
+    // Closes the file and tells whether the clip arrived completely: the header was read,
+    // nothing failed, every byte reached the file and the announced length was received.
+    BOOL Finish();
 
 private:
-    FILE* m_pFile;  // the runtime's buffered stream, NULL when closed
+    enum State
+    {
+        kHeader,    // collecting the 8 header bytes
+        kBlock,     // writing the placed block at its offset
+        kClipData,  // writing clip data from file offset 0 on
+        kFailed     // the stream was refused; nothing more is written
+    };
 
-    CStreamFile(const CStreamFile&) = delete;
-    CStreamFile& operator=(const CStreamFile&) = delete;
+    BOOL TakeHeader(const BYTE*& pData, DWORD& nBytes);
+    BOOL TakeBlock(const BYTE*& pData, DWORD& nBytes);
+    BOOL BlockFits() const;
+    BOOL StartClipData();
+    BOOL Fail();
+
+    CSharedFile m_file;        // the temporary clip file
+    DWORD m_dwStreamEnd;       // stream length announced by the browser, 0 = not known
+    State m_state;             // where in the stream layout the next byte belongs
+    BYTE m_abHeader[kHeaderBytes]; // header bytes collected so far
+    DWORD m_nHeaderBytes;      // how many of them have arrived
+    StreamHeader m_header;     // the decoded header, once complete
+    DWORD m_nBlockRemaining;   // bytes of the placed block still to be written
+    DWORD m_nStartBytes;       // stream offset at which playback starts
+    DWORD m_nBytesReceived;    // stream bytes delivered, header included
+    BOOL m_bClipChunk;         // the last chunk began in the clip data
+    BOOL m_bClockSet;          // the extension clock has been started
+    DWORD m_dwLastExtendTick;  // tick count of the last extension (or of the clock's start)
+    BOOL m_bCloseFailed;       // closing the file could not write its last bytes
 };

@@ -1,0 +1,261 @@
+// Reassembly of a stream into the clip file: the header and the placed block in every
+// chunking, the clip data from offset 0, the byte counter and the start threshold.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "StreamFile.h"
+
+namespace
+{
+typedef std::vector<BYTE> Bytes;
+
+Bytes RandomBytes(size_t n, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    Bytes bytes(n);
+    for (BYTE& b : bytes)
+        b = static_cast<BYTE>(gen());
+    return bytes;
+}
+
+// Stream of a clip whose bytes [offset, offset + length) travel first as the placed
+// block; the clip data then carries the clip from offset 0 up to the block.
+Bytes MakeStream(const Bytes& clip, DWORD offset, DWORD length)
+{
+    Bytes stream;
+    for (DWORD word : { offset, length })
+        for (int i = 0; i < 4; i++)
+            stream.push_back(static_cast<BYTE>(word >> (8 * i)));
+    stream.insert(stream.end(), clip.begin() + offset, clip.begin() + offset + length);
+    stream.insert(stream.end(), clip.begin(), clip.begin() + offset);
+    return stream;
+}
+
+class StreamReassembly : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char szDir[MAX_PATH];
+        ASSERT_NE(0u, GetTempPathA(sizeof(szDir), szDir));
+        m_strPath = std::string(szDir) + "reassembly_" + std::to_string(GetCurrentProcessId()) + ".avi";
+    }
+    void TearDown() override { DeleteFileA(m_strPath.c_str()); }
+
+    Bytes ReadFile() const { return ReadFile(m_strPath); }
+    static Bytes ReadFile(const std::string& strPath)
+    {
+        Bytes bytes;
+        FILE* pFile = fopen(strPath.c_str(), "rb");
+        if (pFile == NULL)
+            return bytes;
+        BYTE buffer[65536];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof(buffer), pFile)) > 0)
+            bytes.insert(bytes.end(), buffer, buffer + n);
+        fclose(pFile);
+        return bytes;
+    }
+
+    // Feeds the stream in chunks of the given sizes (the last one takes the rest).
+    void Feed(CStreamFile& receiver, const Bytes& stream, const std::vector<DWORD>& sizes,
+              std::vector<BOOL>* pClipChunks = NULL)
+    {
+        size_t pos = 0;
+        for (size_t i = 0; pos < stream.size(); i++)
+        {
+            DWORD n = i < sizes.size() ? sizes[i] : static_cast<DWORD>(stream.size() - pos);
+            ASSERT_TRUE(receiver.Receive(&stream[pos], n)) << "chunk " << i;
+            if (pClipChunks != NULL)
+                pClipChunks->push_back(receiver.WasClipChunk());
+            pos += n;
+        }
+    }
+
+    std::string m_strPath;
+};
+
+TEST_F(StreamReassembly, BlockAndClipDataOfTheFirstChunkLandWhereTheyBelong)
+{
+    Bytes clip = RandomBytes(1005000, 1);
+    Bytes stream = MakeStream(clip, 1000000, 5000);
+    CStreamFile receiver(static_cast<DWORD>(stream.size()));
+    ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+    EXPECT_EQ(99999999u, receiver.GetStartBytes());
+
+    ASSERT_TRUE(receiver.Receive(&stream[0], 8 + 5000 + 3000));
+    EXPECT_FALSE(receiver.WasClipChunk());
+    EXPECT_EQ(8008u, receiver.GetBytesReceived());
+    EXPECT_EQ(15000u, receiver.GetStartBytes());
+    EXPECT_EQ(1005000u, receiver.GetLength());
+    Bytes file = ReadFile();
+    ASSERT_EQ(1005000u, file.size());
+    EXPECT_TRUE(std::equal(clip.begin() + 1000000, clip.end(), file.begin() + 1000000));
+    EXPECT_TRUE(std::equal(clip.begin(), clip.begin() + 3000, file.begin()));
+
+    ASSERT_TRUE(receiver.Receive(&stream[8008], static_cast<DWORD>(stream.size() - 8008)));
+    EXPECT_TRUE(receiver.WasClipChunk());
+    EXPECT_TRUE(receiver.Finish());
+    EXPECT_EQ(clip, ReadFile());
+}
+
+TEST_F(StreamReassembly, BlockEndingWithTheFirstChunkSendsTheNextChunkToOffsetZero)
+{
+    Bytes clip = RandomBytes(1005000, 2);
+    Bytes stream = MakeStream(clip, 1000000, 5000);
+    CStreamFile receiver(static_cast<DWORD>(stream.size()));
+    ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+    std::vector<BOOL> clipChunks;
+    Feed(receiver, stream, { 5008, 4000 }, &clipChunks);
+    EXPECT_EQ((std::vector<BOOL>{ FALSE, TRUE, TRUE }), clipChunks);
+    EXPECT_TRUE(receiver.Finish());
+    EXPECT_EQ(clip, ReadFile());
+}
+
+TEST_F(StreamReassembly, BlockSpreadOverChunksGoesOnInsideTheBlockAndSplitsTheLastOne)
+{
+    Bytes clip = RandomBytes(60000, 3);
+    Bytes stream = MakeStream(clip, 40000, 5000);
+    CStreamFile receiver(static_cast<DWORD>(stream.size()));
+    ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+    std::vector<BOOL> clipChunks;
+    Feed(receiver, stream, { 8 + 1000, 1000, 1000, 1000, 1000 + 500, 7000 }, &clipChunks);
+    // Header chunk, three inside the block, the finishing chunk: none is a clip-data chunk.
+    EXPECT_EQ((std::vector<BOOL>{ FALSE, FALSE, FALSE, FALSE, FALSE, TRUE, TRUE }), clipChunks);
+    EXPECT_TRUE(receiver.Finish());
+    Bytes file = ReadFile();
+    ASSERT_EQ(45000u, file.size());
+    EXPECT_TRUE(std::equal(file.begin(), file.end(), clip.begin()));
+}
+
+TEST_F(StreamReassembly, EmptyBlockPutsEveryByteAfterTheHeaderFromOffsetZero)
+{
+    Bytes clip = RandomBytes(30000, 4);
+    Bytes stream = MakeStream(clip, 0, 0);
+    stream.insert(stream.end(), clip.begin(), clip.end());
+    CStreamFile receiver(static_cast<DWORD>(stream.size()));
+    ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+    ASSERT_TRUE(receiver.Receive(&stream[0], 8));
+    EXPECT_EQ(10000u, receiver.GetStartBytes());
+    ASSERT_TRUE(receiver.Receive(&stream[8], 9000));
+    EXPECT_TRUE(receiver.WasClipChunk());
+    EXPECT_FALSE(receiver.CoversStart(8, 9000));
+    EXPECT_TRUE(receiver.CoversStart(9008, 992));
+    EXPECT_TRUE(receiver.CoversStart(9999, 1));
+    EXPECT_FALSE(receiver.CoversStart(10000, 5000));
+    Feed(receiver, Bytes(stream.begin() + 9008, stream.end()), {});
+    EXPECT_TRUE(receiver.Finish());
+    EXPECT_EQ(clip, ReadFile());
+}
+
+TEST_F(StreamReassembly, HeaderSplitOverChunksIsCollectedFirst)
+{
+    Bytes clip = RandomBytes(20000, 5);
+    Bytes stream = MakeStream(clip, 15000, 5000);
+    CStreamFile receiver(static_cast<DWORD>(stream.size()));
+    ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+    std::vector<BOOL> clipChunks;
+    Feed(receiver, stream, { 1, 2, 3, 2 + 4999, 1 + 100 }, &clipChunks);
+    EXPECT_EQ((std::vector<BOOL>{ FALSE, FALSE, FALSE, FALSE, FALSE, TRUE }), clipChunks);
+    EXPECT_EQ(15000u, receiver.GetStartBytes());
+    EXPECT_TRUE(receiver.Finish());
+    EXPECT_EQ(clip, ReadFile());
+}
+
+// Random chunkings, from single bytes to 1 MiB chunks, with the header split at random too.
+TEST_F(StreamReassembly, RandomChunkingsRebuildTheClipByteForByte)
+{
+    const DWORD maxChunks[] = { 1, 7, 4096, 65536, 1 << 20 };
+    unsigned seed = 10;
+    for (DWORD maxChunk : maxChunks)
+    {
+        std::mt19937 gen(seed);
+        DWORD clipSize = maxChunk < 64 ? 200000 : 3000000;
+        Bytes clip = RandomBytes(clipSize, seed++);
+        DWORD length = std::uniform_int_distribution<DWORD>(0, clipSize / 4)(gen);
+        DWORD offset = clipSize - length;
+        Bytes stream = MakeStream(clip, offset, length);
+        std::vector<DWORD> sizes;
+        for (size_t total = 0; total < stream.size();)
+        {
+            DWORD n = std::uniform_int_distribution<DWORD>(1, maxChunk)(gen);
+            n = static_cast<DWORD>(std::min<size_t>(n, stream.size() - total));
+            sizes.push_back(n);
+            total += n;
+        }
+        CStreamFile receiver(static_cast<DWORD>(stream.size()));
+        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        Feed(receiver, stream, sizes);
+        EXPECT_EQ(stream.size(), receiver.GetBytesReceived());
+        EXPECT_TRUE(receiver.Finish());
+        EXPECT_TRUE(clip == ReadFile()) << "chunks up to " << maxChunk << ", block " << offset << "+" << length;
+    }
+}
+
+// Streams received at the same time keep their own state: each file is its own clip.
+TEST_F(StreamReassembly, InterleavedStreamsDoNotDisturbEachOther)
+{
+    Bytes clipA = RandomBytes(50000, 20), clipB = RandomBytes(70000, 21);
+    Bytes streamA = MakeStream(clipA, 45000, 5000), streamB = MakeStream(clipB, 60000, 10000);
+    std::string strPathB = m_strPath + ".b.avi";
+    CStreamFile a(static_cast<DWORD>(streamA.size())), b(static_cast<DWORD>(streamB.size()));
+    ASSERT_TRUE(a.Create(m_strPath.c_str()));
+    ASSERT_TRUE(b.Create(strPathB.c_str()));
+    for (size_t pos = 0; pos < streamB.size(); pos += 1000)
+    {
+        if (pos < streamA.size())
+        {
+            ASSERT_TRUE(a.Receive(&streamA[pos], static_cast<DWORD>(std::min<size_t>(1000, streamA.size() - pos))));
+        }
+        ASSERT_TRUE(b.Receive(&streamB[pos], static_cast<DWORD>(std::min<size_t>(1000, streamB.size() - pos))));
+    }
+    EXPECT_EQ(15000u, a.GetStartBytes());
+    EXPECT_EQ(20000u, b.GetStartBytes());
+    EXPECT_TRUE(a.Finish());
+    EXPECT_TRUE(b.Finish());
+    EXPECT_EQ(clipA, ReadFile());
+    EXPECT_EQ(clipB, ReadFile(strPathB));
+    DeleteFileA(strPathB.c_str());
+}
+
+TEST_F(StreamReassembly, CompleteOnlyWithTheHeaderReadAndTheAnnouncedLengthReached)
+{
+    Bytes clip = RandomBytes(12000, 30);
+    Bytes stream = MakeStream(clip, 11000, 1000);
+    {
+        CStreamFile receiver(static_cast<DWORD>(stream.size()));
+        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        ASSERT_TRUE(receiver.Receive(&stream[0], static_cast<DWORD>(stream.size() - 1)));
+        EXPECT_FALSE(receiver.Finish()) << "one byte short";
+    }
+    {
+        CStreamFile receiver(0);
+        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        ASSERT_TRUE(receiver.Receive(&stream[0], static_cast<DWORD>(stream.size())));
+        EXPECT_FALSE(receiver.Finish()) << "length never announced";
+    }
+    {
+        CStreamFile receiver(0);
+        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        EXPECT_FALSE(receiver.Finish()) << "nothing announced, nothing received";
+    }
+    {
+        CStreamFile receiver(5);
+        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        ASSERT_TRUE(receiver.Receive(&stream[0], 5));
+        EXPECT_FALSE(receiver.Finish()) << "stream shorter than its header";
+    }
+    {
+        CStreamFile receiver(static_cast<DWORD>(stream.size()));
+        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        receiver.CloseFile();
+        EXPECT_FALSE(receiver.Receive(&stream[0], static_cast<DWORD>(stream.size()))) << "file closed early";
+        EXPECT_FALSE(receiver.Finish());
+    }
+}
+}

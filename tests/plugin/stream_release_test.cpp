@@ -1,0 +1,100 @@
+// The rules that extend progressive playback: the 15-second clock of each stream, the
+// playable estimate from the share downloaded, and the minimum advance.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "StreamFile.h"
+
+namespace
+{
+class ReleaseRules : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char szDir[MAX_PATH];
+        ASSERT_NE(0u, GetTempPathA(sizeof(szDir), szDir));
+        m_strPath = std::string(szDir) + "release_" + std::to_string(GetCurrentProcessId()) + ".avi";
+    }
+    void TearDown() override { DeleteFileA(m_strPath.c_str()); }
+
+    // A receiver of a stream announced as dwEnd bytes with a placed block of
+    // blockLength bytes, after nReceived bytes (header included) have arrived.
+    void Receive(CStreamFile& receiver, DWORD blockLength, DWORD nReceived)
+    {
+        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        std::vector<BYTE> bytes(nReceived, 0);
+        bytes[4] = static_cast<BYTE>(blockLength);
+        bytes[5] = static_cast<BYTE>(blockLength >> 8);
+        bytes[6] = static_cast<BYTE>(blockLength >> 16);
+        ASSERT_TRUE(receiver.Receive(bytes.data(), nReceived));
+    }
+
+    std::string m_strPath;
+};
+
+TEST_F(ReleaseRules, ClockStartsAtTheFirstTestAndAllowsOneExtensionPer15Seconds)
+{
+    CStreamFile receiver(100000);
+    EXPECT_FALSE(receiver.IsExtensionDue(50000, 500)) << "first test only starts the clock";
+    EXPECT_FALSE(receiver.IsExtensionDue(64999, 500));
+    EXPECT_TRUE(receiver.IsExtensionDue(65000, 500));
+    receiver.RestartClock(70000);
+    EXPECT_FALSE(receiver.IsExtensionDue(84999, 500));
+    EXPECT_TRUE(receiver.IsExtensionDue(85000, 500));
+}
+
+TEST_F(ReleaseRules, JustStartedPlaybackIsTestedAtOnce)
+{
+    CStreamFile receiver(100000);
+    EXPECT_TRUE(receiver.IsExtensionDue(1000, 1));
+    receiver.RestartClock(1000);
+    EXPECT_TRUE(receiver.IsExtensionDue(1001, 1));
+    EXPECT_FALSE(receiver.IsExtensionDue(1001, 2));
+}
+
+TEST_F(ReleaseRules, TickCounterWrapIsHarmless)
+{
+    CStreamFile receiver(100000);
+    receiver.IsExtensionDue(0xFFFFF000, 500);
+    EXPECT_FALSE(receiver.IsExtensionDue(0xFFFFF000 + 14999, 500));
+    EXPECT_TRUE(receiver.IsExtensionDue(0xFFFFF000 + 15000, 500));
+}
+
+TEST_F(ReleaseRules, EachStreamKeepsItsOwnClock)
+{
+    CStreamFile first(100000), second(100000);
+    first.IsExtensionDue(1000, 500);
+    EXPECT_FALSE(second.IsExtensionDue(20000, 500)) << "the second stream's clock starts now";
+    EXPECT_TRUE(first.IsExtensionDue(20000, 500));
+    EXPECT_FALSE(second.IsExtensionDue(34999, 500));
+}
+
+TEST_F(ReleaseRules, EstimateIsTheDownloadedShareOfTheClipLength)
+{
+    // Block 2000; announced 102000: the share is (received - 2000) / 100000.
+    CStreamFile receiver(102000);
+    Receive(receiver, 2000, 2000 + 35000);
+    EXPECT_EQ(700u, receiver.PlayableEstimate(2000));
+    EXPECT_EQ(349u, receiver.PlayableEstimate(999)) << "truncated toward zero (349.65)";
+    EXPECT_EQ(0u, receiver.PlayableEstimate(0));
+}
+
+TEST_F(ReleaseRules, EstimateIsZeroWhenNoClipDataIsExpected)
+{
+    // Only an unannounced stream with an empty block gets there (0 - 0 bytes expected).
+    CStreamFile receiver(0);
+    Receive(receiver, 0, 1000);
+    EXPECT_EQ(0u, receiver.PlayableEstimate(3000));
+}
+
+TEST_F(ReleaseRules, PlaybackExtendsOnlyForMoreThanTheStepPastTheReleasePoint)
+{
+    EXPECT_FALSE(CStreamFile::HasAdvanced(1400, 1000, 400));
+    EXPECT_TRUE(CStreamFile::HasAdvanced(1401, 1000, 400));
+    EXPECT_TRUE(CStreamFile::HasAdvanced(1201, 1000, 200));
+    EXPECT_TRUE(CStreamFile::HasAdvanced(900, 1000, 400)) << "an estimate below the release point wraps";
+}
+}
