@@ -1,0 +1,51 @@
+// Test files through the Win32 file functions (as the plug-in sees them).
+#include "TestFiles.h"
+
+#include <windows.h>
+
+#include <vector>
+
+std::string FreshTempPath(const char* pszSuffix)
+{
+    static unsigned s_nNext = 0;
+    char szDir[MAX_PATH];
+    GetTempPathA(sizeof(szDir), szDir);
+    for (;;)
+    {
+        std::string path = std::string(szDir) + "rig" + std::to_string(GetCurrentProcessId()) + "_" +
+                           std::to_string(s_nNext++) + pszSuffix;
+        if (!FileExists(path))
+            return path;
+    }
+}
+
+bool WriteWholeFile(const std::string& strPath, const std::string& strBytes)
+{
+    HANDLE hFile = CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD nWritten = 0;
+    BOOL bOk = WriteFile(hFile, strBytes.data(), static_cast<DWORD>(strBytes.size()), &nWritten, NULL);
+    CloseHandle(hFile);
+    return bOk && nWritten == strBytes.size();
+}
+
+std::string ReadWholeFile(const std::string& strPath)
+{
+    HANDLE hFile = CreateFileA(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return "(unreadable)";
+    std::vector<char> bytes(GetFileSize(hFile, NULL));
+    DWORD nRead = 0;
+    BOOL bOk = bytes.empty() || ReadFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &nRead, NULL);
+    CloseHandle(hFile);
+    if (!bOk || nRead != bytes.size())
+        return "(unreadable)";
+    return std::string(bytes.begin(), bytes.end());
+}
+
+bool FileExists(const std::string& strPath)
+{
+    return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
