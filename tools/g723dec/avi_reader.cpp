@@ -167,6 +167,7 @@ Status readAviLayout(InputFile& file, FrameData& data)
         return failure(exitUnreadable, file.name() + ": cannot read: " + file.errorText());
     }
     data.description = "AVI audio stream " + std::to_string(g7231->number);
+    data.raw = false;
     return Status{};
 }
 

@@ -180,7 +180,7 @@ JobResult decodeFile(const JobSpec& spec, FrameDecoder& decoder)
     }
 
     decoder.reset();
-    FrameReader reader(source, spec.framing);
+    FrameReader reader(source, data.raw ? spec.framing : Framing::bytes);
     DecodeLoop loop(spec, decoder, writer, result);
     Status writeStatus;
     ReadOutcome outcome = loop.run(reader, writeStatus);

@@ -74,6 +74,7 @@ Status readWavLayout(InputFile& file, FrameData& data)
                                             "WAV file has no data chunk"));
     }
     data.description = "WAV";
+    data.raw = false;
     return Status{};
 }
 

@@ -1,0 +1,148 @@
+// RIFF, WAV and AVI construction for the container tests.
+#include "riff_builder.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace g723test {
+
+void appendLe16(Bytes& out, uint32_t value)
+{
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void appendLe32(Bytes& out, uint32_t value)
+{
+    appendLe16(out, value & 0xFFFF);
+    appendLe16(out, value >> 16);
+}
+
+Bytes concat(const std::vector<Bytes>& parts)
+{
+    Bytes out;
+    for (const Bytes& part : parts) {
+        out.insert(out.end(), part.begin(), part.end());
+    }
+    return out;
+}
+
+Bytes chunk(const std::string& id, const Bytes& payload, int64_t declaredSize)
+{
+    Bytes out(id.begin(), id.end());
+    appendLe32(out, static_cast<uint32_t>(declaredSize >= 0 ? declaredSize : static_cast<int64_t>(payload.size())));
+    out.insert(out.end(), payload.begin(), payload.end());
+    if (payload.size() % 2 == 1) {
+        out.push_back(0);
+    }
+    return out;
+}
+
+Bytes list(const std::string& id, const std::string& type, const Bytes& children)
+{
+    Bytes payload(type.begin(), type.end());
+    payload.insert(payload.end(), children.begin(), children.end());
+    return chunk(id, payload);
+}
+
+Bytes waveFormat(uint16_t tag, uint16_t channels, bool extensible)
+{
+    Bytes out;
+    appendLe16(out, extensible ? 0xFFFE : tag);
+    appendLe16(out, channels);
+    appendLe32(out, 8000);
+    appendLe32(out, 800);
+    appendLe16(out, 24);
+    appendLe16(out, 0);
+    if (extensible) {
+        appendLe16(out, 22);       // extension size
+        appendLe16(out, 0);        // valid bits
+        appendLe32(out, 4);        // channel mask
+        appendLe16(out, tag);      // sub-format GUID: the tag, then the fixed tail
+        const uint8_t tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+        out.insert(out.end(), tail, tail + 14);
+    } else {
+        appendLe16(out, 0);        // no extension
+    }
+    return out;
+}
+
+Bytes wavFile(const Bytes& frames, uint16_t tag)
+{
+    return list("RIFF", "WAVE", concat({chunk("fmt ", waveFormat(tag)), chunk("data", frames)}));
+}
+
+namespace {
+
+Bytes streamHeader(const std::string& type)
+{
+    Bytes out(type.begin(), type.end());
+    out.resize(56, 0);
+    return out;
+}
+
+Bytes streamList(const std::string& type, const Bytes& format)
+{
+    return list("LIST", "strl", concat({chunk("strh", streamHeader(type)), chunk("strf", format),
+                                        chunk("JUNK", Bytes(20, 0))}));
+}
+
+std::string streamChunkId(size_t stream, const char* suffix)
+{
+    char id[8];
+    std::snprintf(id, sizeof id, "%02u%s", static_cast<unsigned>(stream), suffix);
+    return id;
+}
+
+// Audio chunks of the G.723.1 stream, each after a small video chunk; other
+// audio streams get one chunk of their own.
+Bytes movieData(const AviSpec& spec, size_t first, size_t last, size_t g7231Stream)
+{
+    Bytes out;
+    for (size_t i = first; i < last; ++i) {
+        Bytes audio = chunk(streamChunkId(g7231Stream, "wb"), spec.audioChunks[i]);
+        out = concat({out, chunk("00dc", Bytes(10, 0x5A)), spec.recLists ? list("LIST", "rec ", audio) : audio});
+        for (size_t s = 0; s < spec.audioTags.size(); ++s) {
+            if (s + 1 != g7231Stream) {
+                out = concat({out, chunk(streamChunkId(s + 1, "wb"), Bytes(8, 0x11))});
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+Bytes aviFile(const AviSpec& spec)
+{
+    Bytes streams = streamList("vids", Bytes(40, 0));
+    size_t g7231Stream = 0;
+    for (size_t s = 0; s < spec.audioTags.size(); ++s) {
+        streams = concat({streams, streamList("auds", waveFormat(spec.audioTags[s]))});
+        if (spec.audioTags[s] == 0x0042 && g7231Stream == 0) {
+            g7231Stream = s + 1;
+        }
+    }
+    Bytes header = list("LIST", "hdrl", concat({chunk("avih", Bytes(56, 0)), streams}));
+    size_t split = spec.audioChunks.size() - std::min(spec.chunksInExtension, spec.audioChunks.size());
+    Bytes riff = list("RIFF", "AVI ", concat({header, list("LIST", "INFO", chunk("ISFT", Bytes(4, 'x'))),
+                                              list("LIST", "movi", movieData(spec, 0, split, g7231Stream)),
+                                              chunk("idx1", Bytes(16, 0))}));
+    if (spec.chunksInExtension == 0) {
+        return riff;
+    }
+    return concat({riff, list("RIFF", "AVIX",
+                              list("LIST", "movi", movieData(spec, split, spec.audioChunks.size(), g7231Stream)))});
+}
+
+std::vector<Bytes> splitInto(const Bytes& bytes, size_t size)
+{
+    std::vector<Bytes> parts;
+    for (size_t at = 0; at < bytes.size(); at += size) {
+        parts.emplace_back(bytes.begin() + static_cast<long>(at),
+                           bytes.begin() + static_cast<long>(std::min(bytes.size(), at + size)));
+    }
+    return parts;
+}
+
+}  // namespace g723test

@@ -1,0 +1,44 @@
+// Builds WAV files and AVI clips in memory around G.723.1 frames, chunk by
+// chunk, so that tests can also produce the broken and unusual variants.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace g723test {
+
+using Bytes = std::vector<uint8_t>;
+
+void appendLe16(Bytes& out, uint32_t value);
+void appendLe32(Bytes& out, uint32_t value);
+Bytes concat(const std::vector<Bytes>& parts);
+
+// A chunk: id, 32-bit size, payload, pad byte for odd sizes. declaredSize
+// overrides the size field (for cut-short or unknown-size chunks).
+Bytes chunk(const std::string& id, const Bytes& payload, int64_t declaredSize = -1);
+// A RIFF or LIST chunk of the given type around its children.
+Bytes list(const std::string& id, const std::string& type, const Bytes& children);
+
+// WAVEFORMATEX of a mono 8 kHz stream with the given tag; extensible wraps
+// the tag into a WAVE_FORMAT_EXTENSIBLE sub-format.
+Bytes waveFormat(uint16_t tag, uint16_t channels = 1, bool extensible = false);
+
+// A WAV file: RIFF WAVE with a fmt chunk and a data chunk.
+Bytes wavFile(const Bytes& frames, uint16_t tag = 0x0042);
+
+// Describes an AVI clip: a video stream and audio streams, the movie data
+// interleaving video chunks with audio chunks.
+struct AviSpec {
+    std::vector<uint16_t> audioTags = {0x0042};  // one audio stream per tag, after the video stream
+    std::vector<Bytes> audioChunks;              // chunks of the first audio stream with tag 0x0042
+    bool recLists = false;                       // wrap each audio chunk in a "rec " list
+    size_t chunksInExtension = 0;                // the last N audio chunks go into a RIFF AVIX
+};
+
+Bytes aviFile(const AviSpec& spec);
+
+// Splits bytes into chunks of at most `size` bytes.
+std::vector<Bytes> splitInto(const Bytes& bytes, size_t size);
+
+}  // namespace g723test
