@@ -16,6 +16,12 @@ command -v ffmpeg >/dev/null                       || need+=(ffmpeg)
 command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need+=(imagemagick)
 command -v python3 >/dev/null                      || need+=(python3)
 
+# Optional, for scripts/fuzz.sh (which skips without them): clang and libFuzzer.
+if [ "$(id -u)" -eq 0 ]; then
+  command -v clang++ >/dev/null || need+=(clang)
+  ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
+fi
+
 if [ ${#need[@]} -eq 0 ]; then
   exit 0
 fi
