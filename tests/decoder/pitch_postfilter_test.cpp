@@ -54,7 +54,9 @@ TEST(PitchPostfilter, FindsThePeriodAndKeepsTheEnergy)
         SCOPED_TRACE(k);
         PitchPostParams p = find(b, 49, k);
         EXPECT_EQ(std::abs(p.offset), 47);
-        if (k == 3) EXPECT_EQ(p.offset, -47);  // no forward search in the last sub-frame
+        if (k == 3) {
+            EXPECT_EQ(p.offset, -47);  // no forward search in the last sub-frame
+        }
         const float* x = b.data() + excitationHistory + 60 * k;
         std::vector<float> out(60);
         applyPitchPostfilter(out.data(), x, p);
