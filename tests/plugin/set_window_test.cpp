@@ -1,0 +1,357 @@
+// NPP_SetWindow in the orders browsers use and in hostile ones: subclassing
+// the browser's window with a side window beneath it, repainting, a second
+// hand-over, withdrawal of the window, a failed subclassing and a browser
+// window that is destroyed under the plug-in.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "BrowserWindow.h"
+#include "IatHook.h"
+#include "MciPlayer.h"
+#include "PluginLibrary.h"
+#include "PluginWindow.h"
+#include "RigInstance.h"
+
+namespace
+{
+struct CBoxCall
+{
+    HWND hOwner;           // owner window given
+    std::string strText;   // message text
+    std::string strCaption;// caption
+    UINT uType;            // buttons and icon
+};
+
+struct CWindowCalls
+{
+    std::vector<CBoxCall> boxes;        // MessageBoxA
+    std::vector<HWND> invalidated;      // InvalidateRect, whole window with erase
+    std::vector<HWND> partlyInvalidated;// InvalidateRect with a rectangle or without erase
+    std::vector<HWND> updated;          // UpdateWindow
+    int nProcChanges = 0;               // SetWindowLongA(GWL_WNDPROC)
+    std::vector<bool> sideAliveAtClose; // MCI_CLOSE: did the side window still exist
+    HWND hSideWnd = NULL;               // the side window to look for at MCI_CLOSE
+};
+
+CWindowCalls g_calls;
+CIatHook g_boxHook, g_invalidateHook, g_updateHook, g_procHook, g_mciHook;
+
+int WINAPI SpyMessageBoxA(HWND hOwner, LPCSTR pszText, LPCSTR pszCaption, UINT uType)
+{
+    g_calls.boxes.push_back(CBoxCall{ hOwner, pszText ? pszText : "(null)", pszCaption ? pszCaption : "(null)", uType });
+    return IDOK;
+}
+
+BOOL WINAPI SpyInvalidateRect(HWND hWnd, const RECT* pRect, BOOL bErase)
+{
+    (pRect == NULL && bErase ? g_calls.invalidated : g_calls.partlyInvalidated).push_back(hWnd);
+    return g_invalidateHook.Original<decltype(&InvalidateRect)>()(hWnd, pRect, bErase);
+}
+
+BOOL WINAPI SpyUpdateWindow(HWND hWnd)
+{
+    g_calls.updated.push_back(hWnd);
+    return g_updateHook.Original<decltype(&UpdateWindow)>()(hWnd);
+}
+
+LONG WINAPI SpySetWindowLongA(HWND hWnd, int nIndex, LONG lValue)
+{
+    if (nIndex == GWL_WNDPROC)
+        g_calls.nProcChanges++;
+    return g_procHook.Original<decltype(&SetWindowLongA)>()(hWnd, nIndex, lValue);
+}
+
+MCIERROR WINAPI SpyMciSendCommandA(MCIDEVICEID wID, UINT uMsg, DWORD_PTR dwFlags, DWORD_PTR dwParam)
+{
+    if (uMsg == MCI_CLOSE)
+        g_calls.sideAliveAtClose.push_back(IsWindow(g_calls.hSideWnd) != FALSE);
+    return g_mciHook.Original<decltype(&mciSendCommandA)>()(wID, uMsg, dwFlags, dwParam);
+}
+
+void InstallSpies()
+{
+    HMODULE hModule = Plugin().Module();
+    if (!g_boxHook.IsInstalled())
+        g_boxHook.Install(hModule, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(&SpyMessageBoxA));
+    if (!g_invalidateHook.IsInstalled())
+        g_invalidateHook.Install(hModule, "user32.dll", "InvalidateRect", reinterpret_cast<void*>(&SpyInvalidateRect));
+    if (!g_updateHook.IsInstalled())
+        g_updateHook.Install(hModule, "user32.dll", "UpdateWindow", reinterpret_cast<void*>(&SpyUpdateWindow));
+    if (!g_procHook.IsInstalled())
+        g_procHook.Install(hModule, "user32.dll", "SetWindowLongA", reinterpret_cast<void*>(&SpySetWindowLongA));
+    if (!g_mciHook.IsInstalled())
+        g_mciHook.Install(hModule, "winmm.dll", "mciSendCommandA", reinterpret_cast<void*>(&SpyMciSendCommandA));
+}
+
+std::string ClassOf(HWND hWnd)
+{
+    char sz[64] = "";
+    GetClassNameA(hWnd, sz, sizeof(sz));
+    return sz;
+}
+
+std::string TitleOf(HWND hWnd)
+{
+    char sz[64] = "";
+    GetWindowTextA(hWnd, sz, sizeof(sz));
+    return sz;
+}
+
+WNDPROC ProcOf(HWND hWnd)
+{
+    return reinterpret_cast<WNDPROC>(GetWindowLongA(hWnd, GWL_WNDPROC));
+}
+
+class SetWindow : public ::testing::Test
+{
+protected:
+    SetWindow() : m_page(NULL, 480, 360), m_area(m_page.Handle(), 320, 240), m_instance(Plugin()) {}
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
+        InstallSpies();
+        ASSERT_TRUE(g_boxHook.IsInstalled() && g_invalidateHook.IsInstalled() && g_updateHook.IsInstalled() &&
+                    g_procHook.IsInstalled() && g_mciHook.IsInstalled());
+        ASSERT_NE(nullptr, m_area.Handle());
+        ASSERT_EQ(NPERR_NO_ERROR, m_instance.New(NP_EMBED));
+        PumpMessages();
+        m_area.ClearMessages();
+        g_calls = CWindowCalls();
+    }
+
+    HWND SideWindow() const
+    {
+        const PluginInstance* pRecord = m_instance.Record();
+        return pRecord && pRecord->m_pSideWindow ? pRecord->m_pSideWindow->GetSafeHwnd() : NULL;
+    }
+
+    // The browser's procedure still gets what the plug-in does not handle.
+    bool BrowserAnswers(HWND hWnd)
+    {
+        return SendMessageA(hWnd, CBrowserWindow::RIG_MSG_PING, 0, 0) == CBrowserWindow::RIG_PING_ANSWER;
+    }
+
+    CBrowserWindow m_page;    // the browser's page window
+    CBrowserWindow m_area;    // the child window handed to the instance
+    CRigInstance m_instance;  // the instance under test
+};
+}
+
+// The NPWindow is checked first, then the instance, then its record.
+TEST_F(SetWindow, ArgumentsAreCheckedInOrder)
+{
+    NPWindow window = {};
+    window.window = m_area.Handle();
+    EXPECT_EQ(NPERR_GENERIC_ERROR, Plugin().Funcs().setwindow(NULL, NULL));
+    EXPECT_EQ(NPERR_GENERIC_ERROR, Plugin().Funcs().setwindow(m_instance.Npp(), NULL));
+    EXPECT_EQ(NPERR_INVALID_INSTANCE_ERROR, Plugin().Funcs().setwindow(NULL, &window));
+    NPP_t bare = {};
+    EXPECT_EQ(NPERR_GENERIC_ERROR, Plugin().Funcs().setwindow(&bare, &window));
+    EXPECT_EQ(CBrowserWindow::BrowserProc(), ProcOf(m_area.Handle()));
+}
+
+TEST_F(SetWindow, NullHandleBeforeAnyWindowChangesNothing)
+{
+    CMciPlayer* pPlayer = m_instance.Record()->m_pPlayer;
+    EXPECT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(NULL));
+    EXPECT_EQ(pPlayer, m_instance.Record()->m_pPlayer);
+    EXPECT_EQ(nullptr, m_instance.Record()->m_pWindow);
+    EXPECT_EQ(0, g_calls.nProcChanges);
+    EXPECT_TRUE(g_calls.invalidated.empty());
+}
+
+TEST_F(SetWindow, FirstWindowIsSubclassedAndLinkedToTheInstance)
+{
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    PluginInstance* pRecord = m_instance.Record();
+    ASSERT_NE(nullptr, pRecord->m_pWindow);
+    EXPECT_EQ(m_area.Handle(), pRecord->m_pWindow->GetSafeHwnd());
+    EXPECT_EQ(pRecord, pRecord->m_pWindow->GetInstance());
+    EXPECT_NE(CBrowserWindow::BrowserProc(), ProcOf(m_area.Handle()));
+    EXPECT_EQ(1, g_calls.nProcChanges);
+    EXPECT_TRUE(BrowserAnswers(m_area.Handle())) << "unhandled messages reach the browser's procedure";
+}
+
+TEST_F(SetWindow, SideWindowIsAHiddenStaticChildWithoutArea)
+{
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    HWND hSide = SideWindow();
+    ASSERT_TRUE(IsWindow(hSide));
+    EXPECT_EQ(m_area.Handle(), GetParent(hSide));
+    EXPECT_STRCASEEQ("STATIC", ClassOf(hSide).c_str());
+    EXPECT_EQ("SIDEWINDOW", TitleOf(hSide));
+    EXPECT_EQ(static_cast<LONG>(WS_CHILD), GetWindowLongA(hSide, GWL_STYLE) & ~WS_CLIPSIBLINGS);
+    EXPECT_FALSE(IsWindowVisible(hSide));
+    EXPECT_EQ(0, GetDlgCtrlID(hSide));
+    RECT rc;
+    GetWindowRect(hSide, &rc);
+    MapWindowPoints(NULL, m_area.Handle(), reinterpret_cast<POINT*>(&rc), 2);
+    EXPECT_EQ(-1, rc.left);
+    EXPECT_EQ(-1, rc.top);
+    EXPECT_EQ(-1, rc.right);
+    EXPECT_EQ(-1, rc.bottom);
+}
+
+TEST_F(SetWindow, EveryHandOverRepaintsTheWholeWindow)
+{
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    EXPECT_EQ(std::vector<HWND>{ m_area.Handle() }, g_calls.invalidated);
+    EXPECT_EQ(std::vector<HWND>{ m_area.Handle() }, g_calls.updated);
+    EXPECT_TRUE(g_calls.partlyInvalidated.empty());
+    EXPECT_EQ(1, m_area.CountOf(WM_PAINT)) << "the repaint happens at once, not later";
+}
+
+TEST_F(SetWindow, SecondHandOverRepaintsWithoutSubclassingAgain)
+{
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    CPluginWindow* pWindow = m_instance.Record()->m_pWindow;
+    HWND hSide = SideWindow();
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    EXPECT_EQ(pWindow, m_instance.Record()->m_pWindow);
+    EXPECT_EQ(hSide, SideWindow());
+    EXPECT_EQ(1, g_calls.nProcChanges);
+    EXPECT_EQ(2u, g_calls.invalidated.size());
+    EXPECT_EQ(2u, g_calls.updated.size());
+    EXPECT_EQ(2, m_area.CountOf(WM_PAINT));
+}
+
+TEST_F(SetWindow, ALaterDifferentHandleIsNotAttached)
+{
+    CBrowserWindow other(m_page.Handle(), 100, 100);
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(other.Handle()));
+    EXPECT_EQ(CBrowserWindow::BrowserProc(), ProcOf(other.Handle()));
+    EXPECT_EQ(m_area.Handle(), m_instance.Record()->m_pWindow->GetSafeHwnd());
+    EXPECT_EQ((std::vector<HWND>{ m_area.Handle(), m_area.Handle() }), g_calls.invalidated);
+}
+
+TEST_F(SetWindow, WithdrawnWindowGetsItsProcedureBackAndSurvives)
+{
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    HWND hSide = SideWindow();
+    PluginInstance* pRecord = m_instance.Record();
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(NULL));
+    EXPECT_EQ(pRecord, m_instance.Record()) << "the record lives on until NPP_Destroy";
+    EXPECT_EQ(CBrowserWindow::BrowserProc(), ProcOf(m_area.Handle()));
+    EXPECT_TRUE(IsWindow(m_area.Handle()));
+    EXPECT_TRUE(BrowserAnswers(m_area.Handle()));
+    EXPECT_FALSE(IsWindow(hSide));
+    EXPECT_EQ(nullptr, pRecord->m_pPlayer);
+    EXPECT_EQ(nullptr, pRecord->m_pWindow);
+    EXPECT_EQ(nullptr, pRecord->m_pSideWindow);
+}
+
+TEST_F(SetWindow, WindowAfterWithdrawalGetsNewObjectsButNoNewPlayer)
+{
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(NULL));
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    PluginInstance* pRecord = m_instance.Record();
+    ASSERT_NE(nullptr, pRecord->m_pWindow);
+    EXPECT_EQ(pRecord, pRecord->m_pWindow->GetInstance());
+    EXPECT_TRUE(IsWindow(SideWindow()));
+    EXPECT_EQ(nullptr, pRecord->m_pPlayer);
+    EXPECT_NE(CBrowserWindow::BrowserProc(), ProcOf(m_area.Handle()));
+    EXPECT_EQ(NPERR_NO_ERROR, m_instance.Destroy());
+    EXPECT_EQ(CBrowserWindow::BrowserProc(), ProcOf(m_area.Handle()));
+}
+
+TEST_F(SetWindow, DestroyRestoresTheBrowserWindow)
+{
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    HWND hSide = SideWindow();
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.Destroy());
+    EXPECT_EQ(nullptr, m_instance.Npp()->pdata);
+    EXPECT_EQ(CBrowserWindow::BrowserProc(), ProcOf(m_area.Handle()));
+    EXPECT_TRUE(IsWindow(m_area.Handle()));
+    EXPECT_FALSE(IsWindow(hSide));
+    EXPECT_TRUE(BrowserAnswers(m_area.Handle()));
+}
+
+// A window already subclassed by another instance cannot be subclassed again.
+TEST_F(SetWindow, FailedSubclassingShowsTheMessageBoxAndKeepsTheObject)
+{
+    CRigInstance second(Plugin());
+    ASSERT_EQ(NPERR_NO_ERROR, second.New(NP_EMBED));
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    WNDPROC pfnFirst = ProcOf(m_area.Handle());
+    g_calls = CWindowCalls();
+
+    EXPECT_EQ(NPERR_GENERIC_ERROR, second.SetWindow(m_area.Handle()));
+    ASSERT_EQ(1u, g_calls.boxes.size());
+    EXPECT_EQ(nullptr, g_calls.boxes[0].hOwner);
+    EXPECT_EQ("SubclassWindow Failed", g_calls.boxes[0].strText);
+    EXPECT_EQ("Plug-in-test", g_calls.boxes[0].strCaption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK), g_calls.boxes[0].uType);
+
+    const PluginInstance* pSecond = second.Record();
+    ASSERT_NE(nullptr, pSecond->m_pWindow);
+    EXPECT_EQ(nullptr, pSecond->m_pWindow->GetSafeHwnd());
+    EXPECT_EQ(nullptr, pSecond->m_pWindow->GetInstance());
+    EXPECT_EQ(nullptr, pSecond->m_pSideWindow);
+    EXPECT_TRUE(g_calls.invalidated.empty());
+    EXPECT_EQ(pfnFirst, ProcOf(m_area.Handle()));
+}
+
+// After a failed subclassing the object is attached to nothing: a later
+// hand-over answers success without a box and must not repaint every window
+// on the desktop (InvalidateRect with a NULL handle); teardown leaves the
+// other instance's subclassing alone.
+TEST_F(SetWindow, ObjectOfAFailedSubclassingIsHarmless)
+{
+    CRigInstance second(Plugin());
+    ASSERT_EQ(NPERR_NO_ERROR, second.New(NP_EMBED));
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    WNDPROC pfnFirst = ProcOf(m_area.Handle());
+    ASSERT_EQ(NPERR_GENERIC_ERROR, second.SetWindow(m_area.Handle()));
+    g_calls = CWindowCalls();
+
+    EXPECT_EQ(NPERR_NO_ERROR, second.SetWindow(m_area.Handle()));
+    EXPECT_TRUE(g_calls.boxes.empty());
+    for (HWND hWnd : g_calls.invalidated)
+        EXPECT_NE(nullptr, hWnd);
+    for (HWND hWnd : g_calls.updated)
+        EXPECT_NE(nullptr, hWnd);
+
+    EXPECT_EQ(NPERR_NO_ERROR, second.Destroy());
+    EXPECT_EQ(pfnFirst, ProcOf(m_area.Handle()));
+    EXPECT_EQ(m_area.Handle(), m_instance.Record()->m_pWindow->GetSafeHwnd());
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(NULL));
+    EXPECT_EQ(CBrowserWindow::BrowserProc(), ProcOf(m_area.Handle()));
+}
+
+// The browser may destroy its window before it withdraws it or destroys the instance.
+TEST_F(SetWindow, BrowserWindowDestroyedUnderThePlugIn)
+{
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    HWND hArea = m_area.Handle();
+    m_area.Destroy();
+    EXPECT_FALSE(IsWindow(SideWindow()));
+    g_calls = CWindowCalls();
+    EXPECT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(hArea));
+    for (HWND hWnd : g_calls.invalidated)
+        EXPECT_NE(nullptr, hWnd);
+    EXPECT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(NULL));
+    EXPECT_EQ(nullptr, m_instance.Record()->m_pWindow);
+    EXPECT_EQ(NPERR_NO_ERROR, m_instance.Destroy());
+}
+
+// With a clip open, the device is closed before the side window (its MCI
+// parent) goes away.
+TEST_F(SetWindow, WithdrawalClosesTheDeviceBeforeTheSideWindowGoes)
+{
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    PluginInstance* pRecord = m_instance.Record();
+    std::string strClip = WindowsPathOf(PLUGIN_TEST_DATA "/clip320.avi");
+    ASSERT_TRUE(pRecord->m_pPlayer->Open(pRecord->m_pWindow, pRecord->m_pSideWindow, strClip.c_str(), 0))
+        << "MCI error " << pRecord->m_pPlayer->m_dwLastError;
+    g_calls.hSideWnd = SideWindow();
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(NULL));
+    EXPECT_EQ(std::vector<bool>{ true }, g_calls.sideAliveAtClose);
+    EXPECT_FALSE(IsWindow(g_calls.hSideWnd));
+}
