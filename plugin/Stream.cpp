@@ -108,20 +108,17 @@ int32_t NPP_WriteReady(NPP, NPStream*)
     return WRITE_READY_BYTES;
 }
 
-// -1 ends the stream: no temporary file, or a chunk that cannot be placed or written.
+// -1 ends the stream: no temporary file, or a chunk that cannot be placed or written (the
+// stream then never counts as complete, so the clip is not offered for saving).
 int32_t NPP_Write(NPP, NPStream* stream, int32_t, int32_t len, void* buffer)
 {
     PluginInstance* pRecord = RecordOf(stream);
     CStreamFile* pFile = pRecord != NULL ? pRecord->m_pStreamFile : NULL;
     if (pFile == NULL || len < 0 || (buffer == NULL && len != 0))
         return -1;
-    CMciPlayer* pPlayer = pRecord->m_pPlayer;
     if (!pFile->Receive(buffer, static_cast<DWORD>(len)))
-    {
-        if (pPlayer != NULL)
-            pPlayer->m_bNoSaveOffer = TRUE;
         return -1;
-    }
+    CMciPlayer* pPlayer = pRecord->m_pPlayer;
     if (pPlayer == NULL)
         return len;
     pPlayer->m_nBytesReceived = pFile->GetBytesReceived();

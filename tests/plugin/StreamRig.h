@@ -1,0 +1,146 @@
+// StreamRig.h - the browser's side of a clip stream in plug-in tests: builds streams
+// (header, placed block, clip data) and delivers them through the plug-in's stream functions.
+#pragma once
+
+#include <windows.h>
+
+#include <stdio.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "PluginLibrary.h"
+#include "RigInstance.h"
+
+typedef std::vector<BYTE> Bytes;
+
+inline Bytes RandomBytes(size_t n, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    Bytes bytes(n);
+    for (BYTE& b : bytes)
+        b = static_cast<BYTE>(gen());
+    return bytes;
+}
+
+// The stream of a clip whose bytes from 'offset' to the end travel first as the placed block.
+inline Bytes MakeClipStream(const Bytes& clip, DWORD offset)
+{
+    DWORD length = static_cast<DWORD>(clip.size()) - offset;
+    Bytes stream;
+    for (DWORD word : { offset, length })
+        for (int i = 0; i < 4; i++)
+            stream.push_back(static_cast<BYTE>(word >> (8 * i)));
+    stream.insert(stream.end(), clip.begin() + offset, clip.end());
+    stream.insert(stream.end(), clip.begin(), clip.begin() + offset);
+    return stream;
+}
+
+inline Bytes ReadFileBytes(const std::string& strPath)
+{
+    Bytes bytes;
+    FILE* pFile = fopen(strPath.c_str(), "rb");
+    if (pFile == NULL)
+        return bytes;
+    BYTE buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), pFile)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    fclose(pFile);
+    return bytes;
+}
+
+inline bool FileExists(const std::string& strPath)
+{
+    return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Number of files in the system temporary directory matching the pattern (e.g. "ZEV*").
+inline int CountTempFiles(const char* pszPattern)
+{
+    char szDir[MAX_PATH];
+    GetTempPathA(sizeof(szDir), szDir);
+    WIN32_FIND_DATAA data;
+    HANDLE hFind = FindFirstFileA((std::string(szDir) + pszPattern).c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return 0;
+    int n = 0;
+    do
+        n++;
+    while (FindNextFileA(hFind, &data));
+    FindClose(hFind);
+    return n;
+}
+
+// One stream as the browser delivers it to an instance: NPP_NewStream, NPP_WriteReady
+// and NPP_Write chunk by chunk with the stream offset, NPP_DestroyStream.
+class CRigStream
+{
+public:
+    CRigStream(const CPluginLibrary& library, CRigInstance& instance)
+        : m_library(library), m_instance(instance), m_stream(), m_nOffset(0), m_bOpen(false)
+    {
+    }
+    ~CRigStream()
+    {
+        if (m_bOpen)
+            Close();
+    }
+
+    // NPP_NewStream with the given URL (NULL for none) and announced length.
+    NPError Open(const char* pszUrl, DWORD dwEnd, uint16_t* pType = NULL)
+    {
+        if (pszUrl != NULL)
+            m_strUrl = pszUrl;
+        m_stream = NPStream();
+        m_stream.url = pszUrl != NULL ? m_strUrl.c_str() : NULL;
+        m_stream.end = dwEnd;
+        uint16_t type = 0;
+        char szType[] = "video/avs";
+        NPError err = m_library.Funcs().newstream(m_instance.Npp(), szType, &m_stream, FALSE, pType ? pType : &type);
+        m_bOpen = err == NPERR_NO_ERROR;
+        return err;
+    }
+    // NPP_WriteReady, then NPP_Write of the next nBytes at the current stream offset.
+    int32_t Write(const BYTE* pData, DWORD nBytes)
+    {
+        m_library.Funcs().writeready(m_instance.Npp(), &m_stream);
+        int32_t n = m_library.Funcs().write(m_instance.Npp(), &m_stream, static_cast<int32_t>(m_nOffset),
+                                            static_cast<int32_t>(nBytes), const_cast<BYTE*>(pData));
+        if (n > 0)
+            m_nOffset += static_cast<DWORD>(n);
+        return n;
+    }
+    // Delivers the rest of 'stream' (from the current offset) in chunks of nChunk bytes;
+    // false when the plug-in refused a chunk.
+    bool WriteRest(const Bytes& stream, DWORD nChunk)
+    {
+        while (m_nOffset < stream.size())
+        {
+            DWORD n = static_cast<DWORD>(std::min<size_t>(nChunk, stream.size() - m_nOffset));
+            if (Write(&stream[m_nOffset], n) != static_cast<int32_t>(n))
+                return false;
+        }
+        return true;
+    }
+    NPError Close(NPReason reason = NPRES_DONE)
+    {
+        m_bOpen = false;
+        return m_library.Funcs().destroystream(m_instance.Npp(), &m_stream, reason);
+    }
+    // The instance went away with the stream still open: the browser calls nothing more for it.
+    void Abandon() { m_bOpen = false; }
+    void AsFile(const char* pszPath) { m_library.Funcs().asfile(m_instance.Npp(), &m_stream, pszPath); }
+
+    DWORD Offset() const { return m_nOffset; }
+    NPStream& Stream() { return m_stream; }
+
+private:
+    const CPluginLibrary& m_library;
+    CRigInstance& m_instance;
+    std::string m_strUrl;  // keeps the URL alive while the plug-in may read it
+    NPStream m_stream;     // the stream as the browser holds it
+    DWORD m_nOffset;       // stream offset of the next chunk
+    bool m_bOpen;          // NPP_NewStream succeeded and NPP_DestroyStream has not run
+};

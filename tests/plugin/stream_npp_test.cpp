@@ -1,0 +1,484 @@
+// Stream reception through streamplug.dll's stream functions: the temporary file and its
+// name, the save name and the save offer, several instances at once, and every failure that
+// must end a stream with -1 and leave nothing behind.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <memory>
+#include <string>
+
+#include "BrowserWindow.h"
+#include "IatHook.h"
+#include "MciPlayer.h"
+#include "StreamRig.h"
+
+namespace
+{
+// Save As dialog stand-in: counts the offers and answers with s_strSaveTo (cancel when empty).
+int s_nSaveOffers;
+std::string s_strSaveTo;
+BOOL WINAPI FakeGetSaveFileNameA(OPENFILENAMEA* pOfn)
+{
+    s_nSaveOffers++;
+    if (s_strSaveTo.empty())
+        return FALSE;
+    lstrcpynA(pOfn->lpstrFile, s_strSaveTo.c_str(), pOfn->nMaxFile);
+    return TRUE;
+}
+
+// Temporary names: the system's, or the name s_strTempName (created like the system does;
+// an empty name fails the call).
+CIatHook s_tempNameHook;
+bool s_bScriptedTempName;
+std::string s_strTempName;
+UINT WINAPI FakeGetTempFileNameA(LPCSTR pszDir, LPCSTR pszPrefix, UINT uUnique, LPSTR pszName)
+{
+    if (!s_bScriptedTempName)
+        return s_tempNameHook.Original<decltype(&GetTempFileNameA)>()(pszDir, pszPrefix, uUnique, pszName);
+    if (s_strTempName.empty())
+        return 0;
+    memcpy(pszName, s_strTempName.c_str(), s_strTempName.size() + 1);
+    CloseHandle(CreateFileA(pszName, GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
+    return 1;
+}
+
+// The runtime's writes: at most s_nWriteBudget more bytes reach the file (no limit when -1);
+// s_bCloseFails makes the close report lost data (after closing the file).
+CIatHook s_fwriteHook, s_fcloseHook;
+LONGLONG s_nWriteBudget = -1;
+bool s_bCloseFails;
+size_t __cdecl FakeFwrite(const void* pData, size_t nSize, size_t nCount, FILE* pFile)
+{
+    auto pfnReal = s_fwriteHook.Original<size_t(__cdecl*)(const void*, size_t, size_t, FILE*)>();
+    if (s_nWriteBudget < 0 || static_cast<LONGLONG>(nSize * nCount) <= s_nWriteBudget)
+    {
+        if (s_nWriteBudget >= 0)
+            s_nWriteBudget -= nSize * nCount;
+        return pfnReal(pData, nSize, nCount, pFile);
+    }
+    size_t nFits = static_cast<size_t>(s_nWriteBudget) / nSize;
+    s_nWriteBudget = 0;
+    return pfnReal(pData, nSize, nFits, pFile);
+}
+int __cdecl FakeFclose(FILE* pFile)
+{
+    int nResult = s_fcloseHook.Original<int(__cdecl*)(FILE*)>()(pFile);
+    return s_bCloseFails ? EOF : nResult;
+}
+
+std::string TempDir()
+{
+    char szDir[MAX_PATH];
+    GetTempPathA(sizeof(szDir), szDir);
+    return szDir;
+}
+
+const char REMOTE_URL[] = "http://www.example.com/media/clip.avs";
+
+class StreamNpp : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static CIatHook s_saveHook;
+        HMODULE hPlugin = Plugin().Module();
+        if (hPlugin == NULL)
+            return;
+        s_bHooked = s_saveHook.Install(hPlugin, "comdlg32.dll", "GetSaveFileNameA", (void*)&FakeGetSaveFileNameA) &&
+                    s_tempNameHook.Install(hPlugin, "kernel32.dll", "GetTempFileNameA", (void*)&FakeGetTempFileNameA) &&
+                    s_fwriteHook.Install(hPlugin, "msvcrt.dll", "fwrite", (void*)&FakeFwrite) &&
+                    s_fcloseHook.Install(hPlugin, "msvcrt.dll", "fclose", (void*)&FakeFclose);
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
+        ASSERT_TRUE(s_bHooked) << "the plug-in lacks an import the tests replace";
+        s_nSaveOffers = 0;
+        s_strSaveTo.clear();
+        s_bScriptedTempName = false;
+        s_nWriteBudget = -1;
+        s_bCloseFails = false;
+        m_strSaved = TempDir() + "saved_" + std::to_string(GetCurrentProcessId()) + ".avi";
+        DeleteFileA(m_strSaved.c_str());
+        m_nZevFilesBefore = CountTempFiles("ZEV*");
+    }
+    void TearDown() override
+    {
+        s_bScriptedTempName = false;
+        s_nWriteBudget = -1;
+        s_bCloseFails = false;
+        DeleteFileA(m_strSaved.c_str());
+    }
+
+    // A new embedded instance (automatic start as the page asks) in a browser window, if wanted.
+    std::unique_ptr<CRigInstance> NewInstance(bool bWindow = false)
+    {
+        std::unique_ptr<CRigInstance> pInstance(new CRigInstance(Plugin()));
+        EXPECT_EQ(NPERR_NO_ERROR, pInstance->New());
+        if (bWindow)
+        {
+            m_windows.emplace_back(new CBrowserWindow(NULL, 320, 240));
+            EXPECT_EQ(NPERR_NO_ERROR, pInstance->SetWindow(m_windows.back()->Handle()));
+        }
+        return pInstance;
+    }
+
+    // Streams a whole clip to a new instance and ends the stream; the instance stays.
+    std::unique_ptr<CRigInstance> ReceiveClip(const Bytes& clip, const char* pszUrl, DWORD dwEndAdjust = 0)
+    {
+        std::unique_ptr<CRigInstance> pInstance = NewInstance();
+        Bytes stream = MakeClipStream(clip, static_cast<DWORD>(clip.size() * 3 / 4));
+        CRigStream rigStream(Plugin(), *pInstance);
+        EXPECT_EQ(NPERR_NO_ERROR, rigStream.Open(pszUrl, static_cast<DWORD>(stream.size()) + dwEndAdjust));
+        EXPECT_TRUE(rigStream.WriteRest(stream, 4093));
+        EXPECT_EQ(NPERR_NO_ERROR, rigStream.Close());
+        return pInstance;
+    }
+
+    static bool s_bHooked;
+    std::string m_strSaved;
+    int m_nZevFilesBefore = 0;
+    std::vector<std::unique_ptr<CBrowserWindow>> m_windows;
+};
+bool StreamNpp::s_bHooked;
+
+struct SaveNameCase
+{
+    const char* pszUrl;     // stream URL (NULL: none)
+    const char* pszName;    // expected save name ("untouched": left as it was)
+    BOOL bNoSaveOffer;      // expected player flag
+};
+
+TEST_F(StreamNpp, SaveNameAndOfferFollowTheUrl)
+{
+    const SaveNameCase cases[] = {
+        { REMOTE_URL, "clip.avi", FALSE },
+        { "file:///C:/media/clip.avs", "untouched", TRUE },
+        { "http://www.example.com/get?x|clip.avs", "clip.avi", FALSE },
+        { "http://www.example.com/media/", "", FALSE },
+        { "FILE:/clip.avs", "clip.avi", FALSE },
+        { "C:\\media\\clip.avs", "clip.avi", FALSE },
+        { "clip.avs", "clip.avi", FALSE },
+        { "", "untouched", TRUE },
+        { NULL, "untouched", TRUE },
+    };
+    for (const SaveNameCase& c : cases)
+    {
+        std::unique_ptr<CRigInstance> pInstance = NewInstance();
+        strcpy(pInstance->Record()->m_szSaveName, "untouched");
+        CRigStream stream(Plugin(), *pInstance);
+        ASSERT_EQ(NPERR_NO_ERROR, stream.Open(c.pszUrl, 1000));
+        EXPECT_STREQ(c.pszName, pInstance->Record()->m_szSaveName) << (c.pszUrl ? c.pszUrl : "(no URL)");
+        EXPECT_EQ(c.bNoSaveOffer, pInstance->Record()->m_pPlayer->m_bNoSaveOffer) << (c.pszUrl ? c.pszUrl : "(no URL)");
+    }
+}
+
+TEST_F(StreamNpp, UrlTailLongerThanTheFieldKeepsItsLastCharacters)
+{
+    std::string strTail = std::string(300, 'n') + ".avs";
+    std::string strUrl = "http://www.example.com/" + strTail;
+    std::unique_ptr<CRigInstance> pInstance = NewInstance();
+    CRigStream stream(Plugin(), *pInstance);
+    ASSERT_EQ(NPERR_NO_ERROR, stream.Open(strUrl.c_str(), 1000));
+    std::string strExpected = strTail.substr(strTail.size() - 255);
+    strExpected.back() = 'i';
+    EXPECT_EQ(strExpected, pInstance->Record()->m_szSaveName);
+}
+
+TEST_F(StreamNpp, TemporaryFileIsANewZevAviFileInTheTempDirectory)
+{
+    std::unique_ptr<CRigInstance> pInstance = NewInstance();
+    CRigStream stream(Plugin(), *pInstance);
+    uint16_t type = 0;
+    ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 1000, &type));
+    EXPECT_EQ(NP_NORMAL, type);
+    EXPECT_EQ(0x0FFFFFFF, Plugin().Funcs().writeready(pInstance->Npp(), &stream.Stream()));
+    EXPECT_TRUE(pInstance->Record()->m_bStreamOpen);
+    std::string strPath = pInstance->Record()->m_szTempPath;
+    std::string strDir = TempDir();
+    ASSERT_EQ(strDir, strPath.substr(0, strDir.size()));
+    std::string strName = strPath.substr(strDir.size());
+    EXPECT_EQ("ZEV", strName.substr(0, 3));
+    EXPECT_EQ(".avi", strName.substr(strName.size() - 4));
+    EXPECT_TRUE(FileExists(strPath));
+    EXPECT_FALSE(FileExists(strPath.substr(0, strPath.size() - 3) + "TMP")) << "placeholder left behind";
+    EXPECT_FALSE(FileExists(strPath.substr(0, strPath.size() - 3) + "tmp")) << "placeholder left behind";
+    stream.Close();
+    pInstance->Destroy();
+    EXPECT_FALSE(FileExists(strPath));
+}
+
+TEST_F(StreamNpp, CompleteRemoteClipIsOfferedAndSavedByteForByte)
+{
+    Bytes clip = RandomBytes(300000, 1);
+    s_strSaveTo = m_strSaved;
+    std::unique_ptr<CRigInstance> pInstance = ReceiveClip(clip, REMOTE_URL);
+    PluginInstance* pRecord = pInstance->Record();
+    EXPECT_FALSE(pRecord->m_bStreamOpen);
+    EXPECT_FALSE(pRecord->m_bAutoStart) << "cleared at the end of the stream";
+    EXPECT_EQ(nullptr, pRecord->m_pStreamFile);
+    EXPECT_EQ(clip.size() + 8, pRecord->m_pPlayer->m_nBytesReceived);
+    EXPECT_EQ(static_cast<DWORD>(clip.size() - clip.size() * 3 / 4) + 10000, pRecord->m_pPlayer->m_nStartBytes);
+    std::string strTemp = pRecord->m_szTempPath;
+    EXPECT_EQ(clip, ReadFileBytes(strTemp));
+    pInstance->Destroy();
+    EXPECT_EQ(1, s_nSaveOffers);
+    EXPECT_EQ(clip, ReadFileBytes(m_strSaved));
+    EXPECT_FALSE(FileExists(strTemp));
+}
+
+TEST_F(StreamNpp, PartialLocalOrUnannouncedClipIsNotOffered)
+{
+    Bytes clip = RandomBytes(50000, 2);
+    ReceiveClip(clip, REMOTE_URL, 1)->Destroy();
+    EXPECT_EQ(0, s_nSaveOffers) << "one byte short of the announced length";
+    ReceiveClip(clip, "file:///C:/media/clip.avs")->Destroy();
+    EXPECT_EQ(0, s_nSaveOffers) << "local file";
+    {
+        std::unique_ptr<CRigInstance> pInstance = NewInstance();
+        CRigStream stream(Plugin(), *pInstance);
+        ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 0));
+        ASSERT_TRUE(stream.WriteRest(MakeClipStream(clip, 40000), 4096));
+        stream.Close();
+        std::string strTemp = pInstance->Record()->m_szTempPath;
+        EXPECT_EQ(clip, ReadFileBytes(strTemp)) << "the file is still written whole";
+        pInstance->Destroy();
+        EXPECT_EQ(0, s_nSaveOffers) << "length never announced";
+    }
+    EXPECT_EQ(m_nZevFilesBefore, CountTempFiles("ZEV*"));
+}
+
+TEST_F(StreamNpp, DestructionInMidStreamOffersNothingAndLeavesNoFile)
+{
+    Bytes clip = RandomBytes(100000, 3);
+    Bytes bytes = MakeClipStream(clip, 90000);
+    std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
+    CRigStream stream(Plugin(), *pInstance);
+    ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, static_cast<DWORD>(bytes.size())));
+    ASSERT_EQ(50000, stream.Write(bytes.data(), 50000));
+    std::string strTemp = pInstance->Record()->m_szTempPath;
+    pInstance->Destroy();
+    stream.Abandon();
+    EXPECT_EQ(0, s_nSaveOffers);
+    EXPECT_FALSE(FileExists(strTemp));
+}
+
+// Four instances receiving at once, their chunks interleaved, each with its own placed block.
+TEST_F(StreamNpp, FourInterleavedStreamsGiveFourIdenticalFiles)
+{
+    const int N = 4;
+    std::vector<std::unique_ptr<CRigInstance>> instances;
+    std::vector<std::unique_ptr<CRigStream>> streams;
+    std::vector<Bytes> clips, bytes;
+    for (int i = 0; i < N; i++)
+    {
+        clips.push_back(RandomBytes(150000 + 20000 * i, 40 + i));
+        bytes.push_back(MakeClipStream(clips[i], static_cast<DWORD>(clips[i].size()) - 3000 * (i + 1)));
+        instances.push_back(NewInstance(i % 2 == 0));
+        streams.emplace_back(new CRigStream(Plugin(), *instances[i]));
+        ASSERT_EQ(NPERR_NO_ERROR, streams[i]->Open(REMOTE_URL, static_cast<DWORD>(bytes[i].size())));
+    }
+    std::mt19937 gen(7);
+    for (bool bMore = true; bMore;)
+    {
+        bMore = false;
+        for (int i = 0; i < N; i++)
+        {
+            DWORD nLeft = static_cast<DWORD>(bytes[i].size()) - streams[i]->Offset();
+            if (nLeft == 0)
+                continue;
+            DWORD n = std::min(nLeft, std::uniform_int_distribution<DWORD>(1, 9000)(gen));
+            ASSERT_EQ(static_cast<int32_t>(n), streams[i]->Write(&bytes[i][streams[i]->Offset()], n));
+            bMore = true;
+        }
+    }
+    std::vector<std::string> paths;
+    for (int i = 0; i < N; i++)
+    {
+        streams[i]->Close();
+        paths.push_back(instances[i]->Record()->m_szTempPath);
+        EXPECT_TRUE(clips[i] == ReadFileBytes(paths[i])) << "instance " << i;
+        EXPECT_FALSE(instances[i]->Record()->m_pPlayer->m_bNoSaveOffer) << "instance " << i;
+    }
+    for (int i = 0; i < N; i++)
+    {
+        instances[i]->Destroy();
+        EXPECT_FALSE(FileExists(paths[i]));
+    }
+    EXPECT_EQ(N, s_nSaveOffers);
+}
+
+// A header whose placed block cannot belong to the stream ends it at once: nothing is written,
+// nothing is offered, and the file goes at destruction.
+TEST_F(StreamNpp, HostileHeaderEndsTheStreamWithoutPadding)
+{
+    const DWORD headers[][3] = {
+        // announced end, blockOffset, blockLength
+        { 100000, 0, 200000 },
+        { 100000, 0x7FFF0000, 5000 },
+        { 0xFFFFFFFF, 0xC0000000, 5000 },
+    };
+    for (const auto& h : headers)
+    {
+        std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
+        CRigStream stream(Plugin(), *pInstance);
+        ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, h[0]));
+        Bytes chunk(8 + 6000, 0x33);
+        for (int i = 0; i < 4; i++)
+        {
+            chunk[i] = static_cast<BYTE>(h[1] >> (8 * i));
+            chunk[4 + i] = static_cast<BYTE>(h[2] >> (8 * i));
+        }
+        EXPECT_EQ(-1, stream.Write(chunk.data(), static_cast<DWORD>(chunk.size())));
+        EXPECT_EQ(-1, stream.Write(chunk.data() + 8, 6000)) << "nothing more is taken";
+        std::string strTemp = pInstance->Record()->m_szTempPath;
+        EXPECT_EQ(0u, ReadFileBytes(strTemp).size()) << "offset " << h[1];
+        stream.Close();
+        EXPECT_TRUE(pInstance->Record()->m_pPlayer->m_bNoSaveOffer);
+        pInstance->Destroy();
+        EXPECT_FALSE(FileExists(strTemp));
+    }
+    EXPECT_EQ(0, s_nSaveOffers);
+}
+
+TEST_F(StreamNpp, NoTemporaryNameEndsTheStream)
+{
+    s_bScriptedTempName = true;
+    s_strTempName.clear();
+    std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
+    CRigStream stream(Plugin(), *pInstance);
+    ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 1000));
+    EXPECT_STREQ("", pInstance->Record()->m_szTempPath);
+    BYTE chunk[100] = {};
+    EXPECT_EQ(-1, stream.Write(chunk, sizeof(chunk)));
+    stream.Close();
+    pInstance->Destroy();
+    EXPECT_EQ(0, s_nSaveOffers);
+    EXPECT_EQ(m_nZevFilesBefore, CountTempFiles("ZEV*"));
+}
+
+// A temporary name that would not fit the path field is refused, never cut; the longest
+// that fits is used.
+TEST_F(StreamNpp, TemporaryPathLongerThanTheFieldIsRefusedSafely)
+{
+    std::string strDir = TempDir();
+    std::string strFits = strDir + "ZEV" + std::string(255 - strDir.size() - 7, 'f') + ".TMP";
+    ASSERT_EQ(255u, strFits.size());
+    std::string strTooLong = strDir + "ZEV" + std::string(256 - strDir.size() - 7, 'g') + ".TMP";
+    s_bScriptedTempName = true;
+    for (const std::string* pName : { &strFits, &strTooLong })
+    {
+        s_strTempName = *pName;
+        std::unique_ptr<CRigInstance> pInstance = NewInstance();
+        PluginInstance* pRecord = pInstance->Record();
+        strcpy(pRecord->m_szSaveName, "sentinel");
+        CRigStream stream(Plugin(), *pInstance);
+        ASSERT_EQ(NPERR_NO_ERROR, stream.Open(NULL, 1000));
+        EXPECT_FALSE(FileExists(*pName)) << "placeholder left behind";
+        EXPECT_STREQ("sentinel", pRecord->m_szSaveName) << "the path overran its field";
+        BYTE chunk[1000] = {};
+        if (pName == &strFits)
+        {
+            std::string strAvi = pName->substr(0, 252) + "avi";
+            EXPECT_EQ(strAvi, pRecord->m_szTempPath);
+            EXPECT_EQ(1000, stream.Write(chunk, sizeof(chunk)));
+            stream.Close();
+            pInstance->Destroy();
+            EXPECT_FALSE(FileExists(strAvi));
+        }
+        else
+        {
+            EXPECT_STREQ("", pRecord->m_szTempPath);
+            EXPECT_EQ(-1, stream.Write(chunk, sizeof(chunk)));
+        }
+    }
+}
+
+TEST_F(StreamNpp, FileThatCannotBeCreatedEndsTheStream)
+{
+    std::string strBase = TempDir() + "ZEVDIR" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryA((strBase + ".avi").c_str(), NULL));
+    s_bScriptedTempName = true;
+    s_strTempName = strBase + ".TMP";
+    std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
+    CRigStream stream(Plugin(), *pInstance);
+    ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 1000));
+    EXPECT_STREQ("", pInstance->Record()->m_szTempPath);
+    EXPECT_FALSE(FileExists(s_strTempName)) << "placeholder left behind";
+    BYTE chunk[1000] = {};
+    EXPECT_EQ(-1, stream.Write(chunk, sizeof(chunk)));
+    stream.Close();
+    pInstance->Destroy();
+    EXPECT_EQ(0, s_nSaveOffers);
+    EXPECT_TRUE(RemoveDirectoryA((strBase + ".avi").c_str())) << "someone else's directory was touched";
+}
+
+TEST_F(StreamNpp, FullDiskEndsTheStreamAndNothingIsLeft)
+{
+    Bytes clip = RandomBytes(400000, 5);
+    Bytes bytes = MakeClipStream(clip, 390000);
+    std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
+    CRigStream stream(Plugin(), *pInstance);
+    ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, static_cast<DWORD>(bytes.size())));
+    s_nWriteBudget = 150000;
+    EXPECT_FALSE(stream.WriteRest(bytes, 65536));
+    EXPECT_EQ(2u * 65536, stream.Offset()) << "the chunk that did not fit was refused";
+    EXPECT_EQ(-1, stream.Write(&bytes[stream.Offset()], 100));
+    std::string strTemp = pInstance->Record()->m_szTempPath;
+    stream.Close();
+    pInstance->Destroy();
+    EXPECT_EQ(0, s_nSaveOffers);
+    EXPECT_FALSE(FileExists(strTemp));
+}
+
+TEST_F(StreamNpp, DataLostWhenTheFileIsClosedMakesTheClipIncomplete)
+{
+    s_bCloseFails = true;
+    ReceiveClip(RandomBytes(30000, 6), REMOTE_URL)->Destroy();
+    EXPECT_EQ(0, s_nSaveOffers);
+}
+
+TEST_F(StreamNpp, SecondStreamForAnInstanceIsDeclined)
+{
+    Bytes clip = RandomBytes(40000, 7);
+    s_strSaveTo = m_strSaved;
+    std::unique_ptr<CRigInstance> pInstance = ReceiveClip(clip, REMOTE_URL);
+    std::string strTemp = pInstance->Record()->m_szTempPath;
+    CRigStream second(Plugin(), *pInstance);
+    EXPECT_EQ(NPERR_GENERIC_ERROR, second.Open("http://www.example.com/other.avs", 1000));
+    BYTE chunk[100] = {};
+    EXPECT_EQ(-1, second.Write(chunk, sizeof(chunk)));
+    EXPECT_EQ(NPERR_NO_ERROR, second.Close());
+    EXPECT_EQ(strTemp, pInstance->Record()->m_szTempPath);
+    EXPECT_STREQ("clip.avi", pInstance->Record()->m_szSaveName);
+    pInstance->Destroy();
+    EXPECT_EQ(clip, ReadFileBytes(m_strSaved));
+    EXPECT_EQ(m_nZevFilesBefore, CountTempFiles("ZEV*"));
+}
+
+// Data before the browser supplied a window, and after it withdrew the window (which also
+// releases the player): the clip is written whole, nothing plays, nothing breaks.
+TEST_F(StreamNpp, StreamWithoutWindowOrPlayerIsStillWritten)
+{
+    Bytes clip = RandomBytes(120000, 8);
+    Bytes bytes = MakeClipStream(clip, 100000);
+    std::unique_ptr<CRigInstance> pInstance = NewInstance();
+    CRigStream stream(Plugin(), *pInstance);
+    ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, static_cast<DWORD>(bytes.size())));
+    ASSERT_EQ(60000, stream.Write(bytes.data(), 60000));
+    ASSERT_EQ(5000, stream.Write(&bytes[60000], 5000)) << "covers the start threshold without a window";
+    EXPECT_EQ(0u, pInstance->Record()->m_pPlayer->m_wDeviceID);
+    CBrowserWindow window(NULL, 320, 240);
+    ASSERT_EQ(NPERR_NO_ERROR, pInstance->SetWindow(window.Handle()));
+    ASSERT_EQ(NPERR_NO_ERROR, pInstance->SetWindow(NULL));
+    ASSERT_EQ(nullptr, pInstance->Record()->m_pPlayer);
+    EXPECT_TRUE(stream.WriteRest(bytes, 7000));
+    EXPECT_EQ(NPERR_NO_ERROR, stream.Close());
+    std::string strTemp = pInstance->Record()->m_szTempPath;
+    EXPECT_EQ(clip, ReadFileBytes(strTemp));
+    pInstance->Destroy();
+    EXPECT_FALSE(FileExists(strTemp));
+}
+}
