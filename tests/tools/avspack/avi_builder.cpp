@@ -78,6 +78,12 @@ std::size_t writeMovie(RiffWriter& riff, const AviRecipe& recipe, std::vector<ui
     return moviType;
 }
 
+void writeJunk(RiffWriter& riff, uint32_t bytes, uint32_t seed) {
+    const std::size_t junk = riff.open("JUNK");
+    riff.fill(bytes, seed);
+    riff.close(junk);
+}
+
 }  // namespace
 
 std::vector<uint8_t> buildAvi(const AviRecipe& recipe) {
@@ -86,6 +92,7 @@ std::vector<uint8_t> buildAvi(const AviRecipe& recipe) {
     writeHeaders(riff, recipe);
     std::vector<uint32_t> offsets;
     writeMovie(riff, recipe, offsets);
+    if (recipe.junkBeforeIndex) writeJunk(riff, recipe.junkBeforeIndex, recipe.seed + 5);
     if (recipe.withIndex) {
         const std::size_t idx1 = riff.open("idx1");
         for (int frame = 0; frame < recipe.frames; ++frame) {
@@ -96,12 +103,7 @@ std::vector<uint8_t> buildAvi(const AviRecipe& recipe) {
         }
         riff.close(idx1);
     }
-    if (recipe.junkAfterIndex) {
-        const std::size_t junk = riff.open("JUNK");
-        uint32_t state = recipe.seed + 7;
-        riff.fill(recipe.junkAfterIndex, state);
-        riff.close(junk);
-    }
+    if (recipe.junkAfterIndex) writeJunk(riff, recipe.junkAfterIndex, recipe.seed + 7);
     riff.close(form);
     if (recipe.bytesAfterRiff) {
         const std::size_t extra = riff.open("RIFF", "AVIX");

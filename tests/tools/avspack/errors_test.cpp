@@ -14,7 +14,7 @@ using avstest::ToolRun;
 
 namespace {
 
-class Errors : public avstest::ScratchTest {
+class AvspackErrors : public avstest::ScratchTest {
 protected:
     // Packs input and expects a failure whose message contains text, with nothing but the input left.
     void expectPackFailure(const Bytes& input, const std::string& text, std::vector<std::string> options = {}) {
@@ -32,7 +32,7 @@ Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 }  // namespace
 
-TEST_F(Errors, InputThatIsNotARiffAvi) {
+TEST_F(AvspackErrors, InputThatIsNotARiffAvi) {
     expectPackFailure(text("just some text, long enough to hold a header"), "not a RIFF AVI file");
     expectPackFailure(Bytes(), "not a RIFF AVI file (it is empty)");
     Bytes wave = avstest::buildAvi(AviRecipe());
@@ -40,7 +40,7 @@ TEST_F(Errors, InputThatIsNotARiffAvi) {
     expectPackFailure(wave, "its RIFF form is 'WAVE'");
 }
 
-TEST_F(Errors, TruncatedInput) {
+TEST_F(AvspackErrors, TruncatedInput) {
     const Bytes avi = avstest::buildAvi(AviRecipe());
     const std::size_t index = avstest::indexOffsetOf(AviRecipe());
     expectPackFailure(Bytes(avi.begin(), avi.begin() + 10), "truncated: 10 bytes");
@@ -53,7 +53,7 @@ TEST_F(Errors, TruncatedInput) {
     expectPackFailure(cut, "truncated", {"--block", "none"});
 }
 
-TEST_F(Errors, MissingIndexNamesTheWayOut) {
+TEST_F(AvspackErrors, MissingIndexNamesTheWayOut) {
     AviRecipe recipe;
     recipe.withIndex = false;
     const Bytes avi = avstest::buildAvi(recipe);
@@ -65,14 +65,14 @@ TEST_F(Errors, MissingIndexNamesTheWayOut) {
     EXPECT_TRUE(avstest::readFile(path("out.avs")) == avstest::expectedStream(avi, 0, 0, avi.size()));
 }
 
-TEST_F(Errors, BlockOutsideTheFile) {
+TEST_F(AvspackErrors, BlockOutsideTheFile) {
     const Bytes avi = avstest::buildAvi(AviRecipe());
     const std::string size = std::to_string(avi.size());
     expectPackFailure(avi, "runs past the end of the file (" + size + " bytes)", {"--block", size + ":1"});
     expectPackFailure(avi, "runs past the end", {"--block", "4294967295:4294967295"});
 }
 
-TEST_F(Errors, MissingInput) {
+TEST_F(AvspackErrors, MissingInput) {
     const ToolRun pack = avstest::runTool({path("absent.avi"), path("out.avs")});
     EXPECT_EQ(pack.exitCode, 1);
     EXPECT_NE(pack.err.find("cannot open " + path("absent.avi")), std::string::npos) << pack.err;
@@ -82,7 +82,7 @@ TEST_F(Errors, MissingInput) {
     EXPECT_TRUE(entries().empty());
 }
 
-TEST_F(Errors, OutputThatCannotBeWritten) {
+TEST_F(AvspackErrors, OutputThatCannotBeWritten) {
     avstest::writeFile(path("in.avi"), avstest::buildAvi(AviRecipe()));
     const ToolRun noDirectory = avstest::runTool({path("in.avi"), path("missing/out.avs")});
     EXPECT_EQ(noDirectory.exitCode, 1);
@@ -97,7 +97,7 @@ TEST_F(Errors, OutputThatCannotBeWritten) {
     EXPECT_EQ(entries(), (std::vector<std::string>{"in.avi", "taken.avs"}));
 }
 
-TEST_F(Errors, FailedCommandLeavesAnExistingOutputAsItWas) {
+TEST_F(AvspackErrors, FailedCommandLeavesAnExistingOutputAsItWas) {
     const Bytes avi = avstest::buildAvi(AviRecipe());
     avstest::writeFile(path("in.avi"), avi);
     ASSERT_EQ(avstest::runTool({path("in.avi"), path("out.avs")}).exitCode, 0);
@@ -113,7 +113,7 @@ TEST_F(Errors, FailedCommandLeavesAnExistingOutputAsItWas) {
     EXPECT_EQ(entries(), (std::vector<std::string>{"hostile.avs", "in.avi", "old.avi", "out.avs"}));
 }
 
-TEST_F(Errors, UnpackOfTruncatedStreams) {
+TEST_F(AvspackErrors, UnpackOfTruncatedStreams) {
     avstest::writeFile(path("short.avs"), Bytes(7, 0));
     const ToolRun tiny = avstest::runTool({"--unpack", path("short.avs"), path("out.avi")});
     EXPECT_EQ(tiny.exitCode, 1);
@@ -132,7 +132,7 @@ TEST_F(Errors, UnpackOfTruncatedStreams) {
     EXPECT_EQ(entries(), (std::vector<std::string>{"cut.avs", "full.avs", "in.avi", "short.avs"}));
 }
 
-TEST(CommandLine, WrongUsageExitsWithTwo) {
+TEST(AvspackCommandLine, WrongUsageExitsWithTwo) {
     const std::vector<std::vector<std::string>> wrong = {
         {},
         {"in.avi"},
@@ -159,7 +159,7 @@ TEST(CommandLine, WrongUsageExitsWithTwo) {
     }
 }
 
-TEST(CommandLine, HelpDocumentsEveryOptionAndExitCode) {
+TEST(AvspackCommandLine, HelpDocumentsEveryOptionAndExitCode) {
     const ToolRun run = avstest::runTool({"--help"});
     EXPECT_EQ(run.exitCode, 0);
     for (const char* item : {"--block none", "--block OFFSET:LENGTH", "--info", "--unpack", "idx1", "Exit codes: 0",

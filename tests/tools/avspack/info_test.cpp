@@ -11,7 +11,7 @@ using avstest::ToolRun;
 
 namespace {
 
-class Info : public avstest::ScratchTest {
+class AvspackInfo : public avstest::ScratchTest {
 protected:
     void SetUp() override {
         ScratchTest::SetUp();
@@ -33,7 +33,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Info, ConsistentDefaultPack) {
+TEST_F(AvspackInfo, ConsistentDefaultPack) {
     const std::string index = std::to_string(avstest::indexOffsetOf(AviRecipe()));
     const std::string size = std::to_string(m_avi.size());
     const std::string blockLength = std::to_string(m_avi.size() - avstest::indexOffsetOf(AviRecipe()));
@@ -49,7 +49,7 @@ TEST_F(Info, ConsistentDefaultPack) {
     EXPECT_EQ(run.out.find("overlap"), std::string::npos);
 }
 
-TEST_F(Info, OverlapOfBlockAndClipData) {
+TEST_F(AvspackInfo, OverlapOfBlockAndClipData) {
     Bytes stream = pack("mid.avs", {"--block", "100:50"});
     const ToolRun same = avstest::runTool({"--info", path("mid.avs")});
     EXPECT_EQ(same.exitCode, 0);
@@ -69,7 +69,7 @@ TEST_F(Info, OverlapOfBlockAndClipData) {
     EXPECT_TRUE(avstest::readFile(path("back.avi")) == m_avi);
 }
 
-TEST_F(Info, NoBlock) {
+TEST_F(AvspackInfo, NoBlock) {
     pack("none.avs", {"--block", "none"});
     const ToolRun run = avstest::runTool({"--info", path("none.avs")});
     EXPECT_EQ(run.exitCode, 0);
@@ -79,7 +79,7 @@ TEST_F(Info, NoBlock) {
                       "consistent:    yes"});
 }
 
-TEST_F(Info, StreamsThePlugInRefuses) {
+TEST_F(AvspackInfo, StreamsThePlugInRefuses) {
     Bytes stream = pack("out.avs");
     stream.resize(stream.size() - 1);
     avstest::writeFile(path("cut.avs"), stream);
@@ -102,7 +102,7 @@ TEST_F(Info, StreamsThePlugInRefuses) {
                               std::to_string(huge.size() - 8) + " follow the header"});
 }
 
-TEST_F(Info, FileShorterThanTheHeader) {
+TEST_F(AvspackInfo, FileShorterThanTheHeader) {
     avstest::writeFile(path("tiny.avs"), Bytes(3, 1));
     const ToolRun run = avstest::runTool({"--info", path("tiny.avs")});
     EXPECT_EQ(run.exitCode, 1);

@@ -17,13 +17,15 @@ struct Clip {
     uint64_t indexOffset;
 };
 
+void PrintTo(const Clip& clip, std::ostream* out) { *out << clip.name; }
+
 Clip built(const std::string& name, const AviRecipe& recipe) {
     return Clip{name, avstest::buildAvi(recipe), avstest::indexOffsetOf(recipe)};
 }
 
 std::vector<Clip> clips() {
     AviRecipe plain, odd, junk, extended, large;
-    odd.frames = 7, odd.frameBytes = 301, odd.frameGrowth = 13;
+    odd.frames = 7, odd.frameBytes = 301, odd.frameGrowth = 13, odd.junkBeforeIndex = 333;
     junk.junkAfterIndex = 2001;
     extended.bytesAfterRiff = 4000;
     large.frames = 40, large.frameBytes = 40000, large.frameGrowth = 1;
@@ -34,7 +36,7 @@ std::vector<Clip> clips() {
     return all;
 }
 
-class RoundTrip : public avstest::ScratchTest, public ::testing::WithParamInterface<Clip> {
+class AvspackRoundTrip : public avstest::ScratchTest, public ::testing::WithParamInterface<Clip> {
 protected:
     // Packs the clip with the given block arguments, checks the stream, unpacks and compares.
     void packAndUnpack(const std::vector<std::string>& blockArgs, uint32_t offset, uint32_t length,
@@ -56,7 +58,7 @@ protected:
 
 }  // namespace
 
-TEST_P(RoundTrip, DefaultBlockIsTheTailFromIdx1) {
+TEST_P(AvspackRoundTrip, DefaultBlockIsTheTailFromIdx1) {
     const Clip& clip = GetParam();
     const uint64_t size = clip.bytes.size();
     ASSERT_EQ(std::string(clip.bytes.begin() + std::ptrdiff_t(clip.indexOffset),
@@ -65,25 +67,25 @@ TEST_P(RoundTrip, DefaultBlockIsTheTailFromIdx1) {
     packAndUnpack({}, uint32_t(clip.indexOffset), uint32_t(size - clip.indexOffset), clip.indexOffset);
 }
 
-TEST_P(RoundTrip, NoBlock) {
+TEST_P(AvspackRoundTrip, NoBlock) {
     packAndUnpack({"--block", "none"}, 0, 0, GetParam().bytes.size());
 }
 
-TEST_P(RoundTrip, BlockInsideTheFileIsFollowedByTheWholeFile) {
+TEST_P(AvspackRoundTrip, BlockInsideTheFileIsFollowedByTheWholeFile) {
     const uint32_t size = uint32_t(GetParam().bytes.size());
     packAndUnpack({"--block", std::to_string(size / 3) + ":" + std::to_string(size / 4)}, size / 3, size / 4, size);
 }
 
-TEST_P(RoundTrip, BlockEndingTheFileIsNotRepeated) {
+TEST_P(AvspackRoundTrip, BlockEndingTheFileIsNotRepeated) {
     const uint32_t size = uint32_t(GetParam().bytes.size());
     packAndUnpack({"--block=" + std::to_string(size / 2) + ":" + std::to_string(size - size / 2)}, size / 2,
                   size - size / 2, size / 2);
 }
 
-TEST_P(RoundTrip, WholeFileAsTheBlock) {
+TEST_P(AvspackRoundTrip, WholeFileAsTheBlock) {
     const uint32_t size = uint32_t(GetParam().bytes.size());
     packAndUnpack({"--block", "0x0:" + std::to_string(size)}, 0, size, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Clips, RoundTrip, ::testing::ValuesIn(clips()),
+INSTANTIATE_TEST_SUITE_P(Clips, AvspackRoundTrip, ::testing::ValuesIn(clips()),
                          [](const ::testing::TestParamInfo<Clip>& info) { return info.param.name; });

@@ -52,7 +52,7 @@ Bytes headerOnly(uint32_t offset, uint32_t length, std::size_t payload) {
 
 }  // namespace
 
-TEST(StreamHeader, IsTwoLittleEndianWords) {
+TEST(AvsStreamHeader, IsTwoLittleEndianWords) {
     uint8_t bytes[8];
     avs::encodeStreamHeader(StreamHeader{0x04030201u, 0x08070605u}, bytes);
     for (int i = 0; i < 8; ++i) EXPECT_EQ(bytes[i], i + 1);
@@ -61,7 +61,7 @@ TEST(StreamHeader, IsTwoLittleEndianWords) {
     EXPECT_EQ(back.blockLength, 0x08070605u);
 }
 
-TEST(StreamLayout, AcceptsStreamsThatFillEveryClipByte) {
+TEST(AvsStreamLayout, AcceptsStreamsThatFillEveryClipByte) {
     struct Case {
         uint32_t offset, length;
         uint64_t payload, clipLength, overlap;
@@ -84,7 +84,7 @@ TEST(StreamLayout, AcceptsStreamsThatFillEveryClipByte) {
     }
 }
 
-TEST(StreamLayout, RefusesBlocksTheStreamCannotCarryOrThatNeedPadding) {
+TEST(AvsStreamLayout, RefusesBlocksTheStreamCannotCarryOrThatNeedPadding) {
     struct Case {
         uint32_t offset, length;
         LayoutProblem problem;
@@ -106,7 +106,7 @@ TEST(StreamLayout, RefusesBlocksTheStreamCannotCarryOrThatNeedPadding) {
     }
 }
 
-TEST(StreamReassembler, FirstChunkPlacesTheBlockFarAwayAndTheRestAtZero) {
+TEST(AvsStreamReassembler, FirstChunkPlacesTheBlockFarAwayAndTheRestAtZero) {
     const Bytes block = pattern(5000, 1), clipData = pattern(1000000, 2);
     Bytes stream = headerOnly(1000000, 5000, 0);
     stream.insert(stream.end(), block.begin(), block.end());
@@ -122,7 +122,7 @@ TEST(StreamReassembler, FirstChunkPlacesTheBlockFarAwayAndTheRestAtZero) {
     EXPECT_EQ(clip.position, 3000u);
 }
 
-TEST(StreamReassembler, ChunkEndingWithTheBlockSendsTheNextToOffsetZero) {
+TEST(AvsStreamReassembler, ChunkEndingWithTheBlockSendsTheNextToOffsetZero) {
     Bytes stream = headerOnly(20, 10, 30);
     std::iota(stream.begin() + 8, stream.end(), uint8_t(1));
     MemoryClip clip;
@@ -135,7 +135,7 @@ TEST(StreamReassembler, ChunkEndingWithTheBlockSendsTheNextToOffsetZero) {
     EXPECT_EQ(clip.bytes, expected);
 }
 
-TEST(StreamReassembler, HeaderInPiecesIsCollectedBeforeAnythingIsWritten) {
+TEST(AvsStreamReassembler, HeaderInPiecesIsCollectedBeforeAnythingIsWritten) {
     Bytes stream = headerOnly(4, 2, 6);
     MemoryClip clip;
     avs::StreamReassembler reassembler(clip, stream.size());
@@ -148,7 +148,7 @@ TEST(StreamReassembler, HeaderInPiecesIsCollectedBeforeAnythingIsWritten) {
 }
 
 // Streams built from one clip with different blocks, cut into chunks in several ways.
-TEST(StreamReassembler, RebuildsTheClipForEveryBlockAndChunking) {
+TEST(AvsStreamReassembler, RebuildsTheClipForEveryBlockAndChunking) {
     const Bytes original = pattern(70000, 3);
     const uint32_t size = uint32_t(original.size());
     struct Block {
@@ -173,7 +173,7 @@ TEST(StreamReassembler, RebuildsTheClipForEveryBlockAndChunking) {
     }
 }
 
-TEST(StreamReassembler, RefusedHeaderEndsTheStreamWithNothingWritten) {
+TEST(AvsStreamReassembler, RefusedHeaderEndsTheStreamWithNothingWritten) {
     for (const StreamHeader header : {StreamHeader{0, 101}, StreamHeader{101, 0}, StreamHeader{0xFFFFFFFFu, 1}}) {
         Bytes stream = headerOnly(header.blockOffset, header.blockLength, 100);
         MemoryClip clip;
@@ -184,7 +184,7 @@ TEST(StreamReassembler, RefusedHeaderEndsTheStreamWithNothingWritten) {
     }
 }
 
-TEST(StreamReassembler, FailedWriteAbandonsTheStream) {
+TEST(AvsStreamReassembler, FailedWriteAbandonsTheStream) {
     Bytes stream = headerOnly(50, 50, 100);
     MemoryClip clip;
     clip.failOnCall = 4;  // seek to 50, block, seek to 0, first clip-data write
