@@ -1,6 +1,7 @@
 // Decoding speed of the speech decoder: frames per second and microseconds
 // per frame for streams of 24-byte and of 20-byte speech frames (generated,
-// all codes valid) and, when given, a bitstream file.
+// all codes valid), of silence (SID and untransmitted frames), of speech with
+// bad frames and, when given, a bitstream file.
 // Usage: speechdec_bench [BITSTREAM.g723]
 #include <chrono>
 #include <cstdio>
@@ -22,6 +23,43 @@ Stream generated(bool lowRate, int count)
     frames::Random rng(lowRate ? 7 : 3);
     Stream stream;
     for (int i = 0; i < count; ++i) stream.push_back(frames::randomSpeechFrame(rng, lowRate));
+    return stream;
+}
+
+// Silence as a sender with silence compression makes it: after a short
+// talk spurt a SID frame, then untransmitted frames, a new SID now and then.
+Stream silence(int count)
+{
+    frames::Random rng(11);
+    Stream stream;
+    while (static_cast<int>(stream.size()) < count) {
+        stream.push_back(frames::randomSpeechFrame(rng, false));
+        for (int sid = 0; sid < 4; ++sid) {
+            const uint32_t lsp[3] = {rng.below(256), rng.below(256), rng.below(256)};
+            stream.push_back(frames::sidFrame(lsp, rng.below(64)));
+            for (int i = 0; i < 7; ++i) stream.push_back(frames::untransmittedFrame());
+        }
+    }
+    stream.resize(count);
+    return stream;
+}
+
+// Speech in which every other frame is bad (an invalid gain code), in runs of
+// one and two, so that most bad frames go through concealment.
+Stream withBadFrames(int count)
+{
+    frames::Random rng(13);
+    Stream stream;
+    for (int i = 0; static_cast<int>(stream.size()) < count; ++i) {
+        stream.push_back(frames::randomSpeechFrame(rng, true));
+        for (int bad = 0; bad <= i % 2; ++bad) {
+            frames::SpeechFields f;
+            f.lagCode[0] = f.lagCode[1] = rng.below(124);
+            f.gainCode[rng.below(4)] = 170 * 24;
+            stream.push_back(frames::speechFrame(f, true));
+        }
+    }
+    stream.resize(count);
     return stream;
 }
 
@@ -75,6 +113,8 @@ int main(int argc, char** argv)
 {
     measure("24-byte frames (generated)", generated(false, 2000));
     measure("20-byte frames (generated)", generated(true, 2000));
+    measure("SID + untransmitted frames", silence(2000));
+    measure("speech with bad frames", withBadFrames(2000));
     if (argc > 1) {
         measure(("file " + std::string(argv[1])).c_str(), fromFile(argv[1]));
     }
