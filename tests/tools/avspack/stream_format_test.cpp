@@ -72,6 +72,7 @@ TEST(AvsStreamLayout, AcceptsStreamsThatFillEveryClipByte) {
         {990, 20, 1020, 1010, 10},    // block reaching past the clip data
         {0, 0, 1000, 1000, 0},        // no block
         {1000, 0, 1000, 1000, 0},     // empty block right at the end of the clip data
+        {0xFFFFFFFFu, 0, 1000, 1000, 0},  // empty block far away: it writes nothing
         {0, 1000, 1000, 1000, 0},     // the whole clip as the block
         {0, 0, 0, 0, 0},              // header only
     };
@@ -95,7 +96,7 @@ TEST(AvsStreamLayout, RefusesBlocksTheStreamCannotCarryOrThatNeedPadding) {
         {0xFFFFFFFFu, 0xFFFFFFFFu, LayoutProblem::BlockBeyondStream, "announces 4294967295 bytes"},
         {901, 100, LayoutProblem::BlockBeyondClip, "so 1 byte would be padding"},
         {0xFFFFFFFFu, 1, LayoutProblem::BlockBeyondClip, "4294966296 bytes would be padding"},
-        {1001, 0, LayoutProblem::BlockBeyondClip, "clip offset 1001"},
+        {1000, 1, LayoutProblem::BlockBeyondClip, "clip offset 1000"},
     };
     for (const Case& c : cases) {
         const avs::StreamLayout layout = avs::layStream(StreamHeader{c.offset, c.length}, 1008);
@@ -174,7 +175,7 @@ TEST(AvsStreamReassembler, RebuildsTheClipForEveryBlockAndChunking) {
 }
 
 TEST(AvsStreamReassembler, RefusedHeaderEndsTheStreamWithNothingWritten) {
-    for (const StreamHeader header : {StreamHeader{0, 101}, StreamHeader{101, 0}, StreamHeader{0xFFFFFFFFu, 1}}) {
+    for (const StreamHeader header : {StreamHeader{0, 101}, StreamHeader{100, 1}, StreamHeader{0xFFFFFFFFu, 1}}) {
         Bytes stream = headerOnly(header.blockOffset, header.blockLength, 100);
         MemoryClip clip;
         avs::StreamReassembler reassembler(clip, stream.size());

@@ -20,9 +20,10 @@ StreamLayout layStream(const StreamHeader& header, uint64_t streamLength) {
         return layout;
     }
     layout.clipDataLength = payload - header.blockLength;
-    if (layout.blockEnd > payload) {
+    if (header.blockLength && layout.blockEnd > payload) {
         // Equivalent to blockOffset > clipDataLength: a hole between the end
-        // of the clip data and the block.
+        // of the clip data and the block. An empty block writes nothing, so
+        // its offset does not matter.
         layout.problems.push_back(LayoutProblem::BlockBeyondClip);
         return layout;
     }

@@ -13,7 +13,7 @@ namespace avs {
 // Reasons for which the plug-in ends a stream right after its header.
 enum class LayoutProblem {
     BlockBeyondStream,  // blockLength is more than the stream carries after the header
-    BlockBeyondClip,    // blockOffset lies past the clip data, so the gap would be padding
+    BlockBeyondClip,    // a non-empty block lies past the clip data, so the gap would be padding
 };
 
 struct StreamLayout {

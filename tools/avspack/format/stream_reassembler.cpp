@@ -1,6 +1,7 @@
 // Chunk-by-chunk placement of a packed stream: the header (collected across
 // chunks if need be) names the block's position; the block's bytes are written
-// there, then the position returns to 0 for the clip data. A header the
+// there, then the position returns to 0 for the clip data (an empty block
+// goes straight to the clip data). A header the
 // layout refuses ends the stream before a single byte is written.
 #include "stream_reassembler.h"
 
@@ -46,12 +47,11 @@ std::size_t StreamReassembler::takeHeader(const uint8_t* data, std::size_t lengt
         return used;
     }
     m_blockRemaining = m_layout.header.blockLength;
-    if (!m_writer.seekTo(m_layout.header.blockOffset)) {
-        m_state = State::Failed;
-        return used;
+    if (m_blockRemaining == 0) {
+        startClipData();
+    } else {
+        m_state = m_writer.seekTo(m_layout.header.blockOffset) ? State::Block : State::Failed;
     }
-    m_state = State::Block;
-    if (m_blockRemaining == 0) startClipData();
     return used;
 }
 
