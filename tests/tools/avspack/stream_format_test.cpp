@@ -1,5 +1,5 @@
-// The stream format unit: header words, the layout rules (accepted and
-// refused headers) and chunk-by-chunk reassembly.
+// The stream format unit: the layout rules (accepted and refused headers)
+// and chunk-by-chunk reassembly.
 #include <algorithm>
 #include <numeric>
 #include <random>
@@ -51,15 +51,6 @@ Bytes headerOnly(uint32_t offset, uint32_t length, std::size_t payload) {
 }
 
 }  // namespace
-
-TEST(AvsStreamHeader, IsTwoLittleEndianWords) {
-    uint8_t bytes[8];
-    avs::encodeStreamHeader(StreamHeader{0x04030201u, 0x08070605u}, bytes);
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(bytes[i], i + 1);
-    const StreamHeader back = avs::decodeStreamHeader(bytes);
-    EXPECT_EQ(back.blockOffset, 0x04030201u);
-    EXPECT_EQ(back.blockLength, 0x08070605u);
-}
 
 TEST(AvsStreamLayout, AcceptsStreamsThatFillEveryClipByte) {
     struct Case {
