@@ -71,7 +71,7 @@ Status refuseContainerOnStream(ByteSource& source)
     }
     return failure(exitNotG7231, atByte(source.file().name(), 0,
                                         "a RIFF '" + formText(head) +
-                                            "' file; standard input takes raw frames only, give the file name instead"));
+                                            "' file; standard input and pipes take raw frames only, give the file name instead"));
 }
 
 }  // namespace g723dec

@@ -17,12 +17,12 @@ enum class Container { raw, wav, avi, otherRiff };
 // Classifies an input from its first bytes (12 are needed to see a RIFF form).
 Container identifyContainer(const uint8_t* head, size_t size);
 
-// Finds the frames of an opened input: a named file by its content, standard
-// input as raw frames throughout.
+// Finds the frames of an opened input: a seekable file by its content,
+// standard input and pipes as raw frames throughout.
 Status locateFrames(InputFile& file, FrameData& data);
 
-// Standard input is read as raw frames only; refuses a WAV or AVI file there
-// (whose headers would otherwise decode as noise).
+// Inputs that cannot seek are read as raw frames only; refuses a WAV or AVI
+// file there (whose headers would otherwise decode as noise).
 Status refuseContainerOnStream(ByteSource& source);
 
 }  // namespace g723dec

@@ -57,6 +57,7 @@ public:
 
     // Decodes until the data ends; returns how the data ended.
     ReadOutcome run(FrameReader& reader, Status& writeStatus);
+    // The frame that ended the data (valid once run() returned something other than frame).
     const Frame& lastFrame() const { return frames_[pending_]; }
     uint64_t framesDone() const { return framesDone_; }
 
@@ -143,10 +144,10 @@ void reportEnd(ReadOutcome outcome, const DecodeLoop& loop, const FrameReader& r
     }
 }
 
-void warnUnusedLosses(const JobSpec& spec, uint64_t frames, JobResult& result)
+void warnUnusedLosses(const JobSpec& spec, const std::string& name, uint64_t frames, JobResult& result)
 {
     if (spec.loss != nullptr && spec.loss->hasList() && spec.loss->highestListed() >= frames) {
-        addWarning(result, spec.input + ": --lose names frame " + std::to_string(spec.loss->highestListed()) +
+        addWarning(result, name + ": --lose names frame " + std::to_string(spec.loss->highestListed()) +
                                ", but the input has " + std::to_string(frames) + " frames (0.." +
                                std::to_string(frames == 0 ? 0 : frames - 1) + ")");
     }
@@ -197,7 +198,7 @@ JobResult decodeFile(const JobSpec& spec, FrameDecoder& decoder)
         addError(result, exitTruncated, data.cutShortNote + "; decoded the " + std::to_string(loop.framesDone()) +
                                             " complete frames that are present");
     }
-    warnUnusedLosses(spec, loop.framesDone(), result);
+    warnUnusedLosses(spec, input.name(), loop.framesDone(), result);
     if (spec.stats) {
         result.report += formatStats(input.name(), result.stats);
     }

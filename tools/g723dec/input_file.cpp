@@ -62,8 +62,10 @@ Status InputFile::open(const std::string& path)
         return failure(exitUnreadable, path + ": cannot open: " + std::strerror(errno));
     }
     ownsFile_ = true;
+    // A pipe given by name (such as a shell's process substitution) cannot
+    // seek: it is read like standard input.
     if (!seekTo(file_, 0, SEEK_END)) {
-        return failure(exitUnreadable, path + ": cannot read: " + std::strerror(errno));
+        return Status{};
     }
     size_ = tellOf(file_);
     seekable_ = true;

@@ -1,5 +1,5 @@
 // An input opened for reading: a named file (positioned reads for walking
-// containers) or standard input (sequential reads only).
+// containers), or standard input or a named pipe (sequential reads only).
 #pragma once
 
 #include <cstddef>
@@ -19,6 +19,7 @@ public:
     InputFile& operator=(const InputFile&) = delete;
 
     // Opens path for reading; "-" is standard input, switched to binary mode.
+    // Only inputs that can seek are seekable().
     Status open(const std::string& path);
 
     // The name used in messages: the path, or "standard input".
@@ -45,7 +46,7 @@ public:
 private:
     std::FILE* file_ = nullptr;  // the open stream; stdin is not closed
     bool ownsFile_ = false;      // true for a named file
-    bool seekable_ = false;      // named files are seekable, standard input is not
+    bool seekable_ = false;      // regular files are seekable; standard input and pipes are not
     std::string name_;           // for messages
     uint64_t size_ = 0;          // file size (seekable files)
     uint64_t position_ = 0;      // offset of the next byte to read

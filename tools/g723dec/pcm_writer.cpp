@@ -1,8 +1,10 @@
-// WAV header layout and sample output.
+// WAV header layout, sample output, and the move of a finished file into place.
 #include "pcm_writer.h"
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -16,6 +18,7 @@ namespace {
 constexpr size_t wavHeaderSize = 44;
 constexpr uint32_t sampleRate = 8000;
 constexpr uint64_t maxWavData = 0xFFFFFFFFULL - (wavHeaderSize - 8);
+constexpr uint32_t unknownSize = 0xFFFFFFFF;  // what readers take as "up to the end"
 
 void putLe16(uint8_t* at, uint32_t value)
 {
@@ -29,10 +32,10 @@ void putLe32(uint8_t* at, uint32_t value)
     putLe16(at + 2, value >> 16);
 }
 
-void buildWavHeader(uint8_t* header, uint32_t dataBytes)
+void buildWavHeader(uint8_t* header, uint32_t riffSize, uint32_t dataBytes)
 {
     std::memcpy(header, "RIFF", 4);
-    putLe32(header + 4, static_cast<uint32_t>(wavHeaderSize - 8) + dataBytes);
+    putLe32(header + 4, riffSize);
     std::memcpy(header + 8, "WAVEfmt ", 8);
     putLe32(header + 16, 16);              // format record size
     putLe16(header + 20, 1);               // PCM
@@ -43,6 +46,15 @@ void buildWavHeader(uint8_t* header, uint32_t dataBytes)
     putLe16(header + 34, 16);              // bits per sample
     std::memcpy(header + 36, "data", 4);
     putLe32(header + 40, dataBytes);
+}
+
+// Devices and pipes are written in place; anything else is replaced at the end.
+bool isDeviceOrPipe(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::file_status status = std::filesystem::status(path, ec);
+    return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+           !std::filesystem::is_directory(status);
 }
 
 }  // namespace
@@ -64,13 +76,18 @@ Status PcmWriter::open(const std::string& path, bool wav)
     }
     name_ = path_ = path;
     wav_ = wav;
-    file_ = std::fopen(path.c_str(), "wb");
+    inPlace_ = isDeviceOrPipe(path);
+    workPath_ = inPlace_ ? path : path + ".partial";
+    file_ = std::fopen(workPath_.c_str(), "wb");
     if (file_ == nullptr) {
         return failure(exitOutputError, path + ": cannot create: " + std::strerror(errno));
     }
-    ownsFile_ = true;
     uint8_t header[wavHeaderSize];
-    buildWavHeader(header, 0);
+    if (inPlace_) {
+        buildWavHeader(header, unknownSize, unknownSize);
+    } else {
+        buildWavHeader(header, wavHeaderSize - 8, 0);
+    }
     return wav_ ? writeBytes(header, wavHeaderSize) : Status{};
 }
 
@@ -111,36 +128,43 @@ Status PcmWriter::writeFailure()
 
 Status PcmWriter::finish()
 {
-    if (wav_) {
+    if (path_.empty()) {
+        return std::fflush(file_) == 0 ? Status{} : writeFailure();
+    }
+    if (wav_ && !inPlace_) {
         uint8_t header[wavHeaderSize];
-        buildWavHeader(header, static_cast<uint32_t>(written_ - wavHeaderSize));
+        uint32_t dataBytes = static_cast<uint32_t>(written_ - wavHeaderSize);
+        buildWavHeader(header, static_cast<uint32_t>(wavHeaderSize - 8) + dataBytes, dataBytes);
         if (std::fseek(file_, 0, SEEK_SET) != 0 || std::fwrite(header, 1, wavHeaderSize, file_) != wavHeaderSize) {
             return writeFailure();
         }
-    }
-    if (!ownsFile_) {
-        return std::fflush(file_) == 0 ? Status{} : writeFailure();
     }
     std::FILE* file = file_;
     file_ = nullptr;
     if (std::fclose(file) != 0) {
         return writeFailure();
     }
-    ownsFile_ = false;
+    if (!inPlace_) {
+        std::error_code ec;
+        std::filesystem::rename(workPath_, path_, ec);
+        if (ec) {
+            return failure(exitOutputError, path_ + ": cannot create: " + ec.message());
+        }
+    }
+    workPath_.clear();
     return Status{};
 }
 
 void PcmWriter::discard()
 {
-    if (!ownsFile_) {
-        return;
-    }
-    if (file_ != nullptr) {
+    if (file_ != nullptr && !path_.empty()) {
         std::fclose(file_);
         file_ = nullptr;
     }
-    std::remove(path_.c_str());
-    ownsFile_ = false;
+    if (!inPlace_ && !workPath_.empty()) {
+        std::remove(workPath_.c_str());
+        workPath_.clear();
+    }
 }
 
 }  // namespace g723dec

@@ -1,5 +1,7 @@
 // Writes decoded samples: a WAV file (16-bit PCM, mono, 8 kHz) whose sizes are
 // filled in when it is finished, or raw signed 16-bit little-endian samples.
+// A named file is written beside its place and moved there when finished, so
+// a failure neither leaves a partial file nor destroys an earlier one.
 #pragma once
 
 #include <cstddef>
@@ -14,18 +16,19 @@ namespace g723dec {
 class PcmWriter {
 public:
     PcmWriter() = default;
-    // Removes a named output that was not finished.
+    // Discards an output that was not finished.
     ~PcmWriter();
     PcmWriter(const PcmWriter&) = delete;
     PcmWriter& operator=(const PcmWriter&) = delete;
 
-    // Creates path ("-": standard output, always raw). wav selects the WAV
-    // header; raw samples otherwise.
+    // Opens path ("-": standard output, always raw). wav selects the WAV
+    // header; raw samples otherwise. An existing device or pipe is written
+    // in place, its WAV sizes marked unknown.
     Status open(const std::string& path, bool wav);
     Status write(const int16_t* samples, size_t count);
-    // Completes the WAV header and closes the output.
+    // Completes the WAV header, closes the output and puts it in its place.
     Status finish();
-    // Closes the output and removes a named file.
+    // Closes the output and removes what was written of a file.
     void discard();
 
     const std::string& name() const { return name_; }
@@ -35,9 +38,10 @@ private:
     Status writeFailure();
 
     std::FILE* file_ = nullptr;  // the open output
-    bool ownsFile_ = false;      // a named file not yet finished: removed by discard()
     bool wav_ = false;           // WAV header in front of the samples
-    std::string path_;           // the named file, to remove on discard
+    bool inPlace_ = true;        // writing the destination itself (standard output, a device, a pipe)
+    std::string path_;           // the destination
+    std::string workPath_;       // the file being written until finish() moves it to path_
     std::string name_;           // for messages
     uint64_t written_ = 0;       // bytes written, WAV header included
 };

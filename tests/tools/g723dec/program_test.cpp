@@ -29,8 +29,8 @@ TEST(Program, StandardInputTakesRawFramesOnly)
     writeFile(dir.path("in.wav"), wavFile(bytesFraming(speechFrames(3, 4))));
     std::string errors;
     EXPECT_EQ(3, runProgram("- -", errors, dir.file("in.wav"), dir.file("out.raw")));
-    EXPECT_EQ("g723dec: standard input: byte 0: a RIFF 'WAVE' file; standard input takes raw frames only, give the "
-              "file name instead\n",
+    EXPECT_EQ("g723dec: standard input: byte 0: a RIFF 'WAVE' file; standard input and pipes take raw frames only, "
+              "give the file name instead\n",
               errors);
 }
 

@@ -151,7 +151,12 @@ int runProgram(const std::string& args, std::string& errorText, const std::strin
     command += " 2>" + errorFile.make_preferred().string();
     int status = std::system(command.c_str());
     Bytes error = readFile(errorFile);
-    errorText.assign(error.begin(), error.end());
+    errorText.clear();
+    for (uint8_t c : error) {
+        if (c != '\r') {  // Windows writes messages with CR LF line ends
+            errorText.push_back(static_cast<char>(c));
+        }
+    }
     std::filesystem::remove(errorFile);
 #ifdef _WIN32
     return status;

@@ -51,7 +51,7 @@ private:
 
 // Runs the g723dec program with args (no quoting: plain file names),
 // optionally feeding stdinFile and capturing standard output to stdoutFile;
-// standard error is returned in errorText. Returns the exit code.
+// standard error is returned in errorText, with LF line ends. Returns the exit code.
 int runProgram(const std::string& args, std::string& errorText, const std::string& stdinFile = "",
                const std::string& stdoutFile = "");
 
