@@ -13,18 +13,21 @@
 namespace {
 
 #if defined(_WIN32) && defined(__i386__)
-// Calls fn with args[0..count-1] pushed by hand (the call made on a 16-byte
-// aligned stack) and returns how far the stack pointer moved across the
+// Calls fn with args[0..count-1] pushed by hand, on a stack misaligned by
+// misalign bytes from a 16-byte boundary (callers outside this program
+// guarantee only 4), and returns how far the stack pointer moved across the
 // call: 0 when the callee removed its arguments, 4 per argument when it left
 // them to the caller.
-int32_t stackMovement(void* fn, int32_t count, const uint32_t* args, int32_t* result)
+int32_t stackMovement(void* fn, int32_t count, const uint32_t* args, int32_t* result, uint32_t misalign = 0)
 {
+    const uint32_t stackWords[3] = {args[0], count > 1 ? args[1] : 0, misalign};
     int32_t moved = count;
     int32_t ret = 0;
     __asm__ volatile(
         "movl %%esp, %%ebx\n\t"
         "andl $-16, %%esp\n\t"
         "subl $8, %%esp\n\t"
+        "subl 8(%%edi), %%esp\n\t"
         "movl %%esp, %%esi\n\t"
         "cmpl $1, %%ecx\n\t"
         "je 1f\n\t"
@@ -41,7 +44,7 @@ int32_t stackMovement(void* fn, int32_t count, const uint32_t* args, int32_t* re
         "subl %%esp, %%ecx\n\t"
         "movl %%ebx, %%esp\n\t"
         : "=a"(ret), "+c"(moved), "+d"(fn)
-        : "D"(args)
+        : "D"(stackWords)
         : "ebx", "esi", "memory", "cc");
     *result = ret;
     return moved;
@@ -108,6 +111,20 @@ TEST_F(SharedLibrary, ExportsRemoveTheirArgumentsFromTheStack)
     const uint32_t lostArgs[2] = {0, reinterpret_cast<uint32_t>(samples.data())};
     EXPECT_EQ(stackMovement(m_lib.symbol("DecSoundFrame"), 2, lostArgs, &result), 0);
     EXPECT_EQ(result, 1);
+
+    // Any 4-byte stack alignment of the caller works and decodes the same.
+    std::vector<int16_t> reference(frameLength);
+    ASSERT_EQ(stackMovement(m_lib.symbol("INITdec"), 1, mode, &result), 0);
+    ASSERT_EQ(stackMovement(m_lib.symbol("DecSoundFrame"), 2, decodeArgs, &result), 0);
+    reference = samples;
+    for (uint32_t misalign : {4u, 8u, 12u}) {
+        SCOPED_TRACE(misalign);
+        std::fill(samples.begin(), samples.end(), int16_t{0x5555});
+        EXPECT_EQ(stackMovement(m_lib.symbol("INITdec"), 1, mode, &result, misalign), 0);
+        EXPECT_EQ(stackMovement(m_lib.symbol("DecSoundFrame"), 2, decodeArgs, &result, misalign), 0);
+        EXPECT_EQ(result, 10);
+        EXPECT_EQ(samples, reference);
+    }
 }
 #endif
 
