@@ -9,6 +9,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -123,6 +125,23 @@ TEST(RunawayGains, ExcitationStaysBoundedAndSpeechRecovers) {
         }
         EXPECT_LE(lastDifference, 2);
     }
+}
+
+TEST(RunawayGains, LimitNeverEngagesOnRecordedSpeech) {
+    // The excitation of real speech stays well inside the 16-bit range, so
+    // limiting it leaves such streams sample for sample unchanged.
+    std::ifstream in(SPEECHDEC_SAMPLES "/speech.g723", std::ios::binary);
+    const Frame data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(data.size() % 24, 0u);
+    ASSERT_FALSE(data.empty());
+    Decoder d;
+    float peak = 0.0f;
+    for (size_t pos = 0; pos < data.size(); pos += 24) {
+        d.decode(Frame(data.begin() + pos, data.begin() + pos + 24));
+        for (int n = 25; n < 265; ++n) peak = std::max(peak, std::fabs(d.state.excitation[n]));
+    }
+    EXPECT_GT(peak, 1000.0f);
+    EXPECT_LT(peak, 32767.0f);
 }
 
 TEST(RunawayGains, ComfortNoiseAfterARunawayIsNotLost) {
