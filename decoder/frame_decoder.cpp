@@ -36,7 +36,7 @@ void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, in
     float lpcSet[4][lpcOrder];
     float frameExc[frameLength];
     if (params.frameType == 1) {
-        decodeSpeech(params, lspVect, lpcSet, frameExc);
+        decodeSpeech(params, lowRate, postfilterOn, lspVect, lpcSet, frameExc);
     } else {
         comfortNoiseFrame(excitation + excitationHistory, &params, lspVect, prevLsp);
         interpolateLsp(lpcSet, lspVect, prevLsp);
@@ -50,8 +50,8 @@ void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, in
     shiftHistories(lspVect);
 }
 
-void DecoderState::decodeSpeech(FrameParams& params, float* lspVect, float lpcSet[4][lpcOrder],
-                                float* frameExc)
+void DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, int32_t postfilterOn,
+                                float* lspVect, float lpcSet[4][lpcOrder], float* frameExc)
 {
     if (params.badFrame != 0) {
         erasureCount = erasureCount < maxErasureCount ? erasureCount + 1 : maxErasureCount;

@@ -205,6 +205,21 @@ TEST(FrameFlow, BadSpeechFramesAreConcealedAndFadeToSilence)
     EXPECT_EQ(d.erasureCount, 0);
 }
 
+TEST(FrameFlow, ForcedBadFrameIsConcealed)
+{
+    DecoderState d;
+    decodeAll(d, speech(27, 4, true));
+    frames::Random rng(28);
+    std::vector<uint8_t> frame = frames::randomSpeechFrame(rng, true);
+    DecoderState good = d;
+    int16_t concealed[frameLength], decoded[frameLength];
+    d.decodeFrame(concealed, frame.data(), 1, 1, 1);
+    good.decodeFrame(decoded, frame.data(), 1, 1, 0);
+    EXPECT_EQ(d.erasureCount, 1);
+    EXPECT_EQ(good.erasureCount, 0);
+    EXPECT_NE(0, std::memcmp(concealed, decoded, sizeof decoded));
+}
+
 TEST(FrameFlow, BadFrameDuringSilenceCountsAsUntransmitted)
 {
     const uint32_t lsp[3] = {10, 20, 30};
