@@ -16,9 +16,10 @@ constexpr int32_t maxFrameBytes = 24;      // the largest frame (higher-rate spe
 // Arithmetic convention of every stage: signal data is float. A sum of
 // products is accumulated in double, each product formed from the operands
 // widened to double (so the product itself is exact), and rounded to float
-// when it is stored. Everything else is evaluated in the type of its
-// operands (float with float, no wider intermediates). The 5-tap
-// adaptive-codebook filter is the one sum kept in a float accumulator.
+// when it is stored; a filter's output sum includes its input term in the
+// same double sum. Everything else is evaluated in the type of its operands
+// (float with float, no wider intermediates). The 5-tap adaptive-codebook
+// filter is the one sum kept in a float accumulator.
 
 // One decoder, one stream. Any number of objects may exist; each decodes its
 // own stream independently. The object holds its buffers itself, so creating

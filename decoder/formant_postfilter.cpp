@@ -26,8 +26,6 @@ float tiltOf(const float* s)
     return cross / energy;
 }
 
-}  // namespace
-
 // 0.135^i, each power formed in double and rounded once to single precision.
 constexpr std::array<float, 6> makePostWeights()
 {
@@ -39,6 +37,8 @@ constexpr std::array<float, 6> makePostWeights()
     }
     return table;
 }
+
+}  // namespace
 
 const std::array<float, 6> postWeights = makePostWeights();
 
@@ -63,6 +63,7 @@ void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lp
             for (int32_t i = 0; i < poleOrder; ++i) {
                 sum += static_cast<double>(w[i]) * static_cast<double>(p[m - 1 - i]);
             }
+            // The tilt term belongs to the same double-precision sum.
             sum += postGain * (static_cast<double>(s[m]) - static_cast<double>(mu) * static_cast<double>(s[m - 1]));
             p[m] = static_cast<float>(sum);
         }
