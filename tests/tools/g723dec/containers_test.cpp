@@ -47,7 +47,7 @@ size_t find(const Bytes& haystack, const std::string& needle)
 
 }  // namespace
 
-TEST(Containers, RawFilesAreEverythingThatIsNotRiff)
+TEST(G723decContainers, RawFilesAreEverythingThatIsNotRiff)
 {
     ScratchDir dir;
     Bytes frames = bytesFraming(mixedFrames(3, 40));
@@ -64,7 +64,7 @@ TEST(Containers, RawFilesAreEverythingThatIsNotRiff)
     EXPECT_EQ(dir.file("input") + ": byte 8: RIFF file of form 'RMID' is neither WAV nor AVI", other.status.message);
 }
 
-TEST(Containers, WavDataChunkWhereverTheChunksAre)
+TEST(G723decContainers, WavDataChunkWhereverTheChunksAre)
 {
     ScratchDir dir;
     Bytes frames = bytesFraming(mixedFrames(5, 30));
@@ -83,7 +83,7 @@ TEST(Containers, WavDataChunkWhereverTheChunksAre)
     EXPECT_EQ(frames, located.frames);
 }
 
-TEST(Containers, WavWithoutG7231AudioNamesTheTagFound)
+TEST(G723decContainers, WavWithoutG7231AudioNamesTheTagFound)
 {
     ScratchDir dir;
     Bytes pcm = wavFile(Bytes(100, 0), 0x0001);
@@ -101,7 +101,7 @@ TEST(Containers, WavWithoutG7231AudioNamesTheTagFound)
               stereo.status.message);
 }
 
-TEST(Containers, BrokenWavFilesAreRefusedWithTheirOffset)
+TEST(G723decContainers, BrokenWavFilesAreRefusedWithTheirOffset)
 {
     ScratchDir dir;
     Located noFormat = locate(dir, list("RIFF", "WAVE", chunk("data", Bytes(24, 0))));
@@ -115,7 +115,7 @@ TEST(Containers, BrokenWavFilesAreRefusedWithTheirOffset)
     EXPECT_EQ(dir.file("input") + ": byte 12: WAV format chunk is too short (10 bytes)", shortFormat.status.message);
 }
 
-TEST(Containers, WavDataChunkLongerThanTheFile)
+TEST(G723decContainers, WavDataChunkLongerThanTheFile)
 {
     ScratchDir dir;
     Bytes frames = bytesFraming(speechFrames(7, 4));
@@ -133,7 +133,7 @@ TEST(Containers, WavDataChunkLongerThanTheFile)
     EXPECT_TRUE(streamed.data.cutShortNote.empty());
 }
 
-TEST(Containers, FfmpegWavFile)
+TEST(G723decContainers, FfmpegWavFile)
 {
     ScratchDir dir;
     Bytes file = readFile(std::filesystem::path(G723DEC_TEST_DATA) / "ffmpeg_tone.wav");
@@ -144,7 +144,7 @@ TEST(Containers, FfmpegWavFile)
     EXPECT_EQ(file.size() - 240, find(file, "data") + 8);
 }
 
-TEST(Containers, AviAudioStreamAmongVideoAndOtherAudio)
+TEST(G723decContainers, AviAudioStreamAmongVideoAndOtherAudio)
 {
     ScratchDir dir;
     Bytes frames = bytesFraming(mixedFrames(9, 50));
@@ -164,7 +164,7 @@ TEST(Containers, AviAudioStreamAmongVideoAndOtherAudio)
     EXPECT_EQ(frames, located.frames);
 }
 
-TEST(Containers, AviWithoutG7231AudioNamesTheTagsFound)
+TEST(G723decContainers, AviWithoutG7231AudioNamesTheTagsFound)
 {
     ScratchDir dir;
     AviSpec spec;
@@ -188,7 +188,7 @@ TEST(Containers, AviWithoutG7231AudioNamesTheTagsFound)
     EXPECT_EQ(dir.file("input") + ": byte 12: AVI file has no header list (hdrl)", located.status.message);
 }
 
-TEST(Containers, AviCutShortKeepsTheAudioThatIsThere)
+TEST(G723decContainers, AviCutShortKeepsTheAudioThatIsThere)
 {
     ScratchDir dir;
     Bytes frames = bytesFraming(speechFrames(11, 6));

@@ -41,7 +41,7 @@ Bytes badSpeechFrame(int invalidCodes)
 
 }  // namespace
 
-TEST(Decode, EveryContainerAndFramingMatchesTheLibrary)
+TEST(G723decDecode, EveryContainerAndFramingMatchesTheLibrary)
 {
     ScratchDir dir;
     FrameList frames = mixedFrames(31, 300);
@@ -72,7 +72,7 @@ TEST(Decode, EveryContainerAndFramingMatchesTheLibrary)
     EXPECT_EQ(expected, rawSamples(readFile(dir.path("out.raw"))));
 }
 
-TEST(Decode, OneDecoderObjectServesStreamAfterStream)
+TEST(G723decDecode, OneDecoderObjectServesStreamAfterStream)
 {
     ScratchDir dir;
     FrameList first = mixedFrames(1, 120);
@@ -86,7 +86,7 @@ TEST(Decode, OneDecoderObjectServesStreamAfterStream)
     EXPECT_EQ(decodeWithLibrary(second), wavSamples(readFile(dir.path("b.wav"))));
 }
 
-TEST(Decode, LostFramesTakeTheNullFramePath)
+TEST(G723decDecode, LostFramesTakeTheNullFramePath)
 {
     ScratchDir dir;
     FrameList frames = speechFrames(5, 100);
@@ -128,7 +128,7 @@ TEST(Decode, LostFramesTakeTheNullFramePath)
               result.report.substr(0, result.report.find('\n') + 1));
 }
 
-TEST(Decode, StatisticsCountKindsAndBadFrames)
+TEST(G723decDecode, StatisticsCountKindsAndBadFrames)
 {
     ScratchDir dir;
     frames::Random rng(3);
@@ -159,7 +159,7 @@ TEST(Decode, StatisticsCountKindsAndBadFrames)
         << result.report;
 }
 
-TEST(Decode, IncompleteLastFrameKeepsEverythingBeforeIt)
+TEST(G723decDecode, IncompleteLastFrameKeepsEverythingBeforeIt)
 {
     ScratchDir dir;
     FrameList frames = mixedFrames(13, 60);
@@ -178,7 +178,7 @@ TEST(Decode, IncompleteLastFrameKeepsEverythingBeforeIt)
     EXPECT_EQ(decodeWithLibrary(frames), wavSamples(readFile(dir.path("out.wav"))));
 }
 
-TEST(Decode, ContainerCutShortIsReportedAfterDecodingWhatIsThere)
+TEST(G723decDecode, ContainerCutShortIsReportedAfterDecodingWhatIsThere)
 {
     ScratchDir dir;
     FrameList frames = speechFrames(15, 10);
@@ -193,7 +193,7 @@ TEST(Decode, ContainerCutShortIsReportedAfterDecodingWhatIsThere)
     EXPECT_EQ(decodeWithLibrary(frames), wavSamples(readFile(dir.path("out.wav"))));
 }
 
-TEST(Decode, FailuresBeforeDecodingLeaveNoOutput)
+TEST(G723decDecode, FailuresBeforeDecodingLeaveNoOutput)
 {
     ScratchDir dir;
     writeFile(dir.path("pcm.wav"), wavFile(Bytes(480, 0), 0x0001));
@@ -219,7 +219,7 @@ TEST(Decode, FailuresBeforeDecodingLeaveNoOutput)
     EXPECT_EQ(0u, noDir.report.find("g723dec: " + dir.file("nowhere/out.wav") + ": cannot create: "));
 }
 
-TEST(Decode, RefusesToOverwriteItsInput)
+TEST(G723decDecode, RefusesToOverwriteItsInput)
 {
     ScratchDir dir;
     Bytes wav = wavFile(bytesFraming(speechFrames(2, 20)));
@@ -230,7 +230,7 @@ TEST(Decode, RefusesToOverwriteItsInput)
     EXPECT_EQ(wav, readFile(dir.path("speech.wav")));
 }
 
-TEST(Decode, EmptyInputGivesAnEmptyWavAndAWarning)
+TEST(G723decDecode, EmptyInputGivesAnEmptyWavAndAWarning)
 {
     ScratchDir dir;
     writeFile(dir.path("empty.g723"), {});

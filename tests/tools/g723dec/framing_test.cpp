@@ -46,7 +46,7 @@ Split split(const ScratchDir& dir, const Bytes& file, Framing framing, std::vect
 
 }  // namespace
 
-TEST(Framing, BothFramingsGiveTheSameFrames)
+TEST(G723decFraming, BothFramingsGiveTheSameFrames)
 {
     ScratchDir dir;
     FrameList frames = mixedFrames(21, 200);
@@ -74,7 +74,7 @@ TEST(Framing, BothFramingsGiveTheSameFrames)
     }
 }
 
-TEST(Framing, IncompleteLastFrame)
+TEST(G723decFraming, IncompleteLastFrame)
 {
     ScratchDir dir;
     FrameList frames = speechFrames(4, 3);
@@ -95,7 +95,7 @@ TEST(Framing, IncompleteLastFrame)
     EXPECT_EQ(1, half.truncatedBytes);
 }
 
-TEST(Framing, FramesAcrossSegmentsReportTheirFileOffset)
+TEST(G723decFraming, FramesAcrossSegmentsReportTheirFileOffset)
 {
     ScratchDir dir;
     FrameList frames = speechFrames(8, 3);
@@ -114,7 +114,7 @@ TEST(Framing, FramesAcrossSegmentsReportTheirFileOffset)
     }
 }
 
-TEST(LossPlan, ListsRangesAndRate)
+TEST(G723decLossPlan, ListsRangesAndRate)
 {
     g723dec::LossPlan plan;
     std::string error;
@@ -148,7 +148,7 @@ TEST(LossPlan, ListsRangesAndRate)
     EXPECT_GT(differing, 500);
 }
 
-TEST(Options, SingleFileAndDirectoryForms)
+TEST(G723decOptions, SingleFileAndDirectoryForms)
 {
     using g723dec::parseOptions;
     g723dec::Options options;
@@ -174,7 +174,7 @@ TEST(Options, SingleFileAndDirectoryForms)
     EXPECT_TRUE(rate.loss.isLost(12345));
 }
 
-TEST(Options, MistakesAreUsageErrors)
+TEST(G723decOptions, MistakesAreUsageErrors)
 {
     const std::vector<std::vector<std::string>> mistakes = {
         {},

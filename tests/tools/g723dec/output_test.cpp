@@ -11,7 +11,7 @@
 
 using namespace g723test;
 
-TEST(Output, WavHeaderDescribesTheSamples)
+TEST(G723decOutput, WavHeaderDescribesTheSamples)
 {
     ScratchDir dir;
     const int16_t samples[5] = {1, -1, 32767, -32768, 256};
@@ -26,7 +26,7 @@ TEST(Output, WavHeaderDescribesTheSamples)
     EXPECT_EQ((Bytes{0x01, 0x00, 0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x80, 0x00, 0x01}), Bytes(file.begin() + 44, file.end()));
 }
 
-TEST(Output, AnUnfinishedOutputLeavesTheEarlierFileAlone)
+TEST(G723decOutput, AnUnfinishedOutputLeavesTheEarlierFileAlone)
 {
     ScratchDir dir;
     writeFile(dir.path("out.wav"), {'o', 'l', 'd'});
@@ -55,7 +55,7 @@ TEST(Output, AnUnfinishedOutputLeavesTheEarlierFileAlone)
 }
 
 #ifndef _WIN32
-TEST(Output, DevicesAreWrittenInPlace)
+TEST(G723decOutput, DevicesAreWrittenInPlace)
 {
     ScratchDir dir;
     writeFile(dir.path("in.g723"), bytesFraming(speechFrames(6, 50)));

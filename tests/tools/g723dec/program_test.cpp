@@ -6,7 +6,7 @@
 
 using namespace g723test;
 
-TEST(Program, StandardInputToStandardOutput)
+TEST(G723decProgram, StandardInputToStandardOutput)
 {
     ScratchDir dir;
     FrameList frames = mixedFrames(41, 150);
@@ -23,7 +23,7 @@ TEST(Program, StandardInputToStandardOutput)
     EXPECT_NE(std::string::npos, errors.find("standard input: frames: " + std::to_string(frames.size()) + " (")) << errors;
 }
 
-TEST(Program, StandardInputTakesRawFramesOnly)
+TEST(G723decProgram, StandardInputTakesRawFramesOnly)
 {
     ScratchDir dir;
     writeFile(dir.path("in.wav"), wavFile(bytesFraming(speechFrames(3, 4))));
@@ -34,7 +34,7 @@ TEST(Program, StandardInputTakesRawFramesOnly)
               errors);
 }
 
-TEST(Program, HelpListsTheExitCodes)
+TEST(G723decProgram, HelpListsTheExitCodes)
 {
     ScratchDir dir;
     std::string errors;
@@ -52,7 +52,7 @@ TEST(Program, HelpListsTheExitCodes)
     EXPECT_FALSE(std::filesystem::exists(dir.path("out.wav")));
 }
 
-TEST(Program, OutputDirectoryDecodesEveryInputInParallel)
+TEST(G723decProgram, OutputDirectoryDecodesEveryInputInParallel)
 {
     ScratchDir dir;
     std::vector<FrameList> streams;
@@ -80,7 +80,7 @@ TEST(Program, OutputDirectoryDecodesEveryInputInParallel)
     EXPECT_FALSE(std::filesystem::exists(dir.path("out") / "broken.wav"));
 }
 
-TEST(Program, OutputDirectoryRefusesTwoInputsWithOneName)
+TEST(G723decProgram, OutputDirectoryRefusesTwoInputsWithOneName)
 {
     ScratchDir dir;
     std::filesystem::create_directory(dir.path("a"));
