@@ -55,6 +55,8 @@ public:
     BOOL CenterVideo(RECT* pDest);
     // Moves to frame dwTo; answers dwTo, or MCIPLAYER_SEEK_FAILED.
     DWORD Seek(DWORD dwTo);
+    // Starts the companion player program with its About switch (uses no player state).
+    void ShowAbout();
 
     BOOL m_bOpened;            // a clip was opened successfully and not closed since
     BOOL m_bPlaying;           // a play command succeeded since the last pause/stop/close

@@ -1,0 +1,75 @@
+// The two commands that reach outside the plug-in: "Go ZEV!" writes a refresh page
+// into the companion player's directory and lets the shell open it; "&About"
+// starts the companion player with its About switch. Neither reports a failure.
+#include "Companion.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <shellapi.h>
+
+#include "MciPlayer.h"
+#include "PluginInstance.h"
+#include "PluginWindow.h"
+
+const char g_szGalleryUrl[] = "http://www.zev.com/gallery/";
+
+namespace
+{
+// The companion player's profile: named without a path, so it is looked for in
+// the Windows directory.
+const char PROFILE_FILE[] = "VEDORER.INI";
+const char PROFILE_SECTION[] = "Program";
+const char PROFILE_KEY[] = "Directory";
+const char DEFAULT_DIRECTORY[] = "C:\\vedorer";
+
+// Appended to the directory as it stands (a trailing backslash is doubled).
+const char GO_PAGE_NAME[] = "\\GoZev.htm";
+const char ABOUT_TAIL[] = "\\DAZAVOZ32.EXE /ABOUT";
+
+// Longest directory values read, terminator included.
+const DWORD GO_DIRECTORY_SIZE = 250;
+const DWORD ABOUT_DIRECTORY_SIZE = 255;
+
+// The refresh element around the gallery address; no line end follows.
+const char REFRESH_HEAD[] = "<META HTTP-EQUIV=\"Refresh\" CONTENT=\"0; URL=";
+const char REFRESH_TAIL[] = "\">";
+}
+
+void ReadCompanionDirectory(char* pszBuffer, DWORD nSize)
+{
+    GetPrivateProfileStringA(PROFILE_SECTION, PROFILE_KEY, DEFAULT_DIRECTORY, pszBuffer, nSize, PROFILE_FILE);
+}
+
+// The page replaces an earlier one and stays in the directory. A page that
+// cannot be written ends the command before the shell is asked to open anything.
+void CPluginWindow::OnGo()
+{
+    char szPath[GO_DIRECTORY_SIZE - 1 + sizeof(GO_PAGE_NAME)];
+    ReadCompanionDirectory(szPath, GO_DIRECTORY_SIZE);
+    strncat(szPath, GO_PAGE_NAME, GO_DIRECTORY_SIZE);
+    FILE* pPage = fopen(szPath, "wt");
+    if (pPage == NULL)
+        return;
+    fputs(REFRESH_HEAD, pPage);
+    fputs(g_szGalleryUrl, pPage);
+    fputs(REFRESH_TAIL, pPage);
+    fclose(pPage);
+    ShellExecuteA(NULL, NULL, szPath, NULL, NULL, SW_SHOWNORMAL);
+}
+
+void CPluginWindow::OnAbout()
+{
+    CMciPlayer* pPlayer = GetPlayer();
+    if (pPlayer != NULL)
+        pPlayer->ShowAbout();
+}
+
+// Uses none of the player's state; WinExec returns without waiting.
+void CMciPlayer::ShowAbout()
+{
+    char szCommand[ABOUT_DIRECTORY_SIZE - 1 + sizeof(ABOUT_TAIL)];
+    ReadCompanionDirectory(szCommand, ABOUT_DIRECTORY_SIZE);
+    strncat(szCommand, ABOUT_TAIL, ABOUT_DIRECTORY_SIZE);
+    WinExec(szCommand, SW_SHOW);
+}
