@@ -153,13 +153,9 @@ void warnUnusedLosses(const JobSpec& spec, const std::string& name, uint64_t fra
     }
 }
 
-}  // namespace
-
-JobResult decodeFile(const JobSpec& spec, FrameDecoder& decoder)
+// Opens the input and finds its frames; refuses an output that is the input.
+Status openInput(const JobSpec& spec, InputFile& input, FrameData& data)
 {
-    JobResult result;
-    InputFile input;
-    FrameData data;
     Status status = input.open(spec.input);
     if (status.ok()) {
         status = locateFrames(input, data);
@@ -167,6 +163,43 @@ JobResult decodeFile(const JobSpec& spec, FrameDecoder& decoder)
     if (status.ok() && sameFile(spec.input, spec.output)) {
         status = failure(exitOutputError, spec.output + ": is the input file; it would be overwritten");
     }
+    return status;
+}
+
+// Decodes every frame into the open writer and reports how the input ended.
+void decodeAll(const JobSpec& spec, FrameDecoder& decoder, ByteSource& source, const FrameData& data,
+               PcmWriter& writer, JobResult& result)
+{
+    decoder.reset();
+    FrameReader reader(source, data.raw ? spec.framing : Framing::bytes);
+    DecodeLoop loop(spec, decoder, writer, result);
+    Status writeStatus;
+    ReadOutcome outcome = loop.run(reader, writeStatus);
+    if (writeStatus.ok()) {
+        writeStatus = writer.finish();
+    }
+    if (!writeStatus.ok()) {
+        writer.discard();
+        addError(result, writeStatus.exitCode, writeStatus.message);
+        return;
+    }
+    InputFile& input = source.file();
+    reportEnd(outcome, loop, reader, input, result);
+    if (!data.cutShortNote.empty()) {
+        addError(result, exitTruncated, data.cutShortNote + "; decoded the " + std::to_string(loop.framesDone()) +
+                                            " complete frames that are present");
+    }
+    warnUnusedLosses(spec, input.name(), loop.framesDone(), result);
+}
+
+}  // namespace
+
+JobResult decodeFile(const JobSpec& spec, FrameDecoder& decoder)
+{
+    JobResult result;
+    InputFile input;
+    FrameData data;
+    Status status = openInput(spec, input, data);
     ByteSource source(input, data.segments);
     if (status.ok() && !input.seekable()) {
         status = refuseContainerOnStream(source);
@@ -179,26 +212,7 @@ JobResult decodeFile(const JobSpec& spec, FrameDecoder& decoder)
         addError(result, status.exitCode, status.message);
         return result;
     }
-
-    decoder.reset();
-    FrameReader reader(source, data.raw ? spec.framing : Framing::bytes);
-    DecodeLoop loop(spec, decoder, writer, result);
-    Status writeStatus;
-    ReadOutcome outcome = loop.run(reader, writeStatus);
-    if (writeStatus.ok()) {
-        writeStatus = writer.finish();
-    }
-    if (!writeStatus.ok()) {
-        writer.discard();
-        addError(result, writeStatus.exitCode, writeStatus.message);
-        return result;
-    }
-    reportEnd(outcome, loop, reader, input, result);
-    if (!data.cutShortNote.empty()) {
-        addError(result, exitTruncated, data.cutShortNote + "; decoded the " + std::to_string(loop.framesDone()) +
-                                            " complete frames that are present");
-    }
-    warnUnusedLosses(spec, input.name(), loop.framesDone(), result);
+    decodeAll(spec, decoder, source, data, writer, result);
     if (spec.stats) {
         result.report += formatStats(input.name(), result.stats);
     }
