@@ -76,6 +76,10 @@ Status PcmWriter::open(const std::string& path, bool wav)
     }
     name_ = path_ = path;
     wav_ = wav;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        return failure(exitOutputError, path + ": cannot create: is a directory");
+    }
     inPlace_ = isDeviceOrPipe(path);
     workPath_ = inPlace_ ? path : path + ".partial";
     file_ = std::fopen(workPath_.c_str(), "wb");

@@ -217,6 +217,10 @@ TEST(G723decDecode, FailuresBeforeDecodingLeaveNoOutput)
     JobResult noDir = decode(job(dir.file("in.g723"), dir.file("nowhere/out.wav")));
     EXPECT_EQ(g723dec::exitOutputError, noDir.exitCode);
     EXPECT_EQ(0u, noDir.report.find("g723dec: " + dir.file("nowhere/out.wav") + ": cannot create: "));
+    JobResult intoFolder = decode(job(dir.file("in.g723"), dir.file("folder")));
+    EXPECT_EQ(g723dec::exitOutputError, intoFolder.exitCode);
+    EXPECT_EQ("g723dec: " + dir.file("folder") + ": cannot create: is a directory\n", intoFolder.report);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path("folder")));
 }
 
 TEST(G723decDecode, RefusesToOverwriteItsInput)
