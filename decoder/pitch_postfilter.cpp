@@ -49,7 +49,14 @@ PitchPostParams pitchPostGains(int32_t offset, float e0, float c, float e)
         return PitchPostParams{offset, 0.0f, 1.0f};
     }
     float g = (e > c) ? gainFactor * c / e : gainFactor;
-    float s = std::sqrt(e0 / (e0 + g * (g * e + 2.0f * c)));
+    float denominator = e0 + g * (g * e + 2.0f * c);
+    if (!(denominator > 0.0f)) {
+        // A sub-frame of values so small that its energy and the whole
+        // denominator underflow to 0 (a decayed excitation without pulses):
+        // pass it unchanged rather than divide 0 by 0.
+        return PitchPostParams{offset, 0.0f, 1.0f};
+    }
+    float s = std::sqrt(e0 / denominator);
     return PitchPostParams{offset, g * s, s};
 }
 

@@ -4,6 +4,7 @@
 #include "decoder_state.h"
 #include "frame_writer.h"
 #include "pcm_output.h"
+#include "pitch_postfilter.h"
 
 #include <gtest/gtest.h>
 
@@ -196,4 +197,14 @@ TEST(HostileFrames, NonFiniteAndHugeValuesConvertSoundly) {
     EXPECT_EQ(toPcmSample(-std::numeric_limits<float>::max()), -32768);
     EXPECT_EQ(toPcmSample(-0.0f), 0);
     EXPECT_EQ(toPcmSample(std::numeric_limits<float>::denorm_min()), 0);
+}
+
+TEST(HostileFrames, PitchPostfilterOfAnUnderflowingSubframeStaysFinite) {
+    // A decayed excitation without pulses: the sub-frame's energy rounds to
+    // 0 while its correlation with a louder segment does not.
+    const PitchPostParams p = pitchPostGains(20, 0.0f, 6.88228e-22f, 17328.0f);
+    EXPECT_TRUE(std::isfinite(p.scale));
+    EXPECT_TRUE(std::isfinite(p.lagGain));
+    EXPECT_EQ(p.lagGain, 0.0f);
+    EXPECT_EQ(p.scale, 1.0f);
 }
