@@ -70,11 +70,20 @@ void ExtendPlayback(PluginInstance* pRecord, CStreamFile* pFile)
     pFile->RestartClock(GetTickCount());
 }
 
-// After a clip-data chunk with automatic playback on: extend playback of the open clip.
-void AdvancePlayback(PluginInstance* pRecord, CStreamFile* pFile)
+// After a clip-data chunk with automatic playback on: start playback from the first frame
+// when the chunk covers the start threshold and no clip is open, else extend it. Without a
+// window nothing starts.
+void AdvancePlayback(PluginInstance* pRecord, CStreamFile* pFile, DWORD dwOffset, DWORD nBytes)
 {
     if (pRecord->m_pPlayer->m_wDeviceID != 0)
+    {
         ExtendPlayback(pRecord, pFile);
+        return;
+    }
+    if (pRecord->m_pWindow == NULL || !pFile->CoversStart(dwOffset, nBytes))
+        return;
+    POINT point = { 0, 0 };
+    pRecord->m_pWindow->OnLButtonDown(ID_STOP, point);
 }
 }
 
@@ -110,7 +119,7 @@ int32_t NPP_WriteReady(NPP, NPStream*)
 
 // -1 ends the stream: no temporary file, or a chunk that cannot be placed or written (the
 // stream then never counts as complete, so the clip is not offered for saving).
-int32_t NPP_Write(NPP, NPStream* stream, int32_t, int32_t len, void* buffer)
+int32_t NPP_Write(NPP, NPStream* stream, int32_t offset, int32_t len, void* buffer)
 {
     PluginInstance* pRecord = RecordOf(stream);
     CStreamFile* pFile = pRecord != NULL ? pRecord->m_pStreamFile : NULL;
@@ -124,7 +133,7 @@ int32_t NPP_Write(NPP, NPStream* stream, int32_t, int32_t len, void* buffer)
     pPlayer->m_nBytesReceived = pFile->GetBytesReceived();
     pPlayer->m_nStartBytes = pFile->GetStartBytes();
     if (pFile->WasClipChunk() && pRecord->m_bAutoStart)
-        AdvancePlayback(pRecord, pFile);
+        AdvancePlayback(pRecord, pFile, static_cast<DWORD>(offset), static_cast<DWORD>(len));
     return len;
 }
 

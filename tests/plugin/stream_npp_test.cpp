@@ -467,8 +467,9 @@ TEST_F(StreamNpp, StreamWithoutWindowOrPlayerIsStillWritten)
     std::unique_ptr<CRigInstance> pInstance = NewInstance();
     CRigStream stream(Plugin(), *pInstance);
     ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, static_cast<DWORD>(bytes.size())));
-    ASSERT_EQ(60000, stream.Write(bytes.data(), 60000));
-    ASSERT_EQ(5000, stream.Write(&bytes[60000], 5000)) << "covers the start threshold without a window";
+    ASSERT_EQ(25000, stream.Write(bytes.data(), 25000));
+    ASSERT_EQ(30000u, pInstance->Record()->m_pPlayer->m_nStartBytes);
+    ASSERT_EQ(10000, stream.Write(&bytes[25000], 10000)) << "covers the start threshold without a window";
     EXPECT_EQ(0u, pInstance->Record()->m_pPlayer->m_wDeviceID);
     CBrowserWindow window(NULL, 320, 240);
     ASSERT_EQ(NPERR_NO_ERROR, pInstance->SetWindow(window.Handle()));

@@ -50,10 +50,11 @@ protected:
         ASSERT_EQ(ReceivedAt(FRAMES), m_bytes.size());
     }
 
-    // A windowed instance receiving the stream, its first chunk (header, block and 3000 bytes
-    // of clip data) delivered.
-    void StartStream(const CRigInstance::Attributes& attributes = CRigInstance::Attributes(), bool bWindow = true)
+    // A new instance (in the browser window if wanted) with the stream opened, and the
+    // device's record emptied; the previous instance goes away first.
+    void OpenStream(const CRigInstance::Attributes& attributes = CRigInstance::Attributes(), bool bWindow = true)
     {
+        m_pStream.reset();
         m_pInstance.reset(new CRigInstance(Plugin()));
         ASSERT_EQ(NPERR_NO_ERROR, m_pInstance->New(NP_EMBED, attributes));
         if (bWindow)
@@ -62,18 +63,36 @@ protected:
         }
         m_pStream.reset(new CRigStream(Plugin(), *m_pInstance));
         ASSERT_EQ(NPERR_NO_ERROR, m_pStream->Open("http://www.example.com/clip.avs", static_cast<DWORD>(m_bytes.size())));
-        ASSERT_EQ(8008, m_pStream->Write(m_bytes.data(), 8008));
         CScriptedMci::TakeCalls();
     }
-    // The clip as the play routine leaves it right after the start of playback: the device
-    // open at the first frame, the length known, nothing released yet.
+    // The stream opened and its first chunk (header, block and 3000 bytes of clip data) delivered.
+    void StartStream(const CRigInstance::Attributes& attributes = CRigInstance::Attributes(), bool bWindow = true)
+    {
+        ASSERT_NO_FATAL_FAILURE(OpenStream(attributes, bWindow));
+        EXPECT_TRUE(ReceiveUpTo(8008).empty());
+    }
+    // The chunk that covers the start threshold (15000 bytes: block plus 10000): the play
+    // routine opens the growing file and shows its first frame.
     void ClipStarted()
     {
+        std::vector<CScriptedCall> calls = ReceiveUpTo(15008);
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(static_cast<UINT>(MCI_OPEN), calls.front().uMsg);
+        EXPECT_EQ(std::string(m_pInstance->Record()->m_szTempPath), calls.front().strElement);
         CMciPlayer* pPlayer = m_pInstance->Record()->m_pPlayer;
-        CScriptedMci::SetOpen();
-        pPlayer->m_wDeviceID = CScriptedMci::DEVICE_ID;
-        pPlayer->m_nLength = FRAMES;
-        pPlayer->m_nSyncFrame = 1;
+        ASSERT_EQ(static_cast<MCIDEVICEID>(CScriptedMci::DEVICE_ID), pPlayer->m_wDeviceID);
+        EXPECT_EQ(FRAMES, pPlayer->m_nLength);
+        EXPECT_EQ(1u, pPlayer->m_nSyncFrame);
+        int nPlays = 0;
+        for (const CScriptedCall& call : calls)
+        {
+            if (call.uMsg != MCI_PLAY)
+                continue;
+            nPlays++;
+            EXPECT_EQ(static_cast<DWORD>(MCI_FROM | MCI_TO), call.dwFlags) << "first frame only, no extension yet";
+            EXPECT_EQ(0u, call.dwTo);
+        }
+        EXPECT_EQ(1, nPlays);
     }
     // Delivers the stream up to nReceived bytes in one chunk; the commands it caused.
     std::vector<CScriptedCall> ReceiveUpTo(DWORD nReceived)
@@ -107,7 +126,7 @@ bool ProgressivePlayback::s_bHooked;
 TEST_F(ProgressivePlayback, FirstReleaseComesAtOnceAndThenNeedsMoreThanTheStep)
 {
     StartStream();
-    ClipStarted();
+    ASSERT_NO_FATAL_FAILURE(ClipStarted());
     ExpectExtension(ReceiveUpTo(ReceivedAt(1100)), 1000);
     EXPECT_EQ(1000u, SyncFrame());
 
@@ -122,7 +141,7 @@ TEST_F(ProgressivePlayback, FirstReleaseComesAtOnceAndThenNeedsMoreThanTheStep)
 TEST_F(ProgressivePlayback, ShortStepAllowsSmallerAdvances)
 {
     StartStream();
-    ClipStarted();
+    ASSERT_NO_FATAL_FAILURE(ClipStarted());
     m_pInstance->Record()->m_nExtendStep = 200;
     ExpectExtension(ReceiveUpTo(ReceivedAt(1100)), 1000);
     CScriptedMci::Advance(15000);
@@ -133,7 +152,7 @@ TEST_F(ProgressivePlayback, ShortStepAllowsSmallerAdvances)
 TEST_F(ProgressivePlayback, AtMostOneExtensionPer15Seconds)
 {
     StartStream();
-    ClipStarted();
+    ASSERT_NO_FATAL_FAILURE(ClipStarted());
     ExpectExtension(ReceiveUpTo(ReceivedAt(1100)), 1000);
     CScriptedMci::Advance(14999);
     EXPECT_TRUE(ReceiveUpTo(ReceivedAt(3000)).empty()) << "14 999 ms after the last extension";
@@ -146,7 +165,7 @@ TEST_F(ProgressivePlayback, AtMostOneExtensionPer15Seconds)
 TEST_F(ProgressivePlayback, RefusedPlayRequestKeepsTheClockRunning)
 {
     StartStream();
-    ClipStarted();
+    ASSERT_NO_FATAL_FAILURE(ClipStarted());
     ExpectExtension(ReceiveUpTo(ReceivedAt(1100)), 1000);
     CScriptedMci::Advance(15000);
     CScriptedMci::FailNextPlay(MCIERR_OUTOFRANGE);
@@ -162,7 +181,7 @@ TEST_F(ProgressivePlayback, RefusedPlayRequestKeepsTheClockRunning)
 TEST_F(ProgressivePlayback, CompleteStreamPlaysOnToTheEnd)
 {
     StartStream();
-    ClipStarted();
+    ASSERT_NO_FATAL_FAILURE(ClipStarted());
     ReceiveUpTo(ReceivedAt(1100));
     m_pInstance->Record()->m_pPlayer->m_bPaused = TRUE;
     CScriptedMci::Advance(1000);
@@ -181,7 +200,7 @@ TEST_F(ProgressivePlayback, CompleteStreamPlaysOnToTheEnd)
 TEST_F(ProgressivePlayback, StreamOneByteShortDoesNotPlayOn)
 {
     StartStream();
-    ClipStarted();
+    ASSERT_NO_FATAL_FAILURE(ClipStarted());
     ReceiveUpTo(ReceivedAt(1100));
     CScriptedMci::Advance(1000);
     ReceiveUpTo(ReceivedAt(FRAMES) - 1);
@@ -194,13 +213,57 @@ TEST_F(ProgressivePlayback, StreamOneByteShortDoesNotPlayOn)
 TEST_F(ProgressivePlayback, WithoutAutostartNothingIsSentToTheDevice)
 {
     StartStream({ { "src", "clip.avs" }, { "autostart", "false" } });
-    ClipStarted();
-    ReceiveUpTo(ReceivedAt(1100));
+    EXPECT_TRUE(ReceiveUpTo(15008).empty()) << "threshold covered, but no automatic start";
     CScriptedMci::Advance(60000);
-    ReceiveUpTo(ReceivedAt(FRAMES));
+    EXPECT_TRUE(ReceiveUpTo(ReceivedAt(FRAMES)).empty());
     ASSERT_EQ(NPERR_NO_ERROR, m_pStream->Close());
     EXPECT_TRUE(CScriptedMci::TakeCalls().empty());
     EXPECT_EQ(m_clip, ReadFileBytes(m_pInstance->Record()->m_szTempPath)) << "the file is still written whole";
+}
+
+// The user pauses while the clip downloads: automatic playback is off from then on.
+TEST_F(ProgressivePlayback, PauseDuringTheDownloadEndsAutomaticPlayback)
+{
+    StartStream();
+    ASSERT_NO_FATAL_FAILURE(ClipStarted());
+    ExpectExtension(ReceiveUpTo(ReceivedAt(1100)), 1000);
+    SendMessageA(m_window.Handle(), WM_COMMAND, 1018, 0);
+    std::vector<CScriptedCall> calls = CScriptedMci::TakeCalls();
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(static_cast<UINT>(MCI_PAUSE), calls[0].uMsg);
+    CScriptedMci::Advance(60000);
+    EXPECT_TRUE(ReceiveUpTo(ReceivedAt(FRAMES)).empty());
+    ASSERT_EQ(NPERR_NO_ERROR, m_pStream->Close());
+    EXPECT_TRUE(CScriptedMci::TakeCalls().empty()) << "no play on at the end";
+}
+
+// Only a clip-data chunk that covers the threshold starts playback: not the first chunk,
+// not the chunk that finishes the placed block, not a chunk that begins beyond it.
+TEST_F(ProgressivePlayback, ChunksThatMustNotStartPlayback)
+{
+    StartStream();
+    EXPECT_TRUE(ReceiveUpTo(14008).empty()) << "ends before the threshold";
+    EXPECT_FALSE(ReceiveUpTo(15000).empty()) << "ends exactly at the threshold: covers it";
+
+    OpenStream();
+    EXPECT_TRUE(ReceiveUpTo(8 + BLOCK + 20000).empty()) << "first chunk";
+    EXPECT_TRUE(ReceiveUpTo(30000).empty()) << "begins beyond the threshold";
+
+    OpenStream();
+    EXPECT_TRUE(ReceiveUpTo(8 + 1000).empty()) << "header and the start of the block";
+    EXPECT_TRUE(ReceiveUpTo(17008).empty()) << "finishes the block, covers the threshold";
+    EXPECT_TRUE(ReceiveUpTo(20000).empty()) << "begins beyond the threshold";
+}
+
+TEST_F(ProgressivePlayback, EmptyBlockStartsWithTheChunkCoveringStreamOffset10000)
+{
+    m_bytes = MakeClipStream(m_clip, CLIP_BYTES);
+    OpenStream();
+    EXPECT_TRUE(ReceiveUpTo(9008).empty());
+    std::vector<CScriptedCall> calls = ReceiveUpTo(10008);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(static_cast<UINT>(MCI_OPEN), calls.front().uMsg);
+    EXPECT_EQ(10000u, m_pInstance->Record()->m_pPlayer->m_nStartBytes);
 }
 
 // A browser that hands the stream over as a file: the temporary file is closed, and the named
