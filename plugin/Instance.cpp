@@ -46,10 +46,11 @@ void ReadAutoStart(PluginInstance* pRecord, int16_t argc, char* argn[], char* ar
     }
 }
 
-// A download still running at destruction: the partial clip is not offered.
-void AbandonDownload(PluginInstance* pRecord)
+// A download still running at destruction is not offered for saving. Its
+// file object (closing the file, so that it can be deleted) goes in any case.
+void CloseStreamFile(PluginInstance* pRecord)
 {
-    if (pRecord->m_pPlayer != NULL)
+    if (pRecord->m_bStreamOpen && pRecord->m_pPlayer != NULL)
         pRecord->m_pPlayer->m_bNoSaveOffer = TRUE;
     delete pRecord->m_pStreamFile;
     pRecord->m_pStreamFile = NULL;
@@ -89,8 +90,7 @@ NPError NPP_Destroy(NPP instance, NPSavedData**)
     PluginInstance* pRecord = static_cast<PluginInstance*>(instance->pdata);
     if (pRecord == NULL)
         return NPERR_NO_ERROR;
-    if (pRecord->m_bStreamOpen)
-        AbandonDownload(pRecord);
+    CloseStreamFile(pRecord);
     CMciPlayer* pPlayer = pRecord->m_pPlayer;
     if (pPlayer != NULL)
     {
