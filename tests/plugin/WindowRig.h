@@ -317,8 +317,10 @@ struct CMenuItem
 class CMenuWatcher
 {
 public:
-    // nPick: identifier of the item to choose, 0 to dismiss the menu.
-    explicit CMenuWatcher(UINT nPick) : m_nPick(nPick), m_bFound(false)
+    // nPick: identifier of the item to choose, 0 to dismiss the menu. The menu
+    // is looked for during nTimeoutMs.
+    explicit CMenuWatcher(UINT nPick, DWORD nTimeoutMs = 5000)
+        : m_nPick(nPick), m_nTimeoutMs(nTimeoutMs), m_bFound(false), m_rcMenu()
     {
         m_thread = std::thread([this] { Watch(); });
     }
@@ -330,6 +332,8 @@ public:
             m_thread.join();
     }
     bool Found() const { return m_bFound; }
+    // Screen rectangle of the menu window.
+    const RECT& MenuRect() const { return m_rcMenu; }
     const std::vector<CMenuItem>& Items() const { return m_items; }
     const CMenuItem* Item(UINT nID) const
     {
@@ -343,10 +347,15 @@ private:
     void Watch()
     {
         HWND hMenuWnd = NULL;
-        for (int i = 0; i < 500 && (hMenuWnd = FindWindowA("#32768", NULL)) == NULL; i++)
+        DWORD dwStart = GetTickCount();
+        while ((hMenuWnd = FindWindowA("#32768", NULL)) == NULL && GetTickCount() - dwStart < m_nTimeoutMs)
             Sleep(10);
         if (hMenuWnd == NULL)
             return;
+        // The menu window is placed at the point when it is shown.
+        while (!IsWindowVisible(hMenuWnd) && GetTickCount() - dwStart < m_nTimeoutMs)
+            Sleep(10);
+        GetWindowRect(hMenuWnd, &m_rcMenu);
         HMENU hMenu = reinterpret_cast<HMENU>(SendMessageA(hMenuWnd, 0x01E1 /* MN_GETHMENU */, 0, 0));
         int n = GetMenuItemCount(hMenu);
         for (int i = 0; i < n; i++)
@@ -379,7 +388,9 @@ private:
     }
 
     UINT m_nPick;                   // item to choose, 0 for none
+    DWORD m_nTimeoutMs;             // how long the menu is looked for
     bool m_bFound;                  // the menu was found and read
+    RECT m_rcMenu;                  // where the menu was shown
     std::vector<CMenuItem> m_items; // the menu as it was shown
     std::thread m_thread;
 };
