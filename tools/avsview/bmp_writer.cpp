@@ -1,0 +1,55 @@
+// The BMP encoding of a snapshot: BITMAPFILEHEADER, BITMAPINFOHEADER, then
+// the rows bottom-up in blue-green-red order, each padded to four bytes.
+#include "image.h"
+
+namespace avsview {
+
+namespace {
+
+void put16(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(uint8_t(value));
+    out.push_back(uint8_t(value >> 8));
+}
+
+void put32(std::vector<uint8_t>& out, uint32_t value) {
+    put16(out, value & 0xFFFF);
+    put16(out, value >> 16);
+}
+
+}  // namespace
+
+std::vector<uint8_t> encodeBmp(const Image& image) {
+    const uint32_t rowBytes = (uint32_t(image.width) * 3 + 3) & ~3u;
+    const uint32_t pixelBytes = rowBytes * uint32_t(image.height);
+    const uint32_t headerBytes = 14 + 40;
+    std::vector<uint8_t> out;
+    out.reserve(headerBytes + pixelBytes);
+    out.push_back('B');
+    out.push_back('M');
+    put32(out, headerBytes + pixelBytes);
+    put32(out, 0);
+    put32(out, headerBytes);
+    put32(out, 40);
+    put32(out, uint32_t(image.width));
+    put32(out, uint32_t(image.height));
+    put16(out, 1);
+    put16(out, 24);
+    put32(out, 0);  // BI_RGB
+    put32(out, pixelBytes);
+    put32(out, 2835);  // 72 dpi
+    put32(out, 2835);
+    put32(out, 0);
+    put32(out, 0);
+    for (int y = image.height - 1; y >= 0; --y) {
+        const uint8_t* row = image.rgb.data() + std::size_t(y) * image.width * 3;
+        for (int x = 0; x < image.width; ++x) {
+            out.push_back(row[x * 3 + 2]);
+            out.push_back(row[x * 3 + 1]);
+            out.push_back(row[x * 3]);
+        }
+        out.resize(out.size() + (rowBytes - uint32_t(image.width) * 3), 0);
+    }
+    return out;
+}
+
+}  // namespace avsview

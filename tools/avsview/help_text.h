@@ -1,0 +1,8 @@
+// avsview --help.
+#pragma once
+
+namespace avsview {
+
+extern const char kHelpText[];
+
+}  // namespace avsview

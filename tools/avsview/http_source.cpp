@@ -1,0 +1,107 @@
+// An http:// URL fetched with WinINet, directly (no proxy, no cache): the
+// status must be 200; Content-Length and Last-Modified are taken when sent.
+#include "http_source.h"
+
+#include "system_error.h"
+#include "unix_time.h"
+
+namespace avsview {
+
+namespace {
+
+const char kAgent[] = "avsview/1.0";
+
+std::string winInetError(DWORD code) {
+    if (code >= INTERNET_ERROR_BASE && code <= INTERNET_ERROR_LAST) {
+        char text[512] = {};
+        HMODULE module = GetModuleHandleA("wininet.dll");
+        DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, module, code, 0,
+                                      text, sizeof(text), NULL);
+        while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+            text[--length] = '\0';
+        return length > 0 ? std::string(text) : "WinINet error " + std::to_string(code);
+    }
+    return systemErrorText(code);
+}
+
+uint32_t secondsOf(const SYSTEMTIME& time) {
+    FILETIME file;
+    return SystemTimeToFileTime(&time, &file) ? unixSeconds(file) : 0;
+}
+
+}  // namespace
+
+HttpSource::~HttpSource() {
+    cancel();
+    if (m_session != NULL)
+        InternetCloseHandle(m_session);
+}
+
+bool HttpSource::open(std::string& error) {
+    m_session = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_DIRECT, NULL, NULL, 0);
+    if (m_session == NULL) {
+        error = "cannot start WinINet: " + winInetError(GetLastError());
+        return false;
+    }
+    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                        INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES;
+    HINTERNET request = InternetOpenUrlA(m_session, m_url.c_str(), NULL, 0, flags, 0);
+    if (request == NULL) {
+        error = "cannot fetch " + m_url + ": " + winInetError(GetLastError());
+        return false;
+    }
+    m_request = request;
+    if (!checkStatus(request, error))
+        return false;
+    readHeaders(request);
+    return true;
+}
+
+bool HttpSource::checkStatus(HINTERNET request, std::string& error) {
+    DWORD status = 0, size = sizeof(status), index = 0;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, &index)) {
+        error = "no HTTP status from " + m_url;
+        return false;
+    }
+    if (status == 200)
+        return true;
+    char text[256] = {};
+    DWORD textSize = sizeof(text) - 1;
+    index = 0;
+    HttpQueryInfoA(request, HTTP_QUERY_STATUS_TEXT, text, &textSize, &index);
+    error = m_url + " answered HTTP " + std::to_string(status) + (text[0] ? " " + std::string(text) : "");
+    return false;
+}
+
+void HttpSource::readHeaders(HINTERNET request) {
+    DWORD length = 0, size = sizeof(length), index = 0;
+    if (HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, &index)) {
+        m_lengthKnown = true;
+        m_length = length;
+    }
+    SYSTEMTIME modified;
+    size = sizeof(modified);
+    index = 0;
+    if (HttpQueryInfoA(request, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &modified, &size, &index))
+        m_lastModified = secondsOf(modified);
+}
+
+bool HttpSource::read(uint8_t* buffer, std::size_t capacity, std::size_t& got, std::string& error) {
+    HINTERNET request = m_request.load();
+    DWORD count = 0;
+    if (request == NULL || !InternetReadFile(request, buffer, static_cast<DWORD>(capacity), &count)) {
+        error = request == NULL ? "the download was stopped" : "reading " + m_url + " failed: " +
+                                                                    winInetError(GetLastError());
+        return false;
+    }
+    got = count;
+    return true;
+}
+
+void HttpSource::cancel() {
+    HINTERNET request = m_request.exchange(NULL);
+    if (request != NULL)
+        InternetCloseHandle(request);
+}
+
+}  // namespace avsview
