@@ -46,6 +46,7 @@ void ReadCompanionDirectory(char* pszBuffer, DWORD nSize)
 void CPluginWindow::OnGo()
 {
     char szPath[GO_DIRECTORY_SIZE - 1 + sizeof(GO_PAGE_NAME)];
+    static_assert(sizeof(szPath) == 260, "the longest directory, the page name and the terminator");
     ReadCompanionDirectory(szPath, GO_DIRECTORY_SIZE);
     strncat(szPath, GO_PAGE_NAME, GO_DIRECTORY_SIZE);
     FILE* pPage = fopen(szPath, "wt");
@@ -69,6 +70,7 @@ void CPluginWindow::OnAbout()
 void CMciPlayer::ShowAbout()
 {
     char szCommand[ABOUT_DIRECTORY_SIZE - 1 + sizeof(ABOUT_TAIL)];
+    static_assert(sizeof(szCommand) == 276, "the longest directory, the command tail and the terminator");
     ReadCompanionDirectory(szCommand, ABOUT_DIRECTORY_SIZE);
     strncat(szCommand, ABOUT_TAIL, ABOUT_DIRECTORY_SIZE);
     WinExec(szCommand, SW_SHOW);

@@ -39,6 +39,22 @@ CIatHook& ShellHook(int i)
     static CIatHook s_hooks[2];
     return s_hooks[i];
 }
+// GetPrivateProfileStringA of streamplug.dll: the arguments of each read, passed on.
+std::vector<std::string> g_profileReads;
+CIatHook& ProfileHook()
+{
+    static CIatHook s_hook;
+    return s_hook;
+}
+DWORD WINAPI RecordProfileRead(LPCSTR pszSection, LPCSTR pszKey, LPCSTR pszDefault, LPSTR pszBuffer, DWORD nSize,
+                               LPCSTR pszFile)
+{
+    g_profileReads.push_back(std::string(pszSection) + "|" + pszKey + "|" + pszDefault + "|" + std::to_string(nSize) +
+                             "|" + pszFile);
+    return ProfileHook().Original<decltype(&GetPrivateProfileStringA)>()(pszSection, pszKey, pszDefault, pszBuffer,
+                                                                        nSize, pszFile);
+}
+
 UINT WINAPI RecordWinExec(LPCSTR pszCmdLine, UINT uShow)
 {
     g_launches.commands.push_back(pszCmdLine);
@@ -93,6 +109,9 @@ protected:
     {
         if (!Plugin().IsReady())
             return;
+        if (!ProfileHook().IsInstalled())
+            ProfileHook().Install(Plugin().Module(), "kernel32.dll", "GetPrivateProfileStringA",
+                                  reinterpret_cast<void*>(&RecordProfileRead));
         HMODULE hModules[2] = { Plugin().Module(), GetModuleHandleA(NULL) };
         for (int i = 0; i < 2; i++)
         {
@@ -128,6 +147,7 @@ protected:
         RegisterPageOpener();
         WriteProfile(m_strDir.c_str());
         g_launches = CLaunches();
+        g_profileReads.clear();
     }
 
     void TearDown() override
@@ -346,6 +366,18 @@ TEST_F(WindowCompanion, AboutTakesDirectoriesOf254CharactersAndCutsLongerOnes)
     std::string expected = dir + "\\DAZAVOZ32.EXE /ABOUT";
     ASSERT_EQ(275u, expected.size());
     EXPECT_EQ((std::vector<std::string>{ expected, expected }), g_launches.commands);
+}
+
+TEST_F(WindowCompanion, TheProfileIsReadWithTheLimitsOfEachBuffer)
+{
+    ASSERT_TRUE(ProfileHook().IsInstalled());
+    CWindowRig rig(NP_EMBED, 200, 150);
+    ASSERT_TRUE(rig.IsReady());
+    rig.Command(ID_GO);
+    rig.Command(ID_ABOUT);
+    EXPECT_EQ((std::vector<std::string>{ "Program|Directory|C:\\vedorer|250|VEDORER.INI",
+                                         "Program|Directory|C:\\vedorer|255|VEDORER.INI" }),
+              g_profileReads);
 }
 
 // The window class linked into this program, without an instance: About needs
