@@ -41,15 +41,13 @@ protected:
 
     // Offers a stream announced as dwEnd bytes, starting with the given header and 4000
     // bytes of block or clip data in the same chunk; answers what the receiver said.
-    BOOL Offer(DWORD dwEnd, DWORD offset, DWORD length, CStreamFile** ppReceiver = NULL)
+    BOOL Offer(DWORD dwEnd, DWORD offset, DWORD length)
     {
         m_pReceiver.reset(new CStreamFile(dwEnd));
         if (!m_pReceiver->Create(m_strPath.c_str()))
             return FALSE;
         std::vector<BYTE> chunk = Header(offset, length);
         chunk.resize(chunk.size() + 4000, 0x5A);
-        if (ppReceiver != NULL)
-            *ppReceiver = m_pReceiver.get();
         return m_pReceiver->Receive(chunk.data(), static_cast<DWORD>(chunk.size()));
     }
 
