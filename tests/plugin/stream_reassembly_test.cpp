@@ -2,40 +2,15 @@
 // chunking, the clip data from offset 0, the byte counter and the start threshold.
 #include <gtest/gtest.h>
 
-#include <stdio.h>
-
 #include <random>
 #include <string>
 #include <vector>
 
 #include "StreamFile.h"
+#include "StreamRig.h"
 
 namespace
 {
-typedef std::vector<BYTE> Bytes;
-
-Bytes RandomBytes(size_t n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    Bytes bytes(n);
-    for (BYTE& b : bytes)
-        b = static_cast<BYTE>(gen());
-    return bytes;
-}
-
-// Stream of a clip whose bytes [offset, offset + length) travel first as the placed
-// block; the clip data then carries the clip from offset 0 up to the block.
-Bytes MakeStream(const Bytes& clip, DWORD offset, DWORD length)
-{
-    Bytes stream;
-    for (DWORD word : { offset, length })
-        for (int i = 0; i < 4; i++)
-            stream.push_back(static_cast<BYTE>(word >> (8 * i)));
-    stream.insert(stream.end(), clip.begin() + offset, clip.begin() + offset + length);
-    stream.insert(stream.end(), clip.begin(), clip.begin() + offset);
-    return stream;
-}
-
 class StreamReassembly : public ::testing::Test
 {
 protected:
@@ -47,20 +22,7 @@ protected:
     }
     void TearDown() override { DeleteFileA(m_strPath.c_str()); }
 
-    Bytes ReadFile() const { return ReadFile(m_strPath); }
-    static Bytes ReadFile(const std::string& strPath)
-    {
-        Bytes bytes;
-        FILE* pFile = fopen(strPath.c_str(), "rb");
-        if (pFile == NULL)
-            return bytes;
-        BYTE buffer[65536];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof(buffer), pFile)) > 0)
-            bytes.insert(bytes.end(), buffer, buffer + n);
-        fclose(pFile);
-        return bytes;
-    }
+    Bytes ReadFile() const { return ReadFileBytes(m_strPath); }
 
     // Feeds the stream in chunks of the given sizes (the last one takes the rest).
     void Feed(CStreamFile& receiver, const Bytes& stream, const std::vector<DWORD>& sizes,
@@ -83,7 +45,7 @@ protected:
 TEST_F(StreamReassembly, BlockAndClipDataOfTheFirstChunkLandWhereTheyBelong)
 {
     Bytes clip = RandomBytes(1005000, 1);
-    Bytes stream = MakeStream(clip, 1000000, 5000);
+    Bytes stream = MakeClipStream(clip, 1000000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
     EXPECT_EQ(99999999u, receiver.GetStartBytes());
@@ -107,7 +69,7 @@ TEST_F(StreamReassembly, BlockAndClipDataOfTheFirstChunkLandWhereTheyBelong)
 TEST_F(StreamReassembly, BlockEndingWithTheFirstChunkSendsTheNextChunkToOffsetZero)
 {
     Bytes clip = RandomBytes(1005000, 2);
-    Bytes stream = MakeStream(clip, 1000000, 5000);
+    Bytes stream = MakeClipStream(clip, 1000000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
     std::vector<BOOL> clipChunks;
@@ -119,8 +81,8 @@ TEST_F(StreamReassembly, BlockEndingWithTheFirstChunkSendsTheNextChunkToOffsetZe
 
 TEST_F(StreamReassembly, BlockSpreadOverChunksGoesOnInsideTheBlockAndSplitsTheLastOne)
 {
-    Bytes clip = RandomBytes(60000, 3);
-    Bytes stream = MakeStream(clip, 40000, 5000);
+    Bytes clip = RandomBytes(45000, 3);
+    Bytes stream = MakeClipStream(clip, 40000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
     std::vector<BOOL> clipChunks;
@@ -128,16 +90,13 @@ TEST_F(StreamReassembly, BlockSpreadOverChunksGoesOnInsideTheBlockAndSplitsTheLa
     // Header chunk, three inside the block, the finishing chunk: none is a clip-data chunk.
     EXPECT_EQ((std::vector<BOOL>{ FALSE, FALSE, FALSE, FALSE, FALSE, TRUE, TRUE }), clipChunks);
     EXPECT_TRUE(receiver.Finish());
-    Bytes file = ReadFile();
-    ASSERT_EQ(45000u, file.size());
-    EXPECT_TRUE(std::equal(file.begin(), file.end(), clip.begin()));
+    EXPECT_EQ(clip, ReadFile());
 }
 
 TEST_F(StreamReassembly, EmptyBlockPutsEveryByteAfterTheHeaderFromOffsetZero)
 {
     Bytes clip = RandomBytes(30000, 4);
-    Bytes stream = MakeStream(clip, 0, 0);
-    stream.insert(stream.end(), clip.begin(), clip.end());
+    Bytes stream = MakeClipStream(clip, static_cast<DWORD>(clip.size()));
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
     ASSERT_TRUE(receiver.Receive(&stream[0], 8));
@@ -156,7 +115,7 @@ TEST_F(StreamReassembly, EmptyBlockPutsEveryByteAfterTheHeaderFromOffsetZero)
 TEST_F(StreamReassembly, HeaderSplitOverChunksIsCollectedFirst)
 {
     Bytes clip = RandomBytes(20000, 5);
-    Bytes stream = MakeStream(clip, 15000, 5000);
+    Bytes stream = MakeClipStream(clip, 15000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
     std::vector<BOOL> clipChunks;
@@ -179,7 +138,7 @@ TEST_F(StreamReassembly, RandomChunkingsRebuildTheClipByteForByte)
         Bytes clip = RandomBytes(clipSize, seed++);
         DWORD length = std::uniform_int_distribution<DWORD>(0, clipSize / 4)(gen);
         DWORD offset = clipSize - length;
-        Bytes stream = MakeStream(clip, offset, length);
+        Bytes stream = MakeClipStream(clip, offset);
         std::vector<DWORD> sizes;
         for (size_t total = 0; total < stream.size();)
         {
@@ -201,7 +160,7 @@ TEST_F(StreamReassembly, RandomChunkingsRebuildTheClipByteForByte)
 TEST_F(StreamReassembly, InterleavedStreamsDoNotDisturbEachOther)
 {
     Bytes clipA = RandomBytes(50000, 20), clipB = RandomBytes(70000, 21);
-    Bytes streamA = MakeStream(clipA, 45000, 5000), streamB = MakeStream(clipB, 60000, 10000);
+    Bytes streamA = MakeClipStream(clipA, 45000), streamB = MakeClipStream(clipB, 60000);
     std::string strPathB = m_strPath + ".b.avi";
     CStreamFile a(static_cast<DWORD>(streamA.size())), b(static_cast<DWORD>(streamB.size()));
     ASSERT_TRUE(a.Create(m_strPath.c_str()));
@@ -219,14 +178,14 @@ TEST_F(StreamReassembly, InterleavedStreamsDoNotDisturbEachOther)
     EXPECT_TRUE(a.Finish());
     EXPECT_TRUE(b.Finish());
     EXPECT_EQ(clipA, ReadFile());
-    EXPECT_EQ(clipB, ReadFile(strPathB));
+    EXPECT_EQ(clipB, ReadFileBytes(strPathB));
     DeleteFileA(strPathB.c_str());
 }
 
 TEST_F(StreamReassembly, CompleteOnlyWithTheHeaderReadAndTheAnnouncedLengthReached)
 {
     Bytes clip = RandomBytes(12000, 30);
-    Bytes stream = MakeStream(clip, 11000, 1000);
+    Bytes stream = MakeClipStream(clip, 11000);
     {
         CStreamFile receiver(static_cast<DWORD>(stream.size()));
         ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
