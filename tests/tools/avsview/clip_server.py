@@ -1,0 +1,66 @@
+#!/usr/bin/env python3
+"""HTTP server for the avsview tests: serves the files of a folder on
+127.0.0.1, on a free port that it writes to a file once it listens.
+
+--truncate-at N  sends the full Content-Length but closes the connection
+                 after N bytes of the body (a download that breaks off).
+--no-length      sends no Content-Length (the body ends with the connection).
+--lifetime S     exits by itself after S seconds, so that a test that dies
+                 cannot leave the server behind.
+"""
+import argparse
+import http.server
+import os
+import sys
+import threading
+
+
+def make_handler(folder, truncate_at, no_length):
+    class Handler(http.server.BaseHTTPRequestHandler):
+        protocol_version = "HTTP/1.0"
+
+        def do_GET(self):
+            path = os.path.join(folder, os.path.basename(self.path.split("?")[0]))
+            if not os.path.isfile(path):
+                self.send_error(404, "Not Found")
+                return
+            with open(path, "rb") as f:
+                body = f.read()
+            self.send_response(200)
+            self.send_header("Content-Type", "video/avs")
+            if not no_length:
+                self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            if truncate_at is not None:
+                body = body[:truncate_at]
+            self.wfile.write(body)
+            self.wfile.flush()
+
+        def log_message(self, fmt, *args):
+            sys.stderr.write("clip_server: " + (fmt % args) + "\n")
+
+    return Handler
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--dir", required=True)
+    parser.add_argument("--port-file", required=True)
+    parser.add_argument("--truncate-at", type=int)
+    parser.add_argument("--no-length", action="store_true")
+    parser.add_argument("--lifetime", type=float, default=300)
+    args = parser.parse_args()
+    server = http.server.ThreadingHTTPServer(
+        ("127.0.0.1", 0), make_handler(args.dir, args.truncate_at, args.no_length))
+    timer = threading.Timer(args.lifetime, server.shutdown)
+    timer.daemon = True
+    timer.start()
+    temp = args.port_file + ".tmp"
+    with open(temp, "w") as f:
+        f.write(str(server.server_address[1]))
+    os.replace(temp, args.port_file)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
