@@ -39,7 +39,12 @@ void halfSymmetricProduct(const float* c, int first, float f[6]) {
     }
 }
 
-bool wellSpaced(const float* lsp, float threshold) {
+// Spaced at least `threshold` apart, and inside 0..256 (exclusive): the
+// spreading can push the end values out of the frequency range, where the
+// table cosine is no cosine any more and the synthesis filter would be
+// unstable, so such a vector needs a further pass too.
+bool wellFormed(const float* lsp, float threshold) {
+    if (!(lsp[0] > 0.0f) || !(lsp[order - 1] < 256.0f)) return false;
     for (int k = 1; k < order; ++k) {
         if (lsp[k] - lsp[k - 1] < threshold) return false;
     }
@@ -77,7 +82,7 @@ void stabiliseLsp(float* lsp, const float* prevLsp, float minGap) {
                 lsp[k + 1] += half;
             }
         }
-        if (wellSpaced(lsp, threshold)) return;
+        if (wellFormed(lsp, threshold)) return;
     }
     for (int k = 0; k < order; ++k) lsp[k] = prevLsp[k];
 }

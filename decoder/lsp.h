@@ -10,8 +10,9 @@
 // indices, drifts further toward the mean vector and keeps a wider spacing.
 void decodeLsp(float* lspVect, const float* prevLsp, const int32_t lspIndex[3], int32_t bad);
 
-// Keeps lsp[0..9] inside 3..252 and at least minGap apart, in at most four
-// spreading passes; a vector still too close after them becomes prevLsp.
+// Spreads lsp[0..9] (ends limited to 3 and 252 first) until they are at
+// least minGap apart (less 1/32) and inside 0..256, in at most four passes;
+// a vector still not so after them becomes prevLsp.
 void stabiliseLsp(float* lsp, const float* prevLsp, float minGap);
 
 // Writes one LPC set per 60-sample sub-frame, interpolating from prevLsp

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -120,6 +121,30 @@ TEST(StabiliseLsp, SpreadsAClusterOverSeveralPasses) {
     EXPECT_LT(lsp[0], 9.75f);
     for (int k = 1; k < 10; ++k) EXPECT_GE(lsp[k] - lsp[k - 1], 2.0f - 0.03125f) << k;
     EXPECT_EQ(lsp[3], 40.0f);
+}
+
+TEST(StabiliseLsp, SpreadingOutOfTheFrequencyRangeNeedsAnotherPass) {
+    // One pass spaces these well but leaves the first two below 0 (or the
+    // last two above 256): a further pass brings them back.
+    float low[10] = {3.0f, -14.6f, 13.9f, 10.6f, 40, 60, 80, 100, 120, 140};
+    float high[10] = {20, 40, 60, 80, 100, 120, 253.2f, 251.7f, 264.9f, 252.0f};
+    for (float* lsp : {low, high}) {
+        stabiliseLsp(lsp, lspDcVector, 2.0f);
+        EXPECT_GT(lsp[0], 0.0f);
+        EXPECT_LT(lsp[9], 256.0f);
+        for (int k = 1; k < 10; ++k) EXPECT_GE(lsp[k] - lsp[k - 1], 2.0f - 0.03125f) << k;
+        float lpc[10];
+        std::copy(lsp, lsp + 10, lpc);
+        lspToLpc(lpc);
+        EXPECT_TRUE(stableFilter(lpc));
+    }
+}
+
+TEST(LspToLpc, ValuesOutsideTheFrequencyRangeGiveUnstableFilters) {
+    // Why the range matters: the spaced vector of the first pass above.
+    float lpc[10] = {-6.8f, -4.8f, 11.25f, 13.25f, 40, 60, 80, 100, 120, 140};
+    lspToLpc(lpc);
+    EXPECT_FALSE(stableFilter(lpc));
 }
 
 TEST(StabiliseLsp, FallsBackToThePreviousVectorWhenStillTooClose) {
