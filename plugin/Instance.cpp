@@ -98,6 +98,10 @@ NPError NPP_Destroy(NPP instance, NPSavedData**)
         if (!pPlayer->m_bNoSaveOffer)
             OfferToSaveClip(pRecord);
     }
+    // A Play command handled while the dialog was open may have opened the clip
+    // again (and the player may be gone by now): the file must be free to go.
+    if (pRecord->m_pPlayer != NULL)
+        pRecord->m_pPlayer->Close();
     if (pRecord->m_szTempPath[0] != '\0')
         DeleteFileA(pRecord->m_szTempPath);
     ReleaseInstanceObjects(pRecord);

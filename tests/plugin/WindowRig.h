@@ -267,13 +267,13 @@ public:
     }
     CPixels Pixels() const { return CPixels::OfWindow(Handle()); }
 
-    // Delivers the whole clip (empty placed block) as a complete stream from a
-    // "file:" URL (so destruction offers no Save As); the clip is then the
-    // instance's temporary file and no download is in progress.
-    bool DeliverWholeClip(const std::vector<BYTE>& clip)
+    // Delivers the whole clip (empty placed block) as a complete stream, by
+    // default from a "file:" URL (so destruction offers no Save As); the clip is
+    // then the instance's temporary file and no download is in progress.
+    bool DeliverWholeClip(const std::vector<BYTE>& clip, const char* pszUrl = "file:///window160.avs")
     {
         DWORD dwEnd = static_cast<DWORD>(clip.size()) + 8;
-        CClipStream stream(m_instance.Npp(), "file:///window160.avs", dwEnd);
+        CClipStream stream(m_instance.Npp(), pszUrl, dwEnd);
         return stream.OpenResult() == NPERR_NO_ERROR && stream.Write(CClipStream::Header(0, 0)) &&
                stream.Write(clip) && stream.Close() == NPERR_NO_ERROR;
     }

@@ -10,6 +10,8 @@
 
 #include "IatHook.h"
 #include "PluginInstance.h"
+#include "SaveAsSpy.h"
+#include "TestFiles.h"
 #include "TestWindows.h"
 #include "WindowRig.h"
 
@@ -342,4 +344,58 @@ TEST_F(WindowReentry, AQuitRequestTakenByTheWaitIsPutBack)
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the browser's loop still gets it";
     EXPECT_EQ(7u, msg.wParam);
+}
+
+// The Save As offer at destruction runs a modal loop too; messages for the
+// instance's window arrive inside it (the spy's dialog dispatches them).
+class WindowInsideSaveAs : public WindowReentry
+{
+protected:
+    void SetUp() override
+    {
+        WindowReentry::SetUp();
+        ASSERT_TRUE(CSaveAsSpy::Install(Plugin().Module()));
+        CSaveAsSpy::Reset();
+    }
+    void TearDown() override
+    {
+        CSaveAsSpy::Reset();
+        WindowReentry::TearDown();
+    }
+};
+
+TEST_F(WindowInsideSaveAs, PaintAndPlayInsideTheDialogLeaveNoClipBehind)
+{
+    CWindowRig rig(NP_EMBED, 200, 150, NoAutoStart());
+    ASSERT_TRUE(rig.IsReady());
+    ASSERT_TRUE(rig.DeliverWholeClip(ReadBytes(TestDataFile("window160.avi")), "http://host/media/clip.avs"));
+    std::string temp = rig.Record()->m_szTempPath;
+    ASSERT_TRUE(FileExists(temp));
+    HWND hWnd = rig.Handle();
+    CSaveAsSpy::WhileOpen([&] {
+        InvalidateRect(hWnd, NULL, TRUE);
+        PostMessageA(hWnd, WM_COMMAND, ID_PLAY, 0);
+        PumpMessages();
+        g_events.push_back("dialog closes");
+    });
+    EXPECT_EQ(NPERR_NO_ERROR, rig.Instance().Destroy());
+    ASSERT_EQ(1u, CSaveAsSpy::Dialogs().size());
+    EXPECT_GT(Find("mci " + Hex(MCI_UPDATE)), -1) << "the paint ran inside: " << Events();
+    EXPECT_FALSE(FileExists(temp)) << "the temporary clip is deleted all the same";
+}
+
+TEST_F(WindowInsideSaveAs, WindowWithdrawnInsideTheDialog)
+{
+    CWindowRig rig(NP_EMBED, 200, 150, NoAutoStart());
+    ASSERT_TRUE(rig.IsReady());
+    ASSERT_TRUE(rig.DeliverWholeClip(ReadBytes(TestDataFile("window160.avi")), "http://host/media/clip.avs"));
+    std::string temp = rig.Record()->m_szTempPath;
+    CSaveAsSpy::WhileOpen([&] {
+        EXPECT_EQ(NPERR_NO_ERROR, rig.Instance().SetWindow(NULL));
+        InvalidateRect(rig.Handle(), NULL, TRUE);
+        PumpMessages();
+    });
+    EXPECT_EQ(NPERR_NO_ERROR, rig.Instance().Destroy());
+    EXPECT_FALSE(FileExists(temp));
+    EXPECT_EQ(CBrowserWindow::BrowserProc(), reinterpret_cast<WNDPROC>(GetWindowLongPtrA(rig.Handle(), GWLP_WNDPROC)));
 }
