@@ -346,6 +346,32 @@ TEST_F(WindowReentry, AQuitRequestTakenByTheWaitIsPutBack)
     EXPECT_EQ(7u, msg.wParam);
 }
 
+TEST_F(WindowReentry, InstanceDestroyedWhileItsMenuIsOpen)
+{
+    CWindowRig rig(NP_EMBED, 200, 150, NoAutoStart());
+    ASSERT_TRUE(rig.IsReady());
+    bool bDestroyed = false;
+    g_task = [&] {
+        rig.Instance().Destroy();
+        bDestroyed = true;
+    };
+    HWND hTaskWnd = m_hTaskWnd;
+    std::thread watcher([&] {
+        HWND hMenuWnd = NULL;
+        for (int i = 0; i < 500 && (hMenuWnd = FindWindowA("#32768", NULL)) == NULL; i++)
+            Sleep(10);
+        PostMessageA(hTaskWnd, WM_APP, 0, 0);   // handled by the menu's own loop
+        for (int i = 0; i < 500 && !bDestroyed; i++)
+            Sleep(10);
+        PostMessageA(hMenuWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    SendMessageA(rig.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    watcher.join();
+    EXPECT_TRUE(bDestroyed) << "the teardown ran inside the menu's loop";
+    EXPECT_EQ(nullptr, rig.Record());
+    EXPECT_EQ(CBrowserWindow::BrowserProc(), reinterpret_cast<WNDPROC>(GetWindowLongPtrA(rig.Handle(), GWLP_WNDPROC)));
+}
+
 // The Save As offer at destruction runs a modal loop too; messages for the
 // instance's window arrive inside it (the spy's dialog dispatches them).
 class WindowInsideSaveAs : public WindowReentry
