@@ -2,7 +2,6 @@
 // correlation drives the tilt compensation of the weighted pole filter.
 #include "formant_postfilter.h"
 
-#include <array>
 #include <cstring>
 
 #include "dot_product.h"
@@ -13,7 +12,6 @@ constexpr double weightBase = 0.135;
 constexpr float tiltSmoothing = 0.75f;
 constexpr float tiltFactor = 0.21875f;
 constexpr double postGain = 1.03125;
-constexpr int32_t poleOrder = 6;
 
 // First-order correlation coefficient of one sub-frame; 0 for silence.
 float tiltOf(const float* s)
@@ -27,9 +25,9 @@ float tiltOf(const float* s)
 }
 
 // 0.135^i, each power formed in double and rounded once to single precision.
-constexpr std::array<float, 6> makePostWeights()
+constexpr std::array<float, postPoleOrder> makePostWeights()
 {
-    std::array<float, 6> table{};
+    std::array<float, postPoleOrder> table{};
     double power = weightBase;
     for (float& v : table) {
         v = static_cast<float>(power);
@@ -40,7 +38,19 @@ constexpr std::array<float, 6> makePostWeights()
 
 }  // namespace
 
-const std::array<float, 6> postWeights = makePostWeights();
+const std::array<float, postPoleOrder> postWeights = makePostWeights();
+
+void preparePostfilterSubframe(PostfilterSubframe* f, const float* lpc, const float* s, float& postTilt)
+{
+    for (int32_t i = 0; i < postPoleOrder; ++i) {
+        f->w[i] = static_cast<double>(postWeights[i] * lpc[i]);
+    }
+    postTilt = postTilt + tiltSmoothing * (tiltOf(s) - postTilt);
+    const double mu = static_cast<double>(tiltFactor * postTilt);
+    for (int32_t m = 0; m < subframeLength; ++m) {
+        f->tiltTerm[m] = postGain * (static_cast<double>(s[m]) - mu * static_cast<double>(s[m - 1]));
+    }
+}
 
 void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lpcOrder],
                        float& postTilt, int32_t postfilterOn)
@@ -49,23 +59,15 @@ void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lp
         std::memcpy(post, synth, sizeof(float) * frameLength);
         return;
     }
+    double history[postPoleOrder + frameLength];
+    for (int32_t i = 0; i < postPoleOrder; ++i) history[i] = post[i - postPoleOrder];
+    double* pd = history + postPoleOrder;
     for (int32_t k = 0; k < 4; ++k) {
-        const float* s = synth + subframeLength * k;
-        float* p = post + subframeLength * k;
-        float w[poleOrder];
-        for (int32_t i = 0; i < poleOrder; ++i) {
-            w[i] = postWeights[i] * lpcSet[k][i];
-        }
-        postTilt = postTilt + tiltSmoothing * (tiltOf(s) - postTilt);
-        float mu = tiltFactor * postTilt;
+        PostfilterSubframe f;
+        preparePostfilterSubframe(&f, lpcSet[k], synth + subframeLength * k, postTilt);
         for (int32_t m = 0; m < subframeLength; ++m) {
-            double sum = 0.0;
-            for (int32_t i = 0; i < poleOrder; ++i) {
-                sum += static_cast<double>(w[i]) * static_cast<double>(p[m - 1 - i]);
-            }
-            // The tilt term belongs to the same double-precision sum.
-            sum += postGain * (static_cast<double>(s[m]) - static_cast<double>(mu) * static_cast<double>(s[m - 1]));
-            p[m] = static_cast<float>(sum);
+            const int32_t n = subframeLength * k + m;
+            post[n] = postfilterStep(f, pd + n, m);
         }
     }
 }

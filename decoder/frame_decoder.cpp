@@ -7,11 +7,10 @@
 #include "concealment.h"
 #include "decoder_state.h"
 #include "excitation.h"
-#include "formant_postfilter.h"
+#include "filter_pipeline.h"
 #include "lsp.h"
 #include "pcm_output.h"
 #include "pitch_postfilter.h"
-#include "synthesis.h"
 
 namespace {
 
@@ -44,8 +43,7 @@ void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, in
     }
     prevFrameType = params.frameType;
 
-    synthesize(synthBuf, frameExc, lpcSet);
-    formantPostfilter(postBuf + lpcOrder, synthBuf + lpcOrder, lpcSet, postTilt, postfilterOn);
+    synthesizeAndPostfilter(synthBuf, postBuf, frameExc, lpcSet, postTilt, postfilterOn);
     toPcm(out, postBuf + lpcOrder);
     shiftHistories(lspVect);
 }

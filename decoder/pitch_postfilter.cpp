@@ -22,23 +22,57 @@ struct Candidate {
 
 const PitchPostParams neutral{0, 0.0f, 1.0f};
 
-// Best positive correlation of x with x[n + sign * i] for the lags i in
-// lags; a later lag must be strictly greater, so the smallest wins ties.
-Candidate searchLags(const float* x, int32_t firstLag, int32_t lastLag, int32_t sign)
+// Takes the candidate at offset if its correlation c is greater than the
+// best so far (so of equal maxima the first, smallest lag wins).
+void consider(Candidate& best, double c, int32_t offset)
 {
-    Candidate best{0, 0.0f, 0.0f};
-    for (int32_t i = firstLag; i <= lastLag; ++i) {
-        double c = dotProduct(x + sign * i, x, subframeLength);
-        if (c > best.correlation) {
-            best.correlation = static_cast<float>(c);
-            best.offset = sign * i;
-        }
+    if (c > best.correlation) {
+        best.correlation = static_cast<float>(c);
+        best.offset = offset;
     }
-    if (best.offset != 0) {
-        const float* segment = x + best.offset;
-        best.energy = static_cast<float>(dotProduct(segment, segment, subframeLength));
+}
+
+// Best positive correlation of x with the earlier segments x[n - i], lags
+// i = first..first+6. The eight correlations of one call cover the offsets
+// -(first+6) .. -(first-1); the last is not needed.
+Candidate searchBackward(const float* x, int32_t first)
+{
+    double c[8];
+    correlateEightOffsets(x, -(first + 6), subframeLength, c);
+    Candidate best{0, 0.0f, 0.0f};
+    for (int32_t i = first; i <= first + searchHalfWidth * 2; ++i) {
+        consider(best, c[first + 6 - i], -i);
     }
     return best;
+}
+
+// Best positive correlation of x with the later segments x[n + i], lags
+// i = first..last, where last keeps every segment inside the frame
+// (lastInFrame is the largest such lag). The eight correlations start at
+// the first lag, or earlier where eight would reach past the frame end.
+Candidate searchForward(const float* x, int32_t first, int32_t last, int32_t lastInFrame)
+{
+    Candidate best{0, 0.0f, 0.0f};
+    if (last < first) {
+        return best;
+    }
+    const int32_t base = first < lastInFrame - 7 ? first : lastInFrame - 7;
+    double c[8];
+    correlateEightOffsets(x, base, subframeLength, c);
+    for (int32_t i = first; i <= last; ++i) {
+        consider(best, c[i - base], i);
+    }
+    return best;
+}
+
+// The energies of the two chosen segments (an offset of 0 gives that of the
+// sub-frame itself, which is then not used).
+void addEnergies(const float* x, Candidate& back, Candidate& fwd)
+{
+    double e[2];
+    energyPair(x + back.offset, x + fwd.offset, subframeLength, e);
+    back.energy = static_cast<float>(e[0]);
+    fwd.energy = static_cast<float>(e[1]);
 }
 
 }  // namespace
@@ -68,10 +102,11 @@ PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k,
     int32_t lag = pitchLag < maxLag ? pitchLag : maxLag;
     int32_t first = lag - searchHalfWidth;
     int32_t last = lag + searchHalfWidth;
-    Candidate back = searchLags(x, first, last, -1);
+    Candidate back = searchBackward(x, first);
     // A forward segment must end within the current frame.
     int32_t lastForward = frameLength - subframeLength * (k + 1);
-    Candidate fwd = searchLags(x, first, last < lastForward ? last : lastForward, 1);
+    Candidate fwd = searchForward(x, first, last < lastForward ? last : lastForward, lastForward);
+    addEnergies(x, back, fwd);
     float e0 = static_cast<float>(dotProduct(x, x, subframeLength));
 
     if (back.offset == 0 && fwd.offset == 0) {

@@ -4,16 +4,14 @@
 
 void synthesize(float* synthBuf, const float* frameExc, const float lpcSet[4][lpcOrder])
 {
+    double history[lpcOrder + frameLength];
+    for (int32_t i = 0; i < lpcOrder; ++i) history[i] = synthBuf[i];
+    double* yd = history + lpcOrder;
     float* y = synthBuf + lpcOrder;
     for (int32_t k = 0; k < 4; ++k) {
-        const float* a = lpcSet[k];
+        const SynthesisCoefficients c = widenSynthesisCoefficients(lpcSet[k]);
         for (int32_t n = subframeLength * k; n < subframeLength * (k + 1); ++n) {
-            double sum = 0.0;
-            for (int32_t i = 0; i < lpcOrder; ++i) {
-                sum += static_cast<double>(a[i]) * static_cast<double>(y[n - 1 - i]);
-            }
-            sum += frameExc[n];
-            y[n] = static_cast<float>(sum);
+            y[n] = synthesisStep(c, yd + n, frameExc[n]);
         }
     }
 }

@@ -1,22 +1,45 @@
-// Decoding speed of the speech decoder: frames per second and microseconds
-// per frame for streams of 24-byte and of 20-byte speech frames (generated,
-// all codes valid), of silence (SID and untransmitted frames), of speech with
-// bad frames and, when given, a bitstream file.
+// Decoding speed of the speech decoder. Prints microseconds per frame for each
+// frame kind (24-byte and 20-byte speech, SID, untransmitted, bad and lost
+// frames), timed call by call inside a realistic mixed stream, and the
+// throughput on whole streams of generated speech and, when given, a
+// bitstream file. A benchmark, not a test: it prints figures and checks none.
 // Usage: speechdec_bench [BITSTREAM.g723]
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "bit_unpack.h"
 #include "decoder_state.h"
 #include "frame_writer.h"
 
 namespace {
 
-using Stream = std::vector<std::vector<uint8_t>>;
+using Frame = std::vector<uint8_t>;  // empty: a lost frame
+using Stream = std::vector<Frame>;
+using Clock = std::chrono::steady_clock;
+
+enum Kind { highRate, lowRate, sid, untransmitted, bad, lost, kindCount };
+const char* const kindNames[kindCount] = {"24-byte speech", "20-byte speech", "SID",
+                                           "untransmitted", "bad (concealed)", "lost"};
+
+// CPU time of the process where the platform offers it (so that other load
+// on the machine counts less), wall-clock time otherwise.
+double processSeconds()
+{
+#if defined(CLOCK_PROCESS_CPUTIME_ID)
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+#else
+    return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
+#endif
+}
 
 Stream generated(bool lowRate, int count)
 {
@@ -26,37 +49,38 @@ Stream generated(bool lowRate, int count)
     return stream;
 }
 
-// Silence as a sender with silence compression makes it: after a short
-// talk spurt a SID frame, then untransmitted frames, a new SID now and then.
-Stream silence(int count)
+// A speech frame with an invalid gain code: concealed after speech.
+Frame badFrame(frames::Random& rng)
+{
+    frames::SpeechFields f;
+    f.lagCode[0] = f.lagCode[1] = rng.below(124);
+    f.gainCode[rng.below(4)] = 170 * 24;
+    return frames::speechFrame(f, rng.below(2) == 1);
+}
+
+// Talk spurts at both rates with single and double bad frames and lost
+// frames inside them, separated by silence periods of SID and untransmitted
+// frames, as a sender with silence compression over a lossy link makes them.
+Stream mixedStream(int count)
 {
     frames::Random rng(11);
     Stream stream;
     while (static_cast<int>(stream.size()) < count) {
-        stream.push_back(frames::randomSpeechFrame(rng, false));
-        for (int sid = 0; sid < 4; ++sid) {
+        const bool low = rng.below(2) == 1;
+        for (int i = 0; i < 40; ++i) {
+            const uint32_t event = rng.below(20);
+            if (event == 0) {
+                stream.push_back(badFrame(rng));
+                if (rng.below(2) == 0) stream.push_back(badFrame(rng));
+            } else if (event == 1) {
+                stream.emplace_back();
+            }
+            stream.push_back(frames::randomSpeechFrame(rng, low));
+        }
+        for (int s = 0; s < 3; ++s) {
             const uint32_t lsp[3] = {rng.below(256), rng.below(256), rng.below(256)};
             stream.push_back(frames::sidFrame(lsp, rng.below(64)));
-            for (int i = 0; i < 7; ++i) stream.push_back(frames::untransmittedFrame());
-        }
-    }
-    stream.resize(count);
-    return stream;
-}
-
-// Speech in which every other frame is bad (an invalid gain code), in runs of
-// one and two, so that most bad frames go through concealment.
-Stream withBadFrames(int count)
-{
-    frames::Random rng(13);
-    Stream stream;
-    for (int i = 0; static_cast<int>(stream.size()) < count; ++i) {
-        stream.push_back(frames::randomSpeechFrame(rng, true));
-        for (int bad = 0; bad <= i % 2; ++bad) {
-            frames::SpeechFields f;
-            f.lagCode[0] = f.lagCode[1] = rng.below(124);
-            f.gainCode[rng.below(4)] = 170 * 24;
-            stream.push_back(frames::speechFrame(f, true));
+            for (int i = 0; i < 8; ++i) stream.push_back(frames::untransmittedFrame());
         }
     }
     stream.resize(count);
@@ -66,57 +90,135 @@ Stream withBadFrames(int count)
 Stream fromFile(const char* path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Frame data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     static const size_t bytesOfKind[4] = {24, 20, 4, 2};
     Stream stream;
     for (size_t pos = 0; pos < data.size();) {
-        size_t size = bytesOfKind[data[pos] & 3];
+        const size_t size = bytesOfKind[data[pos] & 3];
         if (pos + size > data.size()) break;
-        std::vector<uint8_t> frame(24, 0);
-        std::memcpy(frame.data(), data.data() + pos, size);
-        stream.push_back(frame);
+        stream.emplace_back(data.begin() + static_cast<std::ptrdiff_t>(pos),
+                            data.begin() + static_cast<std::ptrdiff_t>(pos + size));
         pos += size;
     }
     return stream;
 }
 
-// Decodes the stream over and over for at least a second; prints the rate.
-void measure(const char* name, const Stream& stream)
+// Frames padded to the largest frame size, so that the decoder may read any kind.
+std::vector<std::vector<uint8_t>> padded(const Stream& stream)
 {
-    if (stream.empty()) {
-        std::printf("%-28s no frames\n", name);
-        return;
+    std::vector<std::vector<uint8_t>> out;
+    for (const Frame& f : stream) {
+        std::vector<uint8_t> p(maxFrameBytes, 0);
+        std::copy(f.begin(), f.end(), p.begin());
+        out.push_back(f.empty() ? std::vector<uint8_t>() : p);
     }
+    return out;
+}
+
+Kind kindOf(const Frame& frame)
+{
+    if (frame.empty()) return lost;
+    const int kind = frame[0] & 3;
+    if (kind >= 2) return kind == 2 ? sid : untransmitted;
+    FrameParams params;
+    uint8_t copy[maxFrameBytes] = {};
+    std::memcpy(copy, frame.data(), std::min(frame.size(), sizeof copy));
+    unpackFrame(&params, copy, kind, 0);
+    if (params.badFrame != 0) return bad;
+    return kind == 0 ? highRate : lowRate;
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty()) return 0.0;
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+// The cost of reading the clock twice, subtracted from every timed call.
+double clockOverheadSeconds()
+{
+    std::vector<double> t;
+    for (int i = 0; i < 10000; ++i) {
+        const Clock::time_point a = Clock::now();
+        const Clock::time_point b = Clock::now();
+        t.push_back(std::chrono::duration<double>(b - a).count());
+    }
+    return median(t);
+}
+
+// Times every call in the mixed stream (decoded several times over) and
+// prints the median per frame kind; the median is robust against the calls
+// that other processes interrupt.
+void perKind(int rounds)
+{
+    const Stream stream = mixedStream(4000);
+    const std::vector<std::vector<uint8_t>> frames = padded(stream);
+    std::vector<Kind> kinds;
+    for (const Frame& f : stream) kinds.push_back(kindOf(f));
+    const double overhead = clockOverheadSeconds();
+
+    std::vector<double> times[kindCount];
     DecoderState decoder;
     int16_t samples[frameLength];
-    long long frames = 0;
+    for (int r = 0; r < rounds; ++r) {
+        decoder.reset(0);
+        for (size_t i = 0; i < frames.size(); ++i) {
+            const uint8_t* frame = frames[i].empty() ? nullptr : frames[i].data();
+            const Clock::time_point start = Clock::now();
+            decoder.decodeSoundFrame(frame, samples);
+            const Clock::time_point end = Clock::now();
+            times[kinds[i]].push_back(std::chrono::duration<double>(end - start).count() - overhead);
+        }
+    }
+    std::printf("per frame kind (median of single calls in a mixed stream, clock overhead %.3f us removed):\n",
+                1e6 * overhead);
+    for (int k = 0; k < kindCount; ++k) {
+        std::printf("  %-18s %8.2f us/frame  (%zu calls)\n", kindNames[k], 1e6 * median(times[k]),
+                    times[k].size());
+    }
+}
+
+// Decodes the stream over and over for at least a second of process time;
+// prints the rate.
+void throughput(const char* name, const Stream& stream)
+{
+    if (stream.empty()) {
+        std::printf("  %-28s no frames\n", name);
+        return;
+    }
+    const std::vector<std::vector<uint8_t>> frames = padded(stream);
+    DecoderState decoder;
+    int16_t samples[frameLength];
+    long long count = 0;
     int64_t checksum = 0;
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
+    const double start = processSeconds();
     double seconds = 0.0;
     do {
         decoder.reset(0);
-        for (const std::vector<uint8_t>& frame : stream) {
-            decoder.decodeSoundFrame(frame.data(), samples);
-            checksum += samples[frames % frameLength];
-            ++frames;
+        for (const std::vector<uint8_t>& frame : frames) {
+            decoder.decodeSoundFrame(frame.empty() ? nullptr : frame.data(), samples);
+            checksum += samples[count % frameLength];
+            ++count;
         }
-        seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        seconds = processSeconds() - start;
     } while (seconds < 1.0);
-    std::printf("%-28s %9.0f frames/s %8.2f us/frame  (%lld frames, checksum %lld)\n", name,
-                frames / seconds, 1e6 * seconds / frames, frames, static_cast<long long>(checksum));
+    std::printf("  %-28s %9.0f frames/s %8.2f us/frame  (%lld frames, checksum %lld)\n", name,
+                static_cast<double>(count) / seconds, 1e6 * seconds / static_cast<double>(count), count,
+                static_cast<long long>(checksum));
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    measure("24-byte frames (generated)", generated(false, 2000));
-    measure("20-byte frames (generated)", generated(true, 2000));
-    measure("SID + untransmitted frames", silence(2000));
-    measure("speech with bad frames", withBadFrames(2000));
+    perKind(5);
+    std::printf("whole streams:\n");
+    throughput("24-byte frames (generated)", generated(false, 2000));
+    throughput("20-byte frames (generated)", generated(true, 2000));
+    throughput("mixed stream", mixedStream(4000));
     if (argc > 1) {
-        measure(("file " + std::string(argv[1])).c_str(), fromFile(argv[1]));
+        throughput(("file " + std::string(argv[1])).c_str(), fromFile(argv[1]));
     }
     return 0;
 }

@@ -1,0 +1,192 @@
+// The decoder's fast paths against the plain computations they replace: the
+// vectorised sums, the vectorised sample conversion, the lag searches of the
+// pitch postfilter and the interleaved synthesis/postfilter pipeline must
+// give the same values bit for bit.
+#include "decoder_state.h"
+#include "dot_product.h"
+#include "filter_pipeline.h"
+#include "formant_postfilter.h"
+#include "frame_writer.h"
+#include "lsp.h"
+#include "pcm_output.h"
+#include "pitch_postfilter.h"
+#include "synthesis.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace {
+
+// Random floats of every magnitude: signs, exponents and mantissas at random.
+float randomFloat(frames::Random& rng, float scale)
+{
+    const float unit = static_cast<float>(rng.next() >> 8) / 16777216.0f - 0.5f;
+    const int exponent = static_cast<int>(rng.below(40)) - 30;
+    return std::ldexp(unit, exponent) * scale;
+}
+
+std::vector<float> randomSignal(frames::Random& rng, size_t count, float scale)
+{
+    std::vector<float> v(count);
+    for (float& x : v) x = randomFloat(rng, scale);
+    return v;
+}
+
+uint32_t bitsOf(float x)
+{
+    uint32_t b;
+    std::memcpy(&b, &x, sizeof b);
+    return b;
+}
+
+uint64_t bitsOf(double x)
+{
+    uint64_t b;
+    std::memcpy(&b, &x, sizeof b);
+    return b;
+}
+
+TEST(FastPaths, VectorSumsEqualOneSumAtATime)
+{
+    frames::Random rng(3);
+    for (int trial = 0; trial < 200; ++trial) {
+        const std::vector<float> x = randomSignal(rng, 400, 1e4f);
+        const int32_t count = 1 + static_cast<int32_t>(rng.below(130));
+        const int32_t offset = static_cast<int32_t>(rng.below(140)) - 139;
+        const float* base = x.data() + 150;
+        double sums[8];
+        correlateEightOffsets(base, offset, count, sums);
+        for (int32_t j = 0; j < 8; ++j) {
+            EXPECT_EQ(bitsOf(sums[j]), bitsOf(dotProduct(base, base + offset + j, count))) << trial << " " << j;
+        }
+        double energies[2];
+        energyPair(base + offset, base + 7, count, energies);
+        EXPECT_EQ(bitsOf(energies[0]), bitsOf(dotProduct(base + offset, base + offset, count)));
+        EXPECT_EQ(bitsOf(energies[1]), bitsOf(dotProduct(base + 7, base + 7, count)));
+    }
+}
+
+TEST(FastPaths, FrameConversionEqualsSampleConversion)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float special[] = {0.0f, -0.0f, 0.5f, -0.5f, 0.49999997f, -0.49999997f, 1.5f, -1.5f, 2.5f, -2.5f,
+                             32766.5f, 32766.498f, 32766.502f, -32767.5f, -32767.498f, -32767.502f,
+                             32767.0f, -32768.0f, 32768.0f, -32769.0f, 1e30f, -1e30f, inf, -inf,
+                             std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(),
+                             std::numeric_limits<float>::denorm_min(), -std::numeric_limits<float>::denorm_min(),
+                             std::numeric_limits<float>::max(), -std::numeric_limits<float>::max()};
+    frames::Random rng(4);
+    std::vector<float> in(special, special + sizeof special / sizeof special[0]);
+    while (in.size() % frameLength != 0 || in.size() < 20 * frameLength) {
+        in.push_back(rng.below(4) == 0 ? static_cast<float>(static_cast<int32_t>(rng.below(80000)) - 40000) + 0.5f
+                                       : randomFloat(rng, 1e5f));
+    }
+    for (size_t start = 0; start < in.size(); start += frameLength) {
+        int16_t out[frameLength];
+        toPcm(out, in.data() + start);
+        for (int32_t n = 0; n < frameLength; ++n) {
+            EXPECT_EQ(out[n], toPcmSample(in[start + n])) << in[start + n];
+        }
+    }
+}
+
+// The pitch postfilter's search, one lag at a time, as a plain reference.
+PitchPostParams plainPitchSearch(const float* x, int32_t pitchLag, int32_t k)
+{
+    const int32_t lag = std::min(pitchLag, 142);
+    struct Best {
+        int32_t offset = 0;
+        float c = 0.0f;
+        float e = 0.0f;
+    };
+    auto search = [&](int32_t sign, int32_t last) {
+        Best best;
+        for (int32_t i = lag - 3; i <= last; ++i) {
+            const double c = dotProduct(x + sign * i, x, 60);
+            if (c > best.c) {
+                best.c = static_cast<float>(c);
+                best.offset = sign * i;
+            }
+        }
+        if (best.offset != 0) best.e = static_cast<float>(dotProduct(x + best.offset, x + best.offset, 60));
+        return best;
+    };
+    const Best back = search(-1, lag + 3);
+    const Best fwd = search(1, std::min(lag + 3, frameLength - 60 * (k + 1)));
+    const float e0 = static_cast<float>(dotProduct(x, x, 60));
+    if (back.offset == 0 && fwd.offset == 0) return PitchPostParams{0, 0.0f, 1.0f};
+    const Best* chosen = &fwd;
+    if (fwd.offset == 0 || (back.offset != 0 && back.c * back.c * fwd.e > fwd.c * fwd.c * back.e)) chosen = &back;
+    return pitchPostGains(chosen->offset, e0, chosen->c, chosen->e);
+}
+
+TEST(FastPaths, PitchSearchEqualsTheLagByLagSearch)
+{
+    frames::Random rng(5);
+    for (int trial = 0; trial < 60; ++trial) {
+        // Periodic excitation with noise, so that both directions find lags.
+        const int32_t period = 18 + static_cast<int32_t>(rng.below(128));
+        std::vector<float> cycle = randomSignal(rng, static_cast<size_t>(period), 3000.0f);
+        std::vector<float> b(excitationHistory + frameLength);
+        for (size_t n = 0; n < b.size(); ++n) b[n] = cycle[n % period] + randomFloat(rng, 300.0f);
+        for (int32_t k = 0; k < 4; ++k) {
+            for (int32_t pitchLag : {period, 18 + static_cast<int32_t>(rng.below(124)), 124 + static_cast<int32_t>(rng.below(4))}) {
+                const float* x = b.data() + excitationHistory + 60 * k;
+                const PitchPostParams fast = findPitchPostParams(x, pitchLag, k, 1);
+                const PitchPostParams plain = plainPitchSearch(x, pitchLag, k);
+                EXPECT_EQ(fast.offset, plain.offset) << trial << " " << k << " " << pitchLag;
+                EXPECT_EQ(bitsOf(fast.lagGain), bitsOf(plain.lagGain));
+                EXPECT_EQ(bitsOf(fast.scale), bitsOf(plain.scale));
+            }
+        }
+    }
+}
+
+// LPC sets of a random but stable envelope, as the decoder builds them.
+void randomLpc(frames::Random& rng, float lpcSet[4][lpcOrder])
+{
+    float prev[lpcOrder];
+    float cur[lpcOrder];
+    float x = 3.0f;
+    float y = 3.0f;
+    for (int32_t i = 0; i < lpcOrder; ++i) {
+        x += 5.0f + static_cast<float>(rng.below(2000)) / 100.0f;
+        y += 5.0f + static_cast<float>(rng.below(2000)) / 100.0f;
+        prev[i] = x;
+        cur[i] = y;
+    }
+    interpolateLsp(lpcSet, cur, prev);
+}
+
+TEST(FastPaths, PipelineEqualsTheTwoStages)
+{
+    for (int32_t on = 0; on <= 1; ++on) {
+        frames::Random rng(6 + on);
+        std::vector<float> synthA(lpcOrder + frameLength, 0.0f), postA(lpcOrder + frameLength, 0.0f);
+        std::vector<float> synthB = synthA, postB = postA;
+        float tiltA = 0.0f;
+        float tiltB = 0.0f;
+        for (int frame = 0; frame < 40; ++frame) {
+            float lpcSet[4][lpcOrder];
+            randomLpc(rng, lpcSet);
+            std::vector<float> exc = randomSignal(rng, frameLength, frame % 5 == 4 ? 0.0f : 2000.0f);
+            synthesize(synthA.data(), exc.data(), lpcSet);
+            formantPostfilter(postA.data() + lpcOrder, synthA.data() + lpcOrder, lpcSet, tiltA, on);
+            synthesizeAndPostfilter(synthB.data(), postB.data(), exc.data(), lpcSet, tiltB, on);
+            for (int32_t n = 0; n < lpcOrder + frameLength; ++n) {
+                ASSERT_EQ(bitsOf(synthA[n]), bitsOf(synthB[n])) << on << " " << frame << " " << n;
+                ASSERT_EQ(bitsOf(postA[n]), bitsOf(postB[n])) << on << " " << frame << " " << n;
+            }
+            ASSERT_EQ(bitsOf(tiltA), bitsOf(tiltB));
+            for (std::vector<float>* buf : {&synthA, &postA, &synthB, &postB}) {
+                std::memmove(buf->data(), buf->data() + frameLength, sizeof(float) * lpcOrder);
+            }
+        }
+    }
+}
+
+}  // namespace
