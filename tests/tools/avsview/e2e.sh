@@ -2,7 +2,7 @@
 # End-to-end runs of avsview.exe with the real plug-in under Wine on a private
 # Xvfb display: the packed sample from a file and from a local HTTP server, four
 # elements at once, downloads without a length or broken off, a cancelled save.
-# Usage: e2e.sh CASE   (file | http | four | no-length | truncated | cancel)
+# Usage: e2e.sh CASE   (file | http | four | no-length | truncated | closed | cancel)
 # Environment: AVSVIEW, AVSPACK (the .exe files), CLIP (the sample AVI),
 #              SERVER (clip_server.py), WORK (a folder of this test's own).
 set -euo pipefail
@@ -17,6 +17,7 @@ export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+trap 'echo "FAIL: command at line $LINENO of e2e.sh" >&2' ERR
 
 xvfb_pid= server_pid=
 cleanup() {
@@ -55,6 +56,7 @@ prepare_prefix() {
     wineserver -w
     touch "$prefix/.prepared"
   fi
+  wineserver -k 2>/dev/null || true   # a server left by a run that was killed
   wineserver -p
   wine cmd /c exit </dev/null >/dev/null 2>&1
   find "$prefix/drive_c/users" -iname 'ZEV*' -delete
@@ -156,6 +158,26 @@ truncated)
   expect_rc 1
   expect_line "60000 of $(stat -c %s clip.avs) bytes, stream ended by a network error"
   expect_line "no save offer"
+  [ ! -e saved.avi ] || fail "a broken-off download was saved"
+  expect_no_temp_files
+  ;;
+closed)
+  # The page is closed (WM_CLOSE, as by its close box) once the plug-in has made
+  # its temporary file, while the download still runs for about 10 s.
+  (set +e; timeout 120 wine "$AVSVIEW" --rate 10000 --save-as saved.avi clip.avs >out.txt 2>err.txt
+   echo $? >rc.txt) &
+  page_pid=$!
+  for _ in $(seq 200); do
+    [ -n "$(find "$prefix/drive_c/users" -iname 'ZEV*')" ] && break
+    sleep 0.05
+  done
+  [ -n "$(find "$prefix/drive_c/users" -iname 'ZEV*')" ] || fail "the download did not start"
+  wine taskkill /im avsview.exe >/dev/null
+  wait "$page_pid"
+  rc=$(cat rc.txt)
+  cat out.txt
+  expect_rc 1
+  expect_line "stream broken off: the page was closed during the download; no save offer"
   [ ! -e saved.avi ] || fail "a broken-off download was saved"
   expect_no_temp_files
   ;;
