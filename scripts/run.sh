@@ -42,10 +42,11 @@ if [ -z "${DISPLAY:-}" ]; then
     Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do
-      [ -e /tmp/.X11-unix/X$n ] && break
+      [ -e /tmp/.X11-unix/X$n ] && sleep 0.2 && break
+      kill -0 "$xvfb_pid" 2>/dev/null || break
       sleep 0.05
     done
-    if [ -e /tmp/.X11-unix/X$n ]; then
+    if kill -0 "$xvfb_pid" 2>/dev/null && [ -e /tmp/.X11-unix/X$n ]; then
       export DISPLAY=:$n
       break
     fi

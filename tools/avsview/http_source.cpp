@@ -12,15 +12,8 @@ namespace {
 const char kAgent[] = "avsview/1.0";
 
 std::string winInetError(DWORD code) {
-    if (code >= INTERNET_ERROR_BASE && code <= INTERNET_ERROR_LAST) {
-        char text[512] = {};
-        HMODULE module = GetModuleHandleA("wininet.dll");
-        DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, module, code, 0,
-                                      text, sizeof(text), NULL);
-        while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
-            text[--length] = '\0';
-        return length > 0 ? std::string(text) : "WinINet error " + std::to_string(code);
-    }
+    if (code >= INTERNET_ERROR_BASE && code <= INTERNET_ERROR_LAST)
+        return systemErrorText(code, GetModuleHandleA("wininet.dll"));
     return systemErrorText(code);
 }
 

@@ -8,7 +8,8 @@
 namespace avsview {
 
 // The system's message for code (or for GetLastError() when code is 0), without
-// a trailing line break; the number when the system has no text.
-std::string systemErrorText(DWORD code = 0);
+// the closing full stop and line break; the number when the system has no text.
+// module: a DLL whose own message table holds the code (WinINet's, say).
+std::string systemErrorText(DWORD code = 0, HMODULE module = NULL);
 
 }  // namespace avsview

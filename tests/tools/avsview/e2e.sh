@@ -34,9 +34,16 @@ start_xvfb() {
     [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
     Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
+    # The socket must be this server's: one that lost the race for the
+    # number to another run exits at once.
     for _ in $(seq 100); do
-      [ -e /tmp/.X11-unix/X$n ] && { export DISPLAY=:$n; return 0; }
       kill -0 "$xvfb_pid" 2>/dev/null || break
+      if [ -e /tmp/.X11-unix/X$n ]; then
+        sleep 0.2
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        export DISPLAY=:$n
+        return 0
+      fi
       sleep 0.05
     done
     kill "$xvfb_pid" 2>/dev/null || true
