@@ -215,7 +215,9 @@ protected:
     {
         char szOld[256] = "";
         LONG nOld = sizeof(szOld);
-        m_bHadHtm = RegQueryValueA(HKEY_CLASSES_ROOT, ".htm", szOld, &nOld) == ERROR_SUCCESS;
+        // A run that crashed may have left the test's own association behind.
+        m_bHadHtm = RegQueryValueA(HKEY_CLASSES_ROOT, ".htm", szOld, &nOld) == ERROR_SUCCESS &&
+                    strcmp(szOld, HTM_CLASS) != 0;
         m_strOldHtm = szOld;
         SetRegistryDefault(".htm", HTM_CLASS);
         SetRegistryDefault(std::string(HTM_CLASS) + "\\shell\\open\\command", "\"" + m_strOpener + "\" \"%1\"");

@@ -34,7 +34,9 @@ protected:
         first.resize(nFirst, 0x5A);
         EXPECT_TRUE(stream->Write(first));
         if (nReceived > nFirst)
+        {
             EXPECT_TRUE(stream->Write(std::vector<BYTE>(nReceived - nFirst, 0x5A)));
+        }
         EXPECT_EQ(nReceived, rig.Player()->m_nBytesReceived);
         EXPECT_EQ(START_BYTES, rig.Player()->m_nStartBytes);
         return stream;
