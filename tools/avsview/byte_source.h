@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace avsview {
@@ -28,12 +29,6 @@ protected:
     uint64_t m_length = 0;        // that length, in bytes
     uint32_t m_lastModified = 0;  // modification time the source reports
 };
-
-}  // namespace avsview
-
-#include <memory>
-
-namespace avsview {
 
 // The source behind a SOURCE argument: an http:// URL, or else a file.
 std::unique_ptr<ByteSource> makeByteSource(const std::string& source);

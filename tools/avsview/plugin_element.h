@@ -61,8 +61,8 @@ private:
     void topUpPending();
     void warnIfRefused();
 
-    const NPPluginFuncs& m_funcs;
-    const ViewOptions& m_options;
+    const NPPluginFuncs& m_funcs;             // the plug-in's functions
+    const ViewOptions& m_options;             // the command line (chunk size, attributes, mode)
     NPP_t m_npp = {};                         // the instance; ndata points to this element
     std::vector<std::string> m_argNames;      // attribute storage for NPP_New
     std::vector<std::string> m_argValues;
@@ -73,10 +73,10 @@ private:
     HWND m_window = NULL;                     // the plug-in's window, a child of the page
     NPWindow m_npWindow = {};                 // what NPP_SetWindow was given
     bool m_created = false;                   // the instance exists (NPP_New done, NPP_Destroy not yet)
-    bool m_streamOver = false;
-    bool m_busy = false;
+    bool m_streamOver = false;                // see streamOver()
+    bool m_busy = false;                      // see busy()
     bool m_headerChecked = false;             // the stream's header was looked at
-    ElementReport m_report;
+    ElementReport m_report;                   // what happened, for the summary
 };
 
 }  // namespace avsview

@@ -57,12 +57,12 @@ private:
     std::size_t m_frontTaken = 0;           // bytes of m_blocks.front() already taken
     std::size_t m_buffered = 0;             // bytes in m_blocks not yet taken
     uint64_t m_fetched = 0;                 // bytes read from the source so far
-    State m_state = State::Opening;
+    State m_state = State::Opening;         // see state()
     bool m_ended = false;                   // the fetch is over (end, failure or stop)
     bool m_stopping = false;                // stop() was called
     bool m_stoppedEarly = false;            // ... before the fetch was over
     std::string m_error;                    // see error()
-    std::thread m_thread;
+    std::thread m_thread;                   // runs run()
 };
 
 }  // namespace avsview
