@@ -197,6 +197,16 @@ TEST(HostileFrames, NonFiniteAndHugeValuesConvertSoundly) {
     EXPECT_EQ(toPcmSample(-std::numeric_limits<float>::max()), -32768);
     EXPECT_EQ(toPcmSample(-0.0f), 0);
     EXPECT_EQ(toPcmSample(std::numeric_limits<float>::denorm_min()), 0);
+
+    // The whole-frame conversion gives the same samples.
+    const float specials[8] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf,
+                               std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
+                               -0.0f, 32766.5f, -32767.5f};
+    float frame[240];
+    for (int n = 0; n < 240; ++n) frame[n] = specials[n % 8];
+    int16_t samples[240];
+    toPcm(samples, frame);
+    for (int n = 0; n < 240; ++n) EXPECT_EQ(samples[n], toPcmSample(frame[n])) << n;
 }
 
 TEST(HostileFrames, PitchPostfilterOfAnUnderflowingSubframeStaysFinite) {
