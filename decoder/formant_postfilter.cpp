@@ -11,16 +11,15 @@ namespace {
 constexpr double weightBase = 0.135;
 constexpr float tiltSmoothing = 0.75f;
 constexpr float tiltFactor = 0.21875f;
-constexpr double postGain = 1.03125;
 
 // First-order correlation coefficient of one sub-frame; 0 for silence.
-float tiltOf(const float* s)
+float tiltOf(const TiltSums& sums)
 {
-    float energy = static_cast<float>(dotProduct(s, s, subframeLength));
+    float energy = static_cast<float>(sums.energy);
     if (energy == 0.0f) {
         return 0.0f;
     }
-    float cross = static_cast<float>(dotProduct(s, s + 1, subframeLength - 1));
+    float cross = static_cast<float>(sums.cross);
     return cross / energy;
 }
 
@@ -40,16 +39,21 @@ constexpr std::array<float, postPoleOrder> makePostWeights()
 
 const std::array<float, postPoleOrder> postWeights = makePostWeights();
 
-void preparePostfilterSubframe(PostfilterSubframe* f, const float* lpc, const float* s, float& postTilt)
+TiltSums tiltSumsOf(const float* s)
+{
+    TiltSums sums;
+    sums.energy = dotProduct(s, s, subframeLength);
+    sums.cross = dotProduct(s, s + 1, subframeLength - 1);
+    return sums;
+}
+
+void preparePostfilterSubframe(PostfilterSubframe* f, const float* lpc, const TiltSums& sums, float& postTilt)
 {
     for (int32_t i = 0; i < postPoleOrder; ++i) {
         f->w[i] = static_cast<double>(postWeights[i] * lpc[i]);
     }
-    postTilt = postTilt + tiltSmoothing * (tiltOf(s) - postTilt);
-    const double mu = static_cast<double>(tiltFactor * postTilt);
-    for (int32_t m = 0; m < subframeLength; ++m) {
-        f->tiltTerm[m] = postGain * (static_cast<double>(s[m]) - mu * static_cast<double>(s[m - 1]));
-    }
+    postTilt = postTilt + tiltSmoothing * (tiltOf(sums) - postTilt);
+    f->mu = static_cast<double>(tiltFactor * postTilt);
 }
 
 void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lpcOrder],
@@ -62,12 +66,14 @@ void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lp
     double history[postPoleOrder + frameLength];
     for (int32_t i = 0; i < postPoleOrder; ++i) history[i] = post[i - postPoleOrder];
     double* pd = history + postPoleOrder;
+    double last = pd[-1];
     for (int32_t k = 0; k < 4; ++k) {
+        const float* s = synth + subframeLength * k;
         PostfilterSubframe f;
-        preparePostfilterSubframe(&f, lpcSet[k], synth + subframeLength * k, postTilt);
+        preparePostfilterSubframe(&f, lpcSet[k], tiltSumsOf(s), postTilt);
         for (int32_t m = 0; m < subframeLength; ++m) {
             const int32_t n = subframeLength * k + m;
-            post[n] = postfilterStep(f, pd + n, m);
+            last = postfilterStep(f, s, last, pd + n, m, post + n);
         }
     }
 }

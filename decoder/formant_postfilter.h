@@ -5,8 +5,10 @@
 #include <array>
 
 #include "decoder_state.h"
+#include "synthesis.h"
 
 constexpr int32_t postPoleOrder = 6;  // only the first six coefficients take part
+constexpr double postGain = 1.03125;  // fixed gain of the filter
 
 // The pole weights 0.135^1 .. 0.135^6 in single precision.
 extern const std::array<float, postPoleOrder> postWeights;
@@ -17,28 +19,44 @@ extern const std::array<float, postPoleOrder> postWeights;
 void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lpcOrder],
                        float& postTilt, int32_t postfilterOn);
 
-// What one sub-frame of the filter needs besides its own past outputs, all
-// of it known once the sub-frame's synthesized speech is complete.
-struct PostfilterSubframe {
-    double w[postPoleOrder];           // postWeights[i] * a[i], rounded to float, widened
-    double tiltTerm[subframeLength];   // 1.03125 * (s[m] - mu * s[m-1]), in double
+// The two sums the tilt of a sub-frame s[0..59] comes from, each accumulated
+// in double from 0.0 in the order m = 0, 1, ...: the energy (s[m]^2, m =
+// 0..59) and the first-order correlation (s[m] * s[m+1], m = 0..58).
+struct TiltSums {
+    double energy = 0.0;
+    double cross = 0.0;
 };
 
-// Updates postTilt from the sub-frame s[0..59] (s[-1] is read as well) and
-// fills f for the coefficients lpc of the sub-frame.
-void preparePostfilterSubframe(PostfilterSubframe* f, const float* lpc, const float* s, float& postTilt);
+TiltSums tiltSumsOf(const float* s);
 
-// Output m of the sub-frame: the six weighted past outputs, then the tilt
-// term, summed in that order in double and rounded to float. pd points at
-// p[m] in a double copy of the outputs (exact), where the output is stored too.
-inline float postfilterStep(const PostfilterSubframe& f, double* pd, int32_t m)
+// What one sub-frame of the filter needs besides its own past outputs and
+// the speech, all of it known once the sub-frame's speech is complete.
+struct PostfilterSubframe {
+    double w[postPoleOrder];  // postWeights[i] * a[i], rounded to float, widened
+    double mu;                // the tilt factor 0.21875 * postTilt, rounded to float, widened
+};
+
+// Updates postTilt from the sub-frame's tilt sums and fills f for the
+// coefficients lpc of the sub-frame.
+void preparePostfilterSubframe(PostfilterSubframe* f, const float* lpc, const TiltSums& sums, float& postTilt);
+
+// Output m of the sub-frame of speech s (s[m - 1] is read as well): the six
+// weighted past outputs, then the tilt term postGain * (s[m] - mu * s[m-1]),
+// summed in that order in double and stored rounded to float in *p (the
+// leading 0.0 of the sum handled as in synthesisStep). pd points at p[m] in
+// a double copy of the outputs (the fed-back values), where the new value is
+// stored too; last is p[m-1] as fed back. Returns p[m] as fed back.
+inline double postfilterStep(const PostfilterSubframe& f, const float* s, double last, double* pd, int32_t m,
+                             float* p)
 {
-    double sum = 0.0;
-    for (int32_t i = 0; i < postPoleOrder; ++i) {
+    const double tiltTerm = postGain * (static_cast<double>(s[m]) - f.mu * static_cast<double>(s[m - 1]));
+    double sum = f.w[0] * last;
+    for (int32_t i = 1; i < postPoleOrder; ++i) {
         sum += f.w[i] * pd[-1 - i];
     }
-    sum += f.tiltTerm[m];
-    const float p = static_cast<float>(sum);
-    *pd = static_cast<double>(p);
-    return p;
+    sum += tiltTerm;
+    const FilterSum result = finishFilterSum(sum);
+    *pd = result.chained;
+    *p = result.output;
+    return result.chained;
 }

@@ -8,10 +8,11 @@ void synthesize(float* synthBuf, const float* frameExc, const float lpcSet[4][lp
     for (int32_t i = 0; i < lpcOrder; ++i) history[i] = synthBuf[i];
     double* yd = history + lpcOrder;
     float* y = synthBuf + lpcOrder;
+    double last = yd[-1];
     for (int32_t k = 0; k < 4; ++k) {
         const SynthesisCoefficients c = widenSynthesisCoefficients(lpcSet[k]);
         for (int32_t n = subframeLength * k; n < subframeLength * (k + 1); ++n) {
-            y[n] = synthesisStep(c, yd + n, frameExc[n]);
+            last = synthesisStep(c, last, yd + n, frameExc[n], y + n);
         }
     }
 }
