@@ -162,6 +162,73 @@ void randomLpc(frames::Random& rng, float lpcSet[4][lpcOrder])
     interpolateLsp(lpcSet, cur, prev);
 }
 
+// Both filters written out plainly: every sum from 0.0, products in double,
+// in the order of the terms, rounded to float.
+void plainFilters(float* synthBuf, float* postBuf, const float* exc, const float lpcSet[4][lpcOrder], float& tilt)
+{
+    float* y = synthBuf + lpcOrder;
+    float* p = postBuf + lpcOrder;
+    for (int32_t n = 0; n < frameLength; ++n) {
+        double sum = 0.0;
+        for (int32_t i = 0; i < lpcOrder; ++i) sum += static_cast<double>(lpcSet[n / 60][i]) * y[n - 1 - i];
+        sum += exc[n];
+        y[n] = static_cast<float>(sum);
+    }
+    for (int32_t k = 0; k < 4; ++k) {
+        const float* s = y + 60 * k;
+        float* q = p + 60 * k;
+        const float energy = static_cast<float>(dotProduct(s, s, 60));
+        const float r = energy == 0.0f ? 0.0f : static_cast<float>(dotProduct(s, s + 1, 59)) / energy;
+        tilt = tilt + 0.75f * (r - tilt);
+        const float mu = 0.21875f * tilt;
+        for (int32_t m = 0; m < 60; ++m) {
+            double sum = 0.0;
+            for (int32_t i = 0; i < 6; ++i) {
+                sum += static_cast<double>(postWeights[i] * lpcSet[k][i]) * static_cast<double>(q[m - 1 - i]);
+            }
+            sum += 1.03125 * (static_cast<double>(s[m]) - static_cast<double>(mu) * static_cast<double>(s[m - 1]));
+            q[m] = static_cast<float>(sum);
+        }
+    }
+}
+
+// Frames in which every term of a filter sum is a zero, or values so small
+// that sums round to zeros of either sign: the filters' handling of the
+// leading 0.0 of their sums must give the plain result, zero signs included.
+TEST(FastPaths, PipelineEqualsPlainFiltersForZerosAndUnderflow)
+{
+    frames::Random rng(8);
+    std::vector<float> synthA(lpcOrder + frameLength, 0.0f), postA(lpcOrder + frameLength, 0.0f);
+    std::vector<float> synthB = synthA, postB = postA;
+    float tiltA = 0.0f;
+    float tiltB = 0.0f;
+    for (int frame = 0; frame < 24; ++frame) {
+        float lpcSet[4][lpcOrder];
+        for (int32_t k = 0; k < 4; ++k) {
+            for (int32_t i = 0; i < lpcOrder; ++i) {
+                const float magnitude = frame < 8 ? 0.5f : randomFloat(rng, 1e-10f);
+                lpcSet[k][i] = (frame % 2 == 0 || rng.below(2) == 0) ? -std::fabs(magnitude) : std::fabs(magnitude);
+            }
+        }
+        std::vector<float> exc(frameLength);
+        for (float& e : exc) {
+            const uint32_t choice = rng.below(4);
+            e = choice == 0 ? -0.0f : choice == 1 ? 0.0f : randomFloat(rng, frame < 8 ? 0.0f : 1e-30f);
+        }
+        if (frame % 3 == 0) std::fill(exc.begin(), exc.end(), -0.0f);
+        plainFilters(synthA.data(), postA.data(), exc.data(), lpcSet, tiltA);
+        synthesizeAndPostfilter(synthB.data(), postB.data(), exc.data(), lpcSet, tiltB, 1);
+        for (int32_t n = 0; n < lpcOrder + frameLength; ++n) {
+            ASSERT_EQ(bitsOf(synthA[n]), bitsOf(synthB[n])) << frame << " " << n;
+            ASSERT_EQ(bitsOf(postA[n]), bitsOf(postB[n])) << frame << " " << n;
+        }
+        ASSERT_EQ(bitsOf(tiltA), bitsOf(tiltB));
+        for (std::vector<float>* buf : {&synthA, &postA, &synthB, &postB}) {
+            std::memmove(buf->data(), buf->data() + frameLength, sizeof(float) * lpcOrder);
+        }
+    }
+}
+
 TEST(FastPaths, PipelineEqualsTheTwoStages)
 {
     for (int32_t on = 0; on <= 1; ++on) {
@@ -174,9 +241,17 @@ TEST(FastPaths, PipelineEqualsTheTwoStages)
             float lpcSet[4][lpcOrder];
             randomLpc(rng, lpcSet);
             std::vector<float> exc = randomSignal(rng, frameLength, frame % 5 == 4 ? 0.0f : 2000.0f);
+            const std::vector<float> synthC0 = synthA, postC0 = postA;
+            float tiltC = tiltA;
             synthesize(synthA.data(), exc.data(), lpcSet);
             formantPostfilter(postA.data() + lpcOrder, synthA.data() + lpcOrder, lpcSet, tiltA, on);
             synthesizeAndPostfilter(synthB.data(), postB.data(), exc.data(), lpcSet, tiltB, on);
+            if (on == 1) {
+                std::vector<float> synthC = synthC0, postC = postC0;
+                plainFilters(synthC.data(), postC.data(), exc.data(), lpcSet, tiltC);
+                ASSERT_EQ(synthC, synthA);
+                ASSERT_EQ(postC, postA);
+            }
             for (int32_t n = 0; n < lpcOrder + frameLength; ++n) {
                 ASSERT_EQ(bitsOf(synthA[n]), bitsOf(synthB[n])) << on << " " << frame << " " << n;
                 ASSERT_EQ(bitsOf(postA[n]), bitsOf(postB[n])) << on << " " << frame << " " << n;
