@@ -49,8 +49,8 @@ bool sameFile(const std::string& input, const std::string& output)
 // State of the decoding loop over one input.
 class DecodeLoop {
 public:
-    DecodeLoop(const JobSpec& spec, FrameDecoder& decoder, PcmWriter& writer, JobResult& result)
-        : spec_(spec), decoder_(decoder), writer_(writer), result_(result),
+    DecodeLoop(const JobSpec& job, FrameDecoder& decoder, PcmWriter& writer, JobResult& result)
+        : job_(job), decoder_(decoder), writer_(writer), result_(result),
           frames_(batchFrames), samples_(batchFrames * samplesPerFrame)
     {
     }
@@ -65,7 +65,7 @@ private:
     ReadOutcome readBatch(FrameReader& reader);
     void decodeBatch();
 
-    const JobSpec& spec_;
+    const JobSpec& job_;
     FrameDecoder& decoder_;
     PcmWriter& writer_;
     JobResult& result_;
@@ -82,7 +82,7 @@ ReadOutcome DecodeLoop::readBatch(FrameReader& reader)
     ReadOutcome outcome = ReadOutcome::frame;
     while (pending_ < batchFrames && (outcome = reader.next(frames_[pending_])) == ReadOutcome::frame) {
         uint64_t index = framesDone_ + static_cast<uint64_t>(pending_);
-        lost_[pending_] = spec_.loss != nullptr && spec_.loss->isLost(index);
+        lost_[pending_] = job_.loss != nullptr && job_.loss->isLost(index);
         ++pending_;
     }
     return outcome;
@@ -96,7 +96,7 @@ void DecodeLoop::decodeBatch()
             ++stats.lost;
         } else {
             ++stats.kindCount[frames_[i].kind];
-            stats.bad += spec_.stats && hasInvalidCodes(frames_[i]) ? 1 : 0;
+            stats.bad += job_.stats && hasInvalidCodes(frames_[i]) ? 1 : 0;
         }
     }
     auto start = std::chrono::steady_clock::now();
@@ -144,35 +144,35 @@ void reportEnd(ReadOutcome outcome, const DecodeLoop& loop, const FrameReader& r
     }
 }
 
-void warnUnusedLosses(const JobSpec& spec, const std::string& name, uint64_t frames, JobResult& result)
+void warnUnusedLosses(const JobSpec& job, const std::string& name, uint64_t frames, JobResult& result)
 {
-    if (spec.loss != nullptr && spec.loss->hasList() && spec.loss->highestListed() >= frames) {
-        addWarning(result, name + ": --lose names frame " + std::to_string(spec.loss->highestListed()) +
+    if (job.loss != nullptr && job.loss->hasList() && job.loss->highestListed() >= frames) {
+        addWarning(result, name + ": --lose names frame " + std::to_string(job.loss->highestListed()) +
                                ", but the input has " + std::to_string(frames) + " frames (0.." +
                                std::to_string(frames == 0 ? 0 : frames - 1) + ")");
     }
 }
 
 // Opens the input and finds its frames; refuses an output that is the input.
-Status openInput(const JobSpec& spec, InputFile& input, FrameData& data)
+Status openInput(const JobSpec& job, InputFile& input, FrameData& data)
 {
-    Status status = input.open(spec.input);
+    Status status = input.open(job.input);
     if (status.ok()) {
         status = locateFrames(input, data);
     }
-    if (status.ok() && sameFile(spec.input, spec.output)) {
-        status = failure(exitOutputError, spec.output + ": is the input file; it would be overwritten");
+    if (status.ok() && sameFile(job.input, job.output)) {
+        status = failure(exitOutputError, job.output + ": is the input file; it would be overwritten");
     }
     return status;
 }
 
 // Decodes every frame into the open writer and reports how the input ended.
-void decodeAll(const JobSpec& spec, FrameDecoder& decoder, ByteSource& source, const FrameData& data,
+void decodeAll(const JobSpec& job, FrameDecoder& decoder, ByteSource& source, const FrameData& data,
                PcmWriter& writer, JobResult& result)
 {
     decoder.reset();
-    FrameReader reader(source, data.raw ? spec.framing : Framing::bytes);
-    DecodeLoop loop(spec, decoder, writer, result);
+    FrameReader reader(source, data.raw ? job.framing : Framing::bytes);
+    DecodeLoop loop(job, decoder, writer, result);
     Status writeStatus;
     ReadOutcome outcome = loop.run(reader, writeStatus);
     if (writeStatus.ok()) {
@@ -189,31 +189,31 @@ void decodeAll(const JobSpec& spec, FrameDecoder& decoder, ByteSource& source, c
         addError(result, exitTruncated, data.cutShortNote + "; decoded the " + std::to_string(loop.framesDone()) +
                                             " complete frames that are present");
     }
-    warnUnusedLosses(spec, input.name(), loop.framesDone(), result);
+    warnUnusedLosses(job, input.name(), loop.framesDone(), result);
 }
 
 }  // namespace
 
-JobResult decodeFile(const JobSpec& spec, FrameDecoder& decoder)
+JobResult decodeFile(const JobSpec& job, FrameDecoder& decoder)
 {
     JobResult result;
     InputFile input;
     FrameData data;
-    Status status = openInput(spec, input, data);
+    Status status = openInput(job, input, data);
     ByteSource source(input, data.segments);
     if (status.ok() && !input.seekable()) {
         status = refuseContainerOnStream(source);
     }
     PcmWriter writer;
     if (status.ok()) {
-        status = writer.open(spec.output, spec.wavOutput);
+        status = writer.open(job.output, job.wavOutput);
     }
     if (!status.ok()) {
         addError(result, status.exitCode, status.message);
         return result;
     }
-    decodeAll(spec, decoder, source, data, writer, result);
-    if (spec.stats) {
+    decodeAll(job, decoder, source, data, writer, result);
+    if (job.stats) {
         result.report += formatStats(input.name(), result.stats);
     }
     return result;

@@ -26,6 +26,6 @@ struct JobResult {
     DecodeStats stats;   // what was decoded
 };
 
-JobResult decodeFile(const JobSpec& spec, FrameDecoder& decoder);
+JobResult decodeFile(const JobSpec& job, FrameDecoder& decoder);
 
 }  // namespace g723dec

@@ -148,18 +148,18 @@ TEST(G723decContainers, AviAudioStreamAmongVideoAndOtherAudio)
 {
     ScratchDir dir;
     Bytes frames = bytesFraming(mixedFrames(9, 50));
-    AviSpec spec;
-    spec.audioTags = {0x0055, 0x0042};
-    spec.audioChunks = splitInto(frames, 37);  // frames run across chunk boundaries
-    Located located = locate(dir, aviFile(spec));
+    AviLayout layout;
+    layout.audioTags = {0x0055, 0x0042};
+    layout.audioChunks = splitInto(frames, 37);  // frames run across chunk boundaries
+    Located located = locate(dir, aviFile(layout));
     ASSERT_TRUE(located.status.ok()) << located.status.message;
     EXPECT_EQ(frames, located.frames);
     EXPECT_EQ("AVI audio stream 2", located.data.description);
 
-    spec.audioTags = {0x0042};
-    spec.recLists = true;
-    spec.chunksInExtension = 3;
-    located = locate(dir, aviFile(spec));
+    layout.audioTags = {0x0042};
+    layout.recLists = true;
+    layout.chunksInExtension = 3;
+    located = locate(dir, aviFile(layout));
     ASSERT_TRUE(located.status.ok()) << located.status.message;
     EXPECT_EQ(frames, located.frames);
 }
@@ -167,9 +167,9 @@ TEST(G723decContainers, AviAudioStreamAmongVideoAndOtherAudio)
 TEST(G723decContainers, AviWithoutG7231AudioNamesTheTagsFound)
 {
     ScratchDir dir;
-    AviSpec spec;
-    spec.audioTags = {0x0055, 0x0001};
-    Bytes file = aviFile(spec);
+    AviLayout layout;
+    layout.audioTags = {0x0055, 0x0001};
+    Bytes file = aviFile(layout);
     Located located = locate(dir, file);
     EXPECT_EQ(g723dec::exitNotG7231, located.status.exitCode);
     size_t firstAudioFormat = find(file, "auds");
@@ -180,8 +180,8 @@ TEST(G723decContainers, AviWithoutG7231AudioNamesTheTagsFound)
                   "stream 2 has format tag 0x0001 (PCM)",
               located.status.message);
 
-    spec.audioTags = {};
-    located = locate(dir, aviFile(spec));
+    layout.audioTags = {};
+    located = locate(dir, aviFile(layout));
     EXPECT_EQ(dir.file("input") + ": byte 12: AVI file has no audio stream", located.status.message);
 
     located = locate(dir, list("RIFF", "AVI ", chunk("JUNK", Bytes(4, 0))));
@@ -192,9 +192,9 @@ TEST(G723decContainers, AviCutShortKeepsTheAudioThatIsThere)
 {
     ScratchDir dir;
     Bytes frames = bytesFraming(speechFrames(11, 6));
-    AviSpec spec;
-    spec.audioChunks = splitInto(frames, 24);
-    Bytes file = aviFile(spec);
+    AviLayout layout;
+    layout.audioChunks = splitInto(frames, 24);
+    Bytes file = aviFile(layout);
     size_t lastAudio = file.size() - 1;
     while (file[lastAudio - 3] != '0' || file[lastAudio - 2] != '1' || file[lastAudio - 1] != 'w' ||
            file[lastAudio] != 'b') {

@@ -16,17 +16,17 @@ namespace {
 
 JobSpec job(const std::string& input, const std::string& output, Framing framing = Framing::bytes)
 {
-    JobSpec spec;
-    spec.input = input;
-    spec.output = output;
-    spec.framing = framing;
-    return spec;
+    JobSpec request;
+    request.input = input;
+    request.output = output;
+    request.framing = framing;
+    return request;
 }
 
-JobResult decode(const JobSpec& spec)
+JobResult decode(const JobSpec& request)
 {
     g723dec::FrameDecoder decoder;
-    return g723dec::decodeFile(spec, decoder);
+    return g723dec::decodeFile(request, decoder);
 }
 
 // A speech frame with the given number of invalid codes (lag codes and a gain row at the table bound).
@@ -46,7 +46,7 @@ TEST(G723decDecode, EveryContainerAndFramingMatchesTheLibrary)
     ScratchDir dir;
     FrameList frames = mixedFrames(31, 300);
     std::vector<int16_t> expected = decodeWithLibrary(frames);
-    AviSpec avi;
+    AviLayout avi;
     avi.audioChunks = splitInto(bytesFraming(frames), 240);
     const struct {
         const char* name;
@@ -95,10 +95,10 @@ TEST(G723decDecode, LostFramesTakeTheNullFramePath)
     g723dec::LossPlan listed;
     std::string error;
     ASSERT_TRUE(listed.addList("0,10-14,99", error));
-    JobSpec spec = job(dir.file("in.g723"), dir.file("out.wav"));
-    spec.loss = &listed;
-    spec.stats = true;
-    JobResult result = decode(spec);
+    JobSpec request = job(dir.file("in.g723"), dir.file("out.wav"));
+    request.loss = &listed;
+    request.stats = true;
+    JobResult result = decode(request);
     EXPECT_EQ(0, result.exitCode) << result.report;
     EXPECT_EQ(7u, result.stats.lost);
     EXPECT_EQ(93u, result.stats.kindCount[0]);
@@ -106,8 +106,8 @@ TEST(G723decDecode, LostFramesTakeTheNullFramePath)
 
     g723dec::LossPlan random;
     random.setRate(0.3, 7);
-    spec.loss = &random;
-    result = decode(spec);
+    request.loss = &random;
+    result = decode(request);
     std::set<size_t> lost;
     for (size_t i = 0; i < frames.size(); ++i) {
         if (random.isLost(i)) {
@@ -120,8 +120,8 @@ TEST(G723decDecode, LostFramesTakeTheNullFramePath)
 
     g723dec::LossPlan beyond;
     ASSERT_TRUE(beyond.addList("5,100", error));
-    spec.loss = &beyond;
-    result = decode(spec);
+    request.loss = &beyond;
+    result = decode(request);
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ("g723dec: warning: " + dir.file("in.g723") +
                   ": --lose names frame 100, but the input has 100 frames (0..99)\n",
@@ -140,10 +140,10 @@ TEST(G723decDecode, StatisticsCountKindsAndBadFrames)
     g723dec::LossPlan loss;
     std::string error;
     ASSERT_TRUE(loss.addList("1", error));
-    JobSpec spec = job(dir.file("in.g723"), dir.file("out.wav"));
-    spec.stats = true;
-    spec.loss = &loss;
-    JobResult result = decode(spec);
+    JobSpec request = job(dir.file("in.g723"), dir.file("out.wav"));
+    request.stats = true;
+    request.loss = &loss;
+    JobResult result = decode(request);
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ(3u, result.stats.kindCount[0]);  // frame 1 was lost instead
     EXPECT_EQ(1u, result.stats.kindCount[1]);

@@ -60,14 +60,14 @@ TEST(G723decOutput, DevicesAreWrittenInPlace)
     ScratchDir dir;
     writeFile(dir.path("in.g723"), bytesFraming(speechFrames(6, 50)));
     g723dec::FrameDecoder decoder;
-    g723dec::JobSpec spec;
-    spec.input = dir.file("in.g723");
-    spec.output = "/dev/null";
-    EXPECT_EQ(0, g723dec::decodeFile(spec, decoder).exitCode);
+    g723dec::JobSpec request;
+    request.input = dir.file("in.g723");
+    request.output = "/dev/null";
+    EXPECT_EQ(0, g723dec::decodeFile(request, decoder).exitCode);
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 
-    spec.output = "/dev/full";
-    g723dec::JobResult full = g723dec::decodeFile(spec, decoder);
+    request.output = "/dev/full";
+    g723dec::JobResult full = g723dec::decodeFile(request, decoder);
     EXPECT_EQ(g723dec::exitOutputError, full.exitCode);
     EXPECT_EQ("g723dec: /dev/full: cannot write: " + std::string(std::strerror(ENOSPC)) + "\n", full.report);
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));

@@ -60,7 +60,7 @@ TEST(G723decProgram, OutputDirectoryDecodesEveryInputInParallel)
     for (int i = 0; i < 6; ++i) {
         streams.push_back(mixedFrames(50 + static_cast<uint32_t>(i), 100 + 20 * i));
         std::string name = "clip" + std::to_string(i) + (i % 3 == 0 ? ".g723" : i % 3 == 1 ? ".wav" : ".avi");
-        AviSpec avi;
+        AviLayout avi;
         avi.audioChunks = splitInto(bytesFraming(streams.back()), 96);
         writeFile(dir.path(name), i % 3 == 0 ? bytesFraming(streams.back())
                                   : i % 3 == 1 ? wavFile(bytesFraming(streams.back()))

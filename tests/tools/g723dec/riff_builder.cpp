@@ -96,13 +96,13 @@ std::string streamChunkId(size_t stream, const char* suffix)
 
 // Audio chunks of the G.723.1 stream, each after a small video chunk; other
 // audio streams get one chunk of their own.
-Bytes movieData(const AviSpec& spec, size_t first, size_t last, size_t g7231Stream)
+Bytes movieData(const AviLayout& layout, size_t first, size_t last, size_t g7231Stream)
 {
     Bytes out;
     for (size_t i = first; i < last; ++i) {
-        Bytes audio = chunk(streamChunkId(g7231Stream, "wb"), spec.audioChunks[i]);
-        out = concat({out, chunk("00dc", Bytes(10, 0x5A)), spec.recLists ? list("LIST", "rec ", audio) : audio});
-        for (size_t s = 0; s < spec.audioTags.size(); ++s) {
+        Bytes audio = chunk(streamChunkId(g7231Stream, "wb"), layout.audioChunks[i]);
+        out = concat({out, chunk("00dc", Bytes(10, 0x5A)), layout.recLists ? list("LIST", "rec ", audio) : audio});
+        for (size_t s = 0; s < layout.audioTags.size(); ++s) {
             if (s + 1 != g7231Stream) {
                 out = concat({out, chunk(streamChunkId(s + 1, "wb"), Bytes(8, 0x11))});
             }
@@ -113,26 +113,26 @@ Bytes movieData(const AviSpec& spec, size_t first, size_t last, size_t g7231Stre
 
 }  // namespace
 
-Bytes aviFile(const AviSpec& spec)
+Bytes aviFile(const AviLayout& layout)
 {
     Bytes streams = streamList("vids", Bytes(40, 0));
     size_t g7231Stream = 0;
-    for (size_t s = 0; s < spec.audioTags.size(); ++s) {
-        streams = concat({streams, streamList("auds", waveFormat(spec.audioTags[s]))});
-        if (spec.audioTags[s] == 0x0042 && g7231Stream == 0) {
+    for (size_t s = 0; s < layout.audioTags.size(); ++s) {
+        streams = concat({streams, streamList("auds", waveFormat(layout.audioTags[s]))});
+        if (layout.audioTags[s] == 0x0042 && g7231Stream == 0) {
             g7231Stream = s + 1;
         }
     }
     Bytes header = list("LIST", "hdrl", concat({chunk("avih", Bytes(56, 0)), streams}));
-    size_t split = spec.audioChunks.size() - std::min(spec.chunksInExtension, spec.audioChunks.size());
+    size_t split = layout.audioChunks.size() - std::min(layout.chunksInExtension, layout.audioChunks.size());
     Bytes riff = list("RIFF", "AVI ", concat({header, list("LIST", "INFO", chunk("ISFT", Bytes(4, 'x'))),
-                                              list("LIST", "movi", movieData(spec, 0, split, g7231Stream)),
+                                              list("LIST", "movi", movieData(layout, 0, split, g7231Stream)),
                                               chunk("idx1", Bytes(16, 0))}));
-    if (spec.chunksInExtension == 0) {
+    if (layout.chunksInExtension == 0) {
         return riff;
     }
     return concat({riff, list("RIFF", "AVIX",
-                              list("LIST", "movi", movieData(spec, split, spec.audioChunks.size(), g7231Stream)))});
+                              list("LIST", "movi", movieData(layout, split, layout.audioChunks.size(), g7231Stream)))});
 }
 
 std::vector<Bytes> splitInto(const Bytes& bytes, size_t size)

@@ -29,14 +29,14 @@ Bytes wavFile(const Bytes& frames, uint16_t tag = 0x0042);
 
 // Describes an AVI clip: a video stream and audio streams, the movie data
 // interleaving video chunks with audio chunks.
-struct AviSpec {
+struct AviLayout {
     std::vector<uint16_t> audioTags = {0x0042};  // one audio stream per tag, after the video stream
     std::vector<Bytes> audioChunks;              // chunks of the first audio stream with tag 0x0042
     bool recLists = false;                       // wrap each audio chunk in a "rec " list
     size_t chunksInExtension = 0;                // the last N audio chunks go into a RIFF AVIX
 };
 
-Bytes aviFile(const AviSpec& spec);
+Bytes aviFile(const AviLayout& layout);
 
 // Splits bytes into chunks of at most `size` bytes.
 std::vector<Bytes> splitInto(const Bytes& bytes, size_t size);
