@@ -1,5 +1,6 @@
 // An http:// URL fetched with WinINet, directly (no proxy, no cache): the
-// status must be 200; Content-Length and Last-Modified are taken when sent.
+// status must be 200; Content-Length and Last-Modified are taken when sent; a
+// server that stays silent for a minute ends the download.
 #include "http_source.h"
 
 #include "system_error.h"
@@ -10,6 +11,8 @@ namespace avsview {
 namespace {
 
 const char kAgent[] = "avsview/1.0";
+// A server silent for this long fails the download (connection, then each read).
+const DWORD kSilenceMs = 60000;
 
 std::string winInetError(DWORD code) {
     if (code >= INTERNET_ERROR_BASE && code <= INTERNET_ERROR_LAST)
@@ -24,21 +27,21 @@ uint32_t secondsOf(const SYSTEMTIME& time) {
 
 }  // namespace
 
-HttpSource::~HttpSource() {
-    cancel();
-    if (m_session != NULL)
-        InternetCloseHandle(m_session);
-}
+HttpSource::~HttpSource() { cancel(); }
 
 bool HttpSource::open(std::string& error) {
-    m_session = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_DIRECT, NULL, NULL, 0);
-    if (m_session == NULL) {
+    HINTERNET session = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_DIRECT, NULL, NULL, 0);
+    if (session == NULL) {
         error = "cannot start WinINet: " + winInetError(GetLastError());
         return false;
     }
+    m_session = session;
+    DWORD silence = kSilenceMs;
+    InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &silence, sizeof(silence));
+    InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &silence, sizeof(silence));
     const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                         INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES;
-    HINTERNET request = InternetOpenUrlA(m_session, m_url.c_str(), NULL, 0, flags, 0);
+    HINTERNET request = InternetOpenUrlA(session, m_url.c_str(), NULL, 0, flags, 0);
     if (request == NULL) {
         error = "cannot fetch " + m_url + ": " + winInetError(GetLastError());
         return false;
@@ -95,6 +98,9 @@ void HttpSource::cancel() {
     HINTERNET request = m_request.exchange(NULL);
     if (request != NULL)
         InternetCloseHandle(request);
+    HINTERNET session = m_session.exchange(NULL);
+    if (session != NULL)
+        InternetCloseHandle(session);
 }
 
 }  // namespace avsview

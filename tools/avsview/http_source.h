@@ -18,7 +18,8 @@ public:
 
     bool open(std::string& error) override;
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& got, std::string& error) override;
-    // Closes the request handle, which ends a read blocked in another thread.
+    // Closes the request and session handles, which ends a connection attempt or
+    // a read blocked in another thread.
     void cancel() override;
 
 private:
@@ -26,7 +27,7 @@ private:
     void readHeaders(HINTERNET request);
 
     std::string m_url;                            // as given on the command line
-    HINTERNET m_session = NULL;                   // InternetOpen handle
+    std::atomic<HINTERNET> m_session{NULL};       // InternetOpen handle, NULL once closed
     std::atomic<HINTERNET> m_request{NULL};       // the URL's request, NULL once closed
 };
 

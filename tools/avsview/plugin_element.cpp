@@ -225,6 +225,8 @@ void PluginElement::writeSnapshot(const std::string& path) {
 void PluginElement::destroy(SaveDialogDriver& driver, const std::string& savePath) {
     if (m_delivery.state() == StreamDelivery::State::Open)
         endStream(NPRES_USER_BREAK, StreamOutcome::UserBreak);
+    if (m_delivery.state() == StreamDelivery::State::NotStarted && m_report.fetchError.empty())
+        m_report.fetchError = "the page was closed before the download began";
     m_prefetch.stop();
     if (!m_created)
         return;

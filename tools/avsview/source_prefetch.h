@@ -28,41 +28,49 @@ public:
     ~SourcePrefetch();
 
     void start();
-    // Ends the fetch (cancelling a blocked read) and waits for the thread.
+    // Ends the fetch: cancels a blocked call and waits a little for the thread.
+    // A thread still blocked then (a call the system cannot cancel) is left to
+    // finish by itself; it keeps what it uses alive and touches nothing else.
     void stop();
 
     State state() const;
-    const ByteSource& source() const { return *m_source; }  // its length etc. once Open
+    const ByteSource& source() const { return *m_fetch->source; }  // its length etc. once Open
     // Why opening failed, or why the source ended before its announced length.
     std::string error() const;
 
     // Moves up to capacity fetched bytes into out without waiting; the count taken.
     std::size_t take(uint8_t* out, std::size_t capacity);
     std::size_t buffered() const;
-    // The fetch is over and every fetched byte has been taken.
+    // The fetch is over (or stopped) and every fetched byte has been taken.
     bool drained() const;
     // The source ended as it should: no read error, and the announced length reached.
     bool complete() const;
 
 private:
-    void run();
-    bool fetchSome(std::vector<uint8_t>& block);
-    void finish(const std::string& error);
+    // Everything the fetch thread uses, shared with it.
+    struct Fetch {
+        std::unique_ptr<ByteSource> source;     // the file or URL
+        std::size_t readAhead = 0;              // limit of blocks' total size
+        std::mutex mutex;                       // guards everything below
+        std::condition_variable changed;        // bytes taken, stop requested, or thread done
+        std::deque<std::vector<uint8_t>> blocks;  // fetched bytes not yet taken, in order
+        std::size_t frontTaken = 0;             // bytes of blocks.front() already taken
+        std::size_t buffered = 0;               // bytes in blocks not yet taken
+        uint64_t fetched = 0;                   // bytes read from the source so far
+        State state = State::Opening;           // see state()
+        bool ended = false;                     // the fetch is over (end, failure or stop)
+        bool stopping = false;                  // stop() was called
+        bool stoppedEarly = false;              // ... before the fetch was over
+        bool threadDone = false;                // the thread has returned
+        std::string error;                      // see error()
+    };
 
-    std::unique_ptr<ByteSource> m_source;   // the file or URL
-    const std::size_t m_readAhead;          // limit of m_blocks' total size
-    mutable std::mutex m_mutex;             // guards everything below
-    std::condition_variable m_roomFreed;    // signalled when bytes were taken or stop() was called
-    std::deque<std::vector<uint8_t>> m_blocks;  // fetched bytes not yet taken, in order
-    std::size_t m_frontTaken = 0;           // bytes of m_blocks.front() already taken
-    std::size_t m_buffered = 0;             // bytes in m_blocks not yet taken
-    uint64_t m_fetched = 0;                 // bytes read from the source so far
-    State m_state = State::Opening;         // see state()
-    bool m_ended = false;                   // the fetch is over (end, failure or stop)
-    bool m_stopping = false;                // stop() was called
-    bool m_stoppedEarly = false;            // ... before the fetch was over
-    std::string m_error;                    // see error()
-    std::thread m_thread;                   // runs run()
+    static void run(std::shared_ptr<Fetch> fetch);
+    static bool fetchSome(Fetch& fetch, std::vector<uint8_t>& block);
+    static void finish(Fetch& fetch, const std::string& error);
+
+    std::shared_ptr<Fetch> m_fetch;   // shared with the thread
+    std::thread m_thread;             // runs run()
 };
 
 }  // namespace avsview

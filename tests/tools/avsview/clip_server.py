@@ -5,6 +5,7 @@
 --truncate-at N  sends the full Content-Length but closes the connection
                  after N bytes of the body (a download that breaks off).
 --no-length      sends no Content-Length (the body ends with the connection).
+--stall          takes the connection but never answers.
 --lifetime S     exits by itself after S seconds, so that a test that dies
                  cannot leave the server behind.
 """
@@ -15,11 +16,15 @@ import sys
 import threading
 
 
-def make_handler(folder, truncate_at, no_length):
+def make_handler(folder, truncate_at, no_length, stall):
     class Handler(http.server.BaseHTTPRequestHandler):
         protocol_version = "HTTP/1.0"
 
         def do_GET(self):
+            if stall:
+                sys.stderr.write("clip_server: stalling %s\n" % self.path)
+                sys.stderr.flush()
+                threading.Event().wait()
             path = os.path.join(folder, os.path.basename(self.path.split("?")[0]))
             if not os.path.isfile(path):
                 self.send_error(404, "Not Found")
@@ -48,10 +53,11 @@ def main():
     parser.add_argument("--port-file", required=True)
     parser.add_argument("--truncate-at", type=int)
     parser.add_argument("--no-length", action="store_true")
+    parser.add_argument("--stall", action="store_true")
     parser.add_argument("--lifetime", type=float, default=300)
     args = parser.parse_args()
     server = http.server.ThreadingHTTPServer(
-        ("127.0.0.1", 0), make_handler(args.dir, args.truncate_at, args.no_length))
+        ("127.0.0.1", 0), make_handler(args.dir, args.truncate_at, args.no_length, args.stall))
     timer = threading.Timer(args.lifetime, server.shutdown)
     timer.daemon = True
     timer.start()

@@ -2,7 +2,7 @@
 # End-to-end runs of avsview.exe with the real plug-in under Wine on a private
 # Xvfb display: the packed sample from a file and from a local HTTP server, four
 # elements at once, downloads without a length or broken off, a cancelled save.
-# Usage: e2e.sh CASE   (file | http | four | no-length | truncated | closed | cancel)
+# Usage: e2e.sh CASE   (file | http | four | no-length | truncated | closed | stalled | cancel)
 # Environment: AVSVIEW, AVSPACK (the .exe files), CLIP (the sample AVI),
 #              SERVER (clip_server.py), WORK (a folder of this test's own).
 set -euo pipefail
@@ -166,6 +166,22 @@ truncated)
   expect_line "60000 of $(stat -c %s clip.avs) bytes, stream ended by a network error"
   expect_line "no save offer"
   [ ! -e saved.avi ] || fail "a broken-off download was saved"
+  expect_no_temp_files
+  ;;
+stalled)
+  # A server that never answers: closing the page ends the connection attempt.
+  start_server --stall
+  (set +e; timeout 120 wine "$AVSVIEW" --save-as saved.avi "http://127.0.0.1:$(cat port)/clip.avs" >out.txt 2>err.txt
+   echo $? >rc.txt) &
+  page_pid=$!
+  for _ in $(seq 200); do grep -q stalling server.log && break; sleep 0.05; done
+  grep -q stalling server.log || fail "the request did not reach the server"
+  wine taskkill /im avsview.exe >/dev/null
+  wait "$page_pid"
+  rc=$(cat rc.txt)
+  cat out.txt
+  expect_rc 1
+  expect_line "no stream (the page was closed before the download began); no save offer"
   expect_no_temp_files
   ;;
 closed)

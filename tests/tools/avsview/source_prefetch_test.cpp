@@ -55,6 +55,22 @@ private:
     HANDLE m_cancelled;
 };
 
+// Opening blocks until release is set, whatever cancel() does (a call the
+// system cannot cancel); then it fails.
+class UncancellableSource : public ByteSource {
+public:
+    explicit UncancellableSource(HANDLE release) : m_release(release) {}
+    bool open(std::string& error) override {
+        WaitForSingleObject(m_release, INFINITE);
+        error = "released";
+        return false;
+    }
+    bool read(uint8_t*, std::size_t, std::size_t&, std::string&) override { return false; }
+
+private:
+    HANDLE m_release;
+};
+
 // Takes everything until the fetch is over (bounded by a timeout).
 std::vector<uint8_t> drain(SourcePrefetch& prefetch) {
     std::vector<uint8_t> all;
@@ -152,4 +168,21 @@ TEST(AvsviewSourcePrefetch, StopEndsABlockedRead) {
     EXPECT_LT(GetTickCount() - start, 2000u);
     EXPECT_TRUE(prefetch.drained());
     EXPECT_FALSE(prefetch.complete());
+}
+
+TEST(AvsviewSourcePrefetch, StopLeavesAnUncancellableCallBehindInBoundedTime) {
+    HANDLE release = CreateEventA(NULL, TRUE, FALSE, NULL);
+    {
+        SourcePrefetch prefetch(std::unique_ptr<ByteSource>(new UncancellableSource(release)), 20000);
+        prefetch.start();
+        const DWORD start = GetTickCount();
+        prefetch.stop();
+        EXPECT_LT(GetTickCount() - start, 5000u);
+        EXPECT_TRUE(prefetch.drained());
+        EXPECT_FALSE(prefetch.complete());
+        EXPECT_EQ(prefetch.state(), SourcePrefetch::State::Opening);
+    }
+    SetEvent(release);  // the thread left behind ends on its own
+    Sleep(200);
+    CloseHandle(release);
 }
