@@ -68,8 +68,8 @@ struct DecoderState {
 
 private:
     void replaceLostFrame(int16_t* samples);
-    void decodeSpeech(const FrameParams& params, int32_t lowRate, int32_t postfilterOn, float* lspVect,
-                      float lpcSet[4][lpcOrder], float* frameExc);
+    bool decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect, float lpcSet[4][lpcOrder],
+                      float* frameExc);
     void concealFrame(const FrameParams& params, float* frameExc);
     void shiftHistories(const float* lspVect);
 };

@@ -1,17 +1,24 @@
 // Both filters are recursive: every output waits for the previous one through
 // a chain of dependent double additions, so each filter alone keeps the
-// processor mostly idle. The postfilter of a sub-frame can start as soon as
-// the synthesis of that sub-frame is complete (its tilt needs the whole
-// sub-frame), so while sub-frame k is synthesized, sub-frame k - 1 is
-// postfiltered in the same loop and the two chains of additions overlap; the
-// tilt sums of each sub-frame are accumulated as its samples come out of the
-// synthesis. Every value is computed exactly as the two stages compute it
-// alone.
+// processor mostly idle. The pipeline fills that idle time with work that is
+// independent of the chain:
+// - the postfilter of a sub-frame can start as soon as the synthesis of that
+//   sub-frame is complete (its tilt needs the whole sub-frame), so while
+//   sub-frame k is synthesized, sub-frame k - 1 is postfiltered in the same
+//   loop and the two chains overlap; the tilt sums of each sub-frame are
+//   accumulated as its samples come out of the synthesis;
+// - for a good speech frame, the pitch postfilter's search for sub-frame
+//   k + 1 runs in the same loop as the synthesis of sub-frame k, one step
+//   per sample; the filtered excitation of sub-frame k + 1 is written just
+//   before its synthesis starts.
+// Every value is computed exactly as the stages compute it one after the
+// other.
 #include "filter_pipeline.h"
 
 #include <cstring>
 
 #include "formant_postfilter.h"
+#include "pitch_postfilter.h"
 #include "synthesis.h"
 
 namespace {
@@ -25,6 +32,41 @@ struct FilterFeedback {
     double lastPost;
 };
 
+// Synthesis input that is ready before the pipeline starts.
+struct ReadyInput {
+    void prepare(int32_t) {}
+    void step(int32_t) {}
+};
+
+// Synthesis input made by the pitch postfilter: prepare(k) filters the
+// excitation of sub-frame k into frameExc and starts the search of sub-frame
+// k + 1, whose steps then run during the synthesis of sub-frame k.
+struct PitchFilteredInput {
+    const float* excitation;  // the frame's first excitation sample
+    const int32_t* pitchLag;  // open-loop lags of sub-frames 0-1 and 2-3
+    int32_t postfilterOn;
+    float* frameExc;          // receives the filtered excitation
+    PitchSearch search;       // of the sub-frame after the one being synthesized
+    bool searching;
+
+    void prepare(int32_t k)
+    {
+        const float* x = excitation + subframeLength * k;
+        const PitchPostParams params = (k > 0 && postfilterOn != 0)
+                                           ? finishPitchSearch(search)
+                                           : findPitchPostParams(x, pitchLag[k / 2], k, postfilterOn);
+        applyPitchPostfilter(frameExc + subframeLength * k, x, params);
+        searching = postfilterOn != 0 && k + 1 < 4;
+        if (searching) {
+            startPitchSearch(&search, x + subframeLength, pitchLag[(k + 1) / 2], k + 1);
+        }
+    }
+    void step(int32_t n)
+    {
+        if (searching) pitchSearchStep(search, n);
+    }
+};
+
 // Adds sample n of the sub-frame to its tilt sums, in the order of the sums.
 inline void addToTiltSums(TiltSums& sums, const double* yd, int32_t n)
 {
@@ -35,7 +77,9 @@ inline void addToTiltSums(TiltSums& sums, const double* yd, int32_t n)
 }
 
 // Synthesis of sub-frame k alone.
-TiltSums synthesizeSubframe(const float lpc[lpcOrder], const float* exc, float* y, FilterFeedback& fb, int32_t k)
+template <class Input>
+TiltSums synthesizeSubframe(const float lpc[lpcOrder], const float* exc, float* y, FilterFeedback& fb, int32_t k,
+                            Input& input)
 {
     const SynthesisCoefficients c = widenSynthesisCoefficients(lpc);
     double* yd = fb.synth + lpcOrder + subframeLength * k;
@@ -44,6 +88,7 @@ TiltSums synthesizeSubframe(const float lpc[lpcOrder], const float* exc, float* 
     for (int32_t n = 0; n < subframeLength; ++n) {
         last = synthesisStep(c, last, yd + n, exc[n], y + n);
         addToTiltSums(sums, yd, n);
+        input.step(n);
     }
     fb.lastSynth = last;
     return sums;
@@ -51,9 +96,10 @@ TiltSums synthesizeSubframe(const float lpc[lpcOrder], const float* exc, float* 
 
 // Synthesis of sub-frame k and postfilter of sub-frame k - 1 (its speech s
 // ends where y begins), interleaved.
+template <class Input>
 TiltSums synthesizeAndPostfilterSubframes(const float lpc[lpcOrder], const float* exc, float* y,
                                           const PostfilterSubframe& f, const float* s, float* p,
-                                          FilterFeedback& fb, int32_t k)
+                                          FilterFeedback& fb, int32_t k, Input& input)
 {
     const SynthesisCoefficients c = widenSynthesisCoefficients(lpc);
     double* yd = fb.synth + lpcOrder + subframeLength * k;
@@ -65,6 +111,7 @@ TiltSums synthesizeAndPostfilterSubframes(const float lpc[lpcOrder], const float
         lastY = synthesisStep(c, lastY, yd + n, exc[n], y + n);
         addToTiltSums(sums, yd, n);
         lastP = postfilterStep(f, s, lastP, pd + n, n, p + n);
+        input.step(n);
     }
     fb.lastSynth = lastY;
     fb.lastPost = lastP;
@@ -82,10 +129,9 @@ void postfilterSubframe(const PostfilterSubframe& f, const float* s, float* p, F
     fb.lastPost = last;
 }
 
-}  // namespace
-
-void synthesizeAndPostfilter(float* synthBuf, float* postBuf, const float* frameExc,
-                             const float lpcSet[4][lpcOrder], float& postTilt, int32_t postfilterOn)
+template <class Input>
+void runPipeline(float* synthBuf, float* postBuf, const float* frameExc, const float lpcSet[4][lpcOrder],
+                 float& postTilt, int32_t postfilterOn, Input& input)
 {
     FilterFeedback fb;
     for (int32_t i = 0; i < lpcOrder; ++i) fb.synth[i] = synthBuf[i];
@@ -98,21 +144,41 @@ void synthesizeAndPostfilter(float* synthBuf, float* postBuf, const float* frame
     if (postfilterOn == 0) {
         for (int32_t k = 0; k < 4; ++k) {
             const int32_t n = subframeLength * k;
-            synthesizeSubframe(lpcSet[k], frameExc + n, y + n, fb, k);
+            input.prepare(k);
+            synthesizeSubframe(lpcSet[k], frameExc + n, y + n, fb, k, input);
         }
         std::memcpy(p, y, sizeof(float) * frameLength);
         return;
     }
 
-    TiltSums sums = synthesizeSubframe(lpcSet[0], frameExc, y, fb, 0);
+    input.prepare(0);
+    TiltSums sums = synthesizeSubframe(lpcSet[0], frameExc, y, fb, 0, input);
     PostfilterSubframe f;
     for (int32_t k = 1; k < 4; ++k) {
         const int32_t n = subframeLength * k;
         const int32_t m = n - subframeLength;
+        input.prepare(k);
         preparePostfilterSubframe(&f, lpcSet[k - 1], sums, postTilt);
-        sums = synthesizeAndPostfilterSubframes(lpcSet[k], frameExc + n, y + n, f, y + m, p + m, fb, k);
+        sums = synthesizeAndPostfilterSubframes(lpcSet[k], frameExc + n, y + n, f, y + m, p + m, fb, k, input);
     }
     const int32_t m = subframeLength * 3;
     preparePostfilterSubframe(&f, lpcSet[3], sums, postTilt);
     postfilterSubframe(f, y + m, p + m, fb, 3);
+}
+
+}  // namespace
+
+void synthesizeAndPostfilter(float* synthBuf, float* postBuf, const float* frameExc,
+                             const float lpcSet[4][lpcOrder], float& postTilt, int32_t postfilterOn)
+{
+    ReadyInput input;
+    runPipeline(synthBuf, postBuf, frameExc, lpcSet, postTilt, postfilterOn, input);
+}
+
+void pitchPostfilterAndSynthesize(float* synthBuf, float* postBuf, float* frameExc, const float* excitation,
+                                  const int32_t pitchLag[2], const float lpcSet[4][lpcOrder], float& postTilt,
+                                  int32_t postfilterOn)
+{
+    PitchFilteredInput input{excitation, pitchLag, postfilterOn, frameExc, {}, false};
+    runPipeline(synthBuf, postBuf, frameExc, lpcSet, postTilt, postfilterOn, input);
 }

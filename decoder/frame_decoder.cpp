@@ -10,7 +10,6 @@
 #include "filter_pipeline.h"
 #include "lsp.h"
 #include "pcm_output.h"
-#include "pitch_postfilter.h"
 
 namespace {
 
@@ -34,8 +33,9 @@ void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, in
     float lspVect[lpcOrder];
     float lpcSet[4][lpcOrder];
     float frameExc[frameLength];
+    bool goodSpeech = false;
     if (params.frameType == 1) {
-        decodeSpeech(params, lowRate, postfilterOn, lspVect, lpcSet, frameExc);
+        goodSpeech = decodeSpeech(params, lowRate, lspVect, lpcSet, frameExc);
     } else {
         comfortNoiseFrame(excitation + excitationHistory, &params, lspVect, prevLsp);
         interpolateLsp(lpcSet, lspVect, prevLsp);
@@ -43,13 +43,20 @@ void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, in
     }
     prevFrameType = params.frameType;
 
-    synthesizeAndPostfilter(synthBuf, postBuf, frameExc, lpcSet, postTilt, postfilterOn);
+    if (goodSpeech) {
+        pitchPostfilterAndSynthesize(synthBuf, postBuf, frameExc, excitation + excitationHistory, params.pitchLag,
+                                     lpcSet, postTilt, postfilterOn);
+    } else {
+        synthesizeAndPostfilter(synthBuf, postBuf, frameExc, lpcSet, postTilt, postfilterOn);
+    }
     toPcm(out, postBuf + lpcOrder);
     shiftHistories(lspVect);
 }
 
-void DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, int32_t postfilterOn,
-                                float* lspVect, float lpcSet[4][lpcOrder], float* frameExc)
+// A good frame leaves its excitation to be pitch-postfiltered into frameExc
+// (by the filter pipeline) and returns true; a concealed one writes frameExc.
+bool DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect,
+                                float lpcSet[4][lpcOrder], float* frameExc)
 {
     if (params.badFrame != 0) {
         erasureCount = erasureCount < maxErasureCount ? erasureCount + 1 : maxErasureCount;
@@ -59,17 +66,13 @@ void DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, int3
     decodeLsp(lspVect, prevLsp, params.lspIndex, params.badFrame);
     interpolateLsp(lpcSet, lspVect, prevLsp);
 
+    noiseSeed = initialNoiseSeed;
     if (erasureCount == 0) {
         decodeExcitation(excitation, params, lowRate);
-        for (int32_t k = 0; k < 4; ++k) {
-            const float* x = excitation + excitationHistory + subframeLength * k;
-            PitchPostParams post = findPitchPostParams(x, params.pitchLag[k / 2], k, postfilterOn);
-            applyPitchPostfilter(frameExc + subframeLength * k, x, post);
-        }
-    } else {
-        concealFrame(params, frameExc);
+        return true;
     }
-    noiseSeed = initialNoiseSeed;
+    concealFrame(params, frameExc);
+    return false;
 }
 
 // The first bad frame of a run decides voiced or unvoiced from the history;

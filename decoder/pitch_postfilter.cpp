@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "decoder_state.h"
-#include "dot_product.h"
 
 namespace {
 
@@ -24,55 +23,49 @@ const PitchPostParams neutral{0, 0.0f, 1.0f};
 
 // Takes the candidate at offset if its correlation c is greater than the
 // best so far (so of equal maxima the first, smallest lag wins).
-void consider(Candidate& best, double c, int32_t offset)
+void consider(Candidate& best, double c, double energy, int32_t offset)
 {
     if (c > best.correlation) {
         best.correlation = static_cast<float>(c);
+        best.energy = static_cast<float>(energy);
         best.offset = offset;
     }
 }
 
-// Best positive correlation of x with the earlier segments x[n - i], lags
-// i = first..first+6. The eight correlations of one call cover the offsets
-// -(first+6) .. -(first-1); the last is not needed.
-Candidate searchBackward(const float* x, int32_t first)
+void storeSums(const __m128d* registers, double sums[8])
+{
+    for (int32_t j = 0; j < 4; ++j) _mm_storeu_pd(sums + 2 * j, registers[j]);
+}
+
+Candidate bestBackward(const PitchSearch& s)
 {
     double c[8];
-    correlateEightOffsets(x, -(first + 6), subframeLength, c);
+    double e[8];
+    storeSums(s.backCorrelation, c);
+    storeSums(s.backEnergy, e);
     Candidate best{0, 0.0f, 0.0f};
-    for (int32_t i = first; i <= first + searchHalfWidth * 2; ++i) {
-        consider(best, c[first + 6 - i], -i);
+    for (int32_t i = s.firstLag; i <= s.firstLag + 2 * searchHalfWidth; ++i) {
+        const int32_t j = s.firstLag + 6 - i;
+        consider(best, c[j], e[j], -i);
     }
     return best;
 }
 
-// Best positive correlation of x with the later segments x[n + i], lags
-// i = first..last, where last keeps every segment inside the frame
-// (lastInFrame is the largest such lag). The eight correlations start at
-// the first lag, or earlier where eight would reach past the frame end.
-Candidate searchForward(const float* x, int32_t first, int32_t last, int32_t lastInFrame)
+Candidate bestForward(const PitchSearch& s)
 {
     Candidate best{0, 0.0f, 0.0f};
-    if (last < first) {
+    if (s.lastForwardLag < s.firstLag) {
         return best;
     }
-    const int32_t base = first < lastInFrame - 7 ? first : lastInFrame - 7;
     double c[8];
-    correlateEightOffsets(x, base, subframeLength, c);
-    for (int32_t i = first; i <= last; ++i) {
-        consider(best, c[i - base], i);
+    double e[8];
+    storeSums(s.forwardCorrelation, c);
+    storeSums(s.forwardEnergy, e);
+    for (int32_t i = s.firstLag; i <= s.lastForwardLag; ++i) {
+        const int32_t j = i - s.forwardBase;
+        consider(best, c[j], e[j], i);
     }
     return best;
-}
-
-// The energies of the two chosen segments (an offset of 0 gives that of the
-// sub-frame itself, which is then not used).
-void addEnergies(const float* x, Candidate& back, Candidate& fwd)
-{
-    double e[2];
-    energyPair(x + back.offset, x + fwd.offset, subframeLength, e);
-    back.energy = static_cast<float>(e[0]);
-    fwd.energy = static_cast<float>(e[1]);
 }
 
 }  // namespace
@@ -94,21 +87,28 @@ PitchPostParams pitchPostGains(int32_t offset, float e0, float c, float e)
     return PitchPostParams{offset, g * s, s};
 }
 
-PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k, int32_t postfilterOn)
+void startPitchSearch(PitchSearch* s, const float* x, int32_t pitchLag, int32_t k)
 {
-    if (postfilterOn == 0) {
-        return neutral;
+    const int32_t lag = pitchLag < maxLag ? pitchLag : maxLag;
+    s->x = x;
+    s->firstLag = lag - searchHalfWidth;
+    // A forward segment must end within the current frame; the eight
+    // forward sums start early enough not to read past it.
+    const int32_t lastInFrame = frameLength - subframeLength * (k + 1);
+    const int32_t last = lag + searchHalfWidth;
+    s->lastForwardLag = last < lastInFrame ? last : lastInFrame;
+    s->forwardBase = s->firstLag < lastInFrame - 7 ? s->firstLag : lastInFrame - 7;
+    for (int32_t j = 0; j < 4; ++j) {
+        s->backCorrelation[j] = s->backEnergy[j] = _mm_setzero_pd();
+        s->forwardCorrelation[j] = s->forwardEnergy[j] = _mm_setzero_pd();
     }
-    int32_t lag = pitchLag < maxLag ? pitchLag : maxLag;
-    int32_t first = lag - searchHalfWidth;
-    int32_t last = lag + searchHalfWidth;
-    Candidate back = searchBackward(x, first);
-    // A forward segment must end within the current frame.
-    int32_t lastForward = frameLength - subframeLength * (k + 1);
-    Candidate fwd = searchForward(x, first, last < lastForward ? last : lastForward, lastForward);
-    addEnergies(x, back, fwd);
-    float e0 = static_cast<float>(dotProduct(x, x, subframeLength));
+    s->energy = 0.0;
+}
 
+PitchPostParams finishPitchSearch(const PitchSearch& s)
+{
+    const Candidate back = bestBackward(s);
+    const Candidate fwd = bestForward(s);
     if (back.offset == 0 && fwd.offset == 0) {
         return neutral;
     }
@@ -122,7 +122,20 @@ PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k,
             chosen = &back;
         }
     }
-    return pitchPostGains(chosen->offset, e0, chosen->correlation, chosen->energy);
+    return pitchPostGains(chosen->offset, static_cast<float>(s.energy), chosen->correlation, chosen->energy);
+}
+
+PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k, int32_t postfilterOn)
+{
+    if (postfilterOn == 0) {
+        return neutral;
+    }
+    PitchSearch s;
+    startPitchSearch(&s, x, pitchLag, k);
+    for (int32_t n = 0; n < subframeLength; ++n) {
+        pitchSearchStep(s, n);
+    }
+    return finishPitchSearch(s);
 }
 
 void applyPitchPostfilter(float* out, const float* x, const PitchPostParams& p)
