@@ -77,13 +77,16 @@ void readHighRatePulses(BitCursor& cursor, FrameParams* params)
 
 int32_t readBits(BitCursor& cursor, int32_t n)
 {
-    int32_t value = 0;
-    for (int32_t k = 0; k < n; ++k) {
-        int32_t bit = (cursor.bytes[cursor.bitPos >> 3] >> (cursor.bitPos & 7)) & 1;
-        value |= bit << k;
-        ++cursor.bitPos;
+    // The field lies in at most three bytes; only those are read.
+    const int32_t first = cursor.bitPos >> 3;
+    const int32_t shift = cursor.bitPos & 7;
+    const int32_t count = (shift + n + 7) >> 3;
+    uint32_t window = 0;
+    for (int32_t k = 0; k < count; ++k) {
+        window |= static_cast<uint32_t>(cursor.bytes[first + k]) << (8 * k);
     }
-    return value;
+    cursor.bitPos += n;
+    return static_cast<int32_t>((window >> shift) & ((1u << n) - 1u));
 }
 
 int32_t frameBytesOfKind(int32_t kind)
