@@ -2,6 +2,8 @@
 // conversion. All arithmetic is in single precision.
 #include "lsp.h"
 
+#include <emmintrin.h>
+
 #include <cmath>
 
 #include "tables/lsp_tables.h"
@@ -22,27 +24,52 @@ float negatedCosine(float x) {
     return -c;
 }
 
+// Four single-precision values side by side, one per sub-frame: every
+// operation acts on each lane exactly as the scalar operation would, so the
+// conversion below gives the same coefficients for four LSP vectors at once
+// as for each alone.
+struct Float4 {
+    __m128 v;
+    Float4() = default;
+    Float4(float x) : v(_mm_set1_ps(x)) {}
+    explicit Float4(__m128 x) : v(x) {}
+};
+Float4 operator+(Float4 a, Float4 b) { return Float4(_mm_add_ps(a.v, b.v)); }
+Float4 operator-(Float4 a, Float4 b) { return Float4(_mm_sub_ps(a.v, b.v)); }
+Float4 operator*(Float4 a, Float4 b) { return Float4(_mm_mul_ps(a.v, b.v)); }
+Float4& operator+=(Float4& a, Float4 b) { return a = a + b; }
+
 // Half the coefficients 0..5 of the symmetric product of
 // (1 + 2*v*z^-1 + z^-2) over v = c[0], c[2], c[4], c[6], c[8] (first = 0)
 // or over c[1], c[3], ... (first = 1).
-void halfSymmetricProduct(const float* c, int first, float f[6]) {
-    const float a = c[first];
-    const float b = c[first + 2];
+template <class T>
+void halfSymmetricProduct(const T* c, int first, T f[6]) {
+    const T a = c[first];
+    const T b = c[first + 2];
     f[0] = 0.5f;
     f[1] = a + b;
-    f[2] = 2.0f * a * b + 1.0f;
+    f[2] = T(2.0f) * a * b + T(1.0f);
     for (int j = 2; j <= 4; ++j) {
-        const float e = c[2 * j + first];
-        f[j + 1] = 2.0f * (f[j] * e + f[j - 1]);
-        for (int m = j; m >= 2; --m) f[m] += 2.0f * e * f[m - 1] + f[m - 2];
+        const T e = c[2 * j + first];
+        f[j + 1] = T(2.0f) * (f[j] * e + f[j - 1]);
+        for (int m = j; m >= 2; --m) f[m] += T(2.0f) * e * f[m - 1] + f[m - 2];
         f[1] += e;
     }
 }
 
-// Spaced at least `threshold` apart, and inside 0..256 (exclusive): the
-// spreading can push the end values out of the frequency range, where the
-// table cosine is no cosine any more and the synthesis filter would be
-// unstable, so such a vector needs a further pass too.
+// LPC coefficients from the negated cosines v[0..9], in place.
+template <class T>
+void lpcOfCosines(T v[10]) {
+    T f1[6];
+    T f2[6];
+    halfSymmetricProduct(v, 0, f1);
+    halfSymmetricProduct(v, 1, f2);
+    for (int k = 0; k < 5; ++k) {
+        v[k] = f2[k] - f2[k + 1] - f1[k + 1] - f1[k];
+        v[9 - k] = f2[k + 1] - f2[k] - f1[k + 1] - f1[k];
+    }
+}
+
 bool wellFormed(const float* lsp, float threshold) {
     if (!(lsp[0] > 0.0f) || !(lsp[order - 1] < 256.0f)) return false;
     for (int k = 1; k < order; ++k) {
@@ -88,21 +115,24 @@ void stabiliseLsp(float* lsp, const float* prevLsp, float minGap) {
 }
 
 void interpolateLsp(float lpcSet[4][10], const float* lspVect, const float* prevLsp) {
-    for (int i = 0; i < 4; ++i) {
-        const float w = interpWeights[i];
-        for (int k = 0; k < order; ++k) lpcSet[i][k] = (lspVect[k] - prevLsp[k]) * w + prevLsp[k];
-        lspToLpc(lpcSet[i]);
+    // Lane i of v[k] belongs to sub-frame i.
+    Float4 v[order];
+    for (int k = 0; k < order; ++k) {
+        float lanes[4];
+        for (int i = 0; i < 4; ++i) {
+            lanes[i] = negatedCosine((lspVect[k] - prevLsp[k]) * interpWeights[i] + prevLsp[k]);
+        }
+        v[k] = Float4(_mm_loadu_ps(lanes));
+    }
+    lpcOfCosines(v);
+    for (int k = 0; k < order; ++k) {
+        float lanes[4];
+        _mm_storeu_ps(lanes, v[k].v);
+        for (int i = 0; i < 4; ++i) lpcSet[i][k] = lanes[i];
     }
 }
 
 void lspToLpc(float v[10]) {
     for (int k = 0; k < order; ++k) v[k] = negatedCosine(v[k]);
-    float f1[6];
-    float f2[6];
-    halfSymmetricProduct(v, 0, f1);
-    halfSymmetricProduct(v, 1, f2);
-    for (int k = 0; k < 5; ++k) {
-        v[k] = f2[k] - f2[k + 1] - f1[k + 1] - f1[k];
-        v[9 - k] = f2[k + 1] - f2[k] - f1[k + 1] - f1[k];
-    }
+    lpcOfCosines(v);
 }

@@ -146,6 +146,31 @@ TEST(FastPaths, PitchSearchEqualsTheLagByLagSearch)
     }
 }
 
+TEST(FastPaths, FourSubframeConversionEqualsOneAtATime)
+{
+    frames::Random rng(9);
+    for (int trial = 0; trial < 300; ++trial) {
+        float prev[lpcOrder];
+        float cur[lpcOrder];
+        for (int32_t k = 0; k < lpcOrder; ++k) {
+            // Mostly inside the LSP scale, now and then outside it or at a whole value.
+            prev[k] = static_cast<float>(rng.below(27000)) / 100.0f - 5.0f;
+            cur[k] = rng.below(8) == 0 ? static_cast<float>(rng.below(300)) : randomFloat(rng, 600.0f);
+        }
+        float lpcSet[4][lpcOrder];
+        interpolateLsp(lpcSet, cur, prev);
+        const float weights[4] = {0.25f, 0.5f, 0.75f, 1.0f};
+        for (int32_t i = 0; i < 4; ++i) {
+            float v[lpcOrder];
+            for (int32_t k = 0; k < lpcOrder; ++k) v[k] = (cur[k] - prev[k]) * weights[i] + prev[k];
+            lspToLpc(v);
+            for (int32_t k = 0; k < lpcOrder; ++k) {
+                ASSERT_EQ(bitsOf(lpcSet[i][k]), bitsOf(v[k])) << trial << " " << i << " " << k;
+            }
+        }
+    }
+}
+
 // LPC sets of a random but stable envelope, as the decoder builds them.
 void randomLpc(frames::Random& rng, float lpcSet[4][lpcOrder])
 {
