@@ -70,6 +70,10 @@ void lpcOfCosines(T v[10]) {
     }
 }
 
+// Spaced at least `threshold` apart, and inside 0..256 (exclusive): the
+// spreading can push the end values out of the frequency range, where the
+// table cosine is no cosine any more and the synthesis filter would be
+// unstable, so such a vector needs a further pass too.
 bool wellFormed(const float* lsp, float threshold) {
     if (!(lsp[0] > 0.0f) || !(lsp[order - 1] < 256.0f)) return false;
     for (int k = 1; k < order; ++k) {
