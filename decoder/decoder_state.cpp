@@ -5,12 +5,19 @@
 #include <cstring>
 
 #include "bit_unpack.h"
+#include "filter_pipeline.h"
 #include "tables/lsp_tables.h"
 
 namespace {
 
 constexpr int16_t maxLostCount = 10;
 constexpr int16_t initialNoiseSeed = 12345;
+
+int32_t wordsOfKind(int32_t kind)
+{
+    static const int32_t words[4] = {12, 10, 2, 1};
+    return words[kind];
+}
 
 }  // namespace
 
@@ -44,19 +51,70 @@ void DecoderState::reset(int32_t mode)
 
 int32_t DecoderState::decodeSoundFrame(const void* frame, int16_t* samples)
 {
-    if (frame == nullptr) {
-        replaceLostFrame(samples);
-        return 1;
+    decodeSoundFrames(&frame, 1, samples);
+    return frame == nullptr ? 1 : wordsOfKind(static_cast<const uint8_t*>(frame)[0] & 3);
+}
+
+void DecoderState::decodeSoundFrames(const void* const* frames, int32_t count, int16_t* samples)
+{
+    int32_t first = 0;
+    while (first < count) {
+        if (frames[first] == nullptr) {
+            replaceLostFrame(samples + frameLength * first);
+            ++first;
+            continue;
+        }
+        int32_t end = first + 1;
+        while (end < count && frames[end] != nullptr) ++end;
+        decodeReceivedRun(frames + first, end - first, samples + frameLength * first);
+        first = end;
     }
-    static const int32_t wordsOfKind[4] = {12, 10, 2, 1};
+}
+
+namespace {
+
+// The received frames of a run, handed to the filter pipeline one by one.
+struct ReceivedRun {
+    DecoderState* decoder;
+    const void* const* frames;
+    int32_t count;
+    int32_t next;
+};
+
+bool nextReceivedFrame(void* context, FilterJob* job)
+{
+    ReceivedRun& run = *static_cast<ReceivedRun*>(context);
+    if (run.next == run.count) {
+        return false;
+    }
+    run.decoder->receiveFrame(job, run.frames[run.next], run.next > 0);
+    ++run.next;
+    return true;
+}
+
+}  // namespace
+
+void DecoderState::receiveFrame(FilterJob* job, const void* frame, bool afterAnother)
+{
+    if (afterAnother) {
+        shiftExcitation();  // the previous frame's excitation becomes history
+    }
     int32_t kind = static_cast<const uint8_t*>(frame)[0] & 3;
-    int32_t words = wordsOfKind[kind];
     lowRate = kind == 1 ? 1 : 0;
     lostCount = 0;
-    std::memcpy(frameBuf, frame, 2 * static_cast<size_t>(words));
-    decodeFrame(outBuf, frameBuf, lowRate, postfilterOn, 0);
-    std::memcpy(samples, outBuf, sizeof outBuf);
-    return words;
+    std::memcpy(frameBuf, frame, 2 * static_cast<size_t>(wordsOfKind(kind)));
+    prepareFrame(job, frameBuf, lowRate, postfilterOn, 0);
+}
+
+// A run of received frames through the filter pipeline; afterwards the
+// histories have moved on past the last frame and outBuf holds its samples.
+void DecoderState::decodeReceivedRun(const void* const* frames, int32_t count, int16_t* samples)
+{
+    ReceivedRun run{this, frames, count, 0};
+    runFilterPipeline(filterState(), nextReceivedFrame, &run, samples);
+    shiftExcitation();
+    shiftFilterMemories();
+    std::memcpy(outBuf, samples + frameLength * (count - 1), sizeof outBuf);
 }
 
 // Plays the last output backwards with the gain f^i, f = 0.995 - 0.001 *

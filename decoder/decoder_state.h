@@ -6,6 +6,9 @@
 
 #include "frame_params.h"
 
+struct FilterJob;
+struct FilterState;
+
 // Sizes shared by the decoding stages.
 constexpr int32_t frameLength = 240;       // samples per frame (30 ms at 8 kHz)
 constexpr int32_t subframeLength = 60;     // samples per sub-frame
@@ -57,9 +60,27 @@ struct DecoderState {
     // 16-bit words the frame occupies: 12, 10, 2, 1, and 1 for a null frame.
     int32_t decodeSoundFrame(const void* frame, int16_t* samples);
 
+    // The same for count frames in a row (null pointers for lost frames):
+    // frame i's samples go to samples + 240 i, exactly as count calls of
+    // decodeSoundFrame would give them. Received frames that follow each
+    // other are decoded overlapped (see filter_pipeline.h), which is faster.
+    void decodeSoundFrames(const void* const* frames, int32_t count, int16_t* samples);
+
     // Decodes the frame copy `frame` into `out`; badFrame != 0 forces the
     // bad-frame path.
     void decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, int32_t postfilterOn, int32_t badFrame);
+
+    // The frame routine up to the filter stages: unpacking, LSP decoding,
+    // excitation (speech), concealment or comfort noise, written into job;
+    // prevLsp and prevFrameType move on. The current excitation stays in
+    // excitation[265..504] (the pitch postfilter reads it) until
+    // shiftExcitation.
+    void prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate, int32_t postfilterOn, int32_t badFrame);
+
+    // prepareFrame for a received frame as decodeSoundFrame takes it (rate
+    // from its kind, copied into frameBuf); afterAnother: the previous frame
+    // of the run is filtered far enough that its excitation may move on.
+    void receiveFrame(FilterJob* job, const void* frame, bool afterAnother);
 
     // Comfort noise for a SID or untransmitted frame: writes exc[0..239]
     // (exc = excitation + 265) and the frame's LSP vector, updates
@@ -71,5 +92,8 @@ private:
     bool decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect, float lpcSet[4][lpcOrder],
                       float* frameExc);
     void concealFrame(const FrameParams& params, float* frameExc);
-    void shiftHistories(const float* lspVect);
+    void decodeReceivedRun(const void* const* frames, int32_t count, int16_t* samples);
+    FilterState filterState();
+    void shiftExcitation();
+    void shiftFilterMemories();
 };

@@ -1,5 +1,7 @@
 // The per-frame routine: unpacking, LSP decoding, then speech, concealment or
-// comfort noise, then synthesis, postfilter, output and the history shift.
+// comfort noise into a filter job; then (through the filter pipeline) the
+// pitch postfilter, synthesis, formant postfilter and output; and last the
+// history shifts.
 #include <cstring>
 
 #include "bit_unpack.h"
@@ -9,7 +11,6 @@
 #include "excitation.h"
 #include "filter_pipeline.h"
 #include "lsp.h"
-#include "pcm_output.h"
 
 namespace {
 
@@ -20,8 +21,8 @@ constexpr int16_t initialNoiseSeed = 12345;
 
 }  // namespace
 
-void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, int32_t postfilterOn,
-                               int32_t badFrame)
+void DecoderState::prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate, int32_t postfilterOn,
+                                int32_t badFrame)
 {
     FrameParams params;
     unpackFrame(&params, frame, lowRate, badFrame);
@@ -31,26 +32,60 @@ void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, in
     }
 
     float lspVect[lpcOrder];
-    float lpcSet[4][lpcOrder];
-    float frameExc[frameLength];
-    bool goodSpeech = false;
+    job->excitation = nullptr;
+    job->postfilterOn = postfilterOn;
     if (params.frameType == 1) {
-        goodSpeech = decodeSpeech(params, lowRate, lspVect, lpcSet, frameExc);
+        if (decodeSpeech(params, lowRate, lspVect, job->lpcSet, job->frameExc)) {
+            job->excitation = excitation + excitationHistory;
+            job->pitchLag[0] = params.pitchLag[0];
+            job->pitchLag[1] = params.pitchLag[1];
+        }
     } else {
         comfortNoiseFrame(excitation + excitationHistory, &params, lspVect, prevLsp);
-        interpolateLsp(lpcSet, lspVect, prevLsp);
-        std::memcpy(frameExc, excitation + excitationHistory, sizeof frameExc);
+        interpolateLsp(job->lpcSet, lspVect, prevLsp);
+        std::memcpy(job->frameExc, excitation + excitationHistory, sizeof job->frameExc);
     }
     prevFrameType = params.frameType;
+    std::memcpy(prevLsp, lspVect, sizeof prevLsp);
+}
 
-    if (goodSpeech) {
-        pitchPostfilterAndSynthesize(synthBuf, postBuf, frameExc, excitation + excitationHistory, params.pitchLag,
-                                     lpcSet, postTilt, postfilterOn);
-    } else {
-        synthesizeAndPostfilter(synthBuf, postBuf, frameExc, lpcSet, postTilt, postfilterOn);
+namespace {
+
+// The frame of decodeFrame as a run of one.
+struct OneFrame {
+    DecoderState* decoder;
+    uint8_t* frame;
+    int32_t lowRate;
+    int32_t postfilterOn;
+    int32_t badFrame;
+    bool given;
+};
+
+bool nextOfOneFrame(void* context, FilterJob* job)
+{
+    OneFrame& one = *static_cast<OneFrame*>(context);
+    if (one.given) {
+        return false;
     }
-    toPcm(out, postBuf + lpcOrder);
-    shiftHistories(lspVect);
+    one.decoder->prepareFrame(job, one.frame, one.lowRate, one.postfilterOn, one.badFrame);
+    one.given = true;
+    return true;
+}
+
+}  // namespace
+
+void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, int32_t postfilterOn,
+                               int32_t badFrame)
+{
+    OneFrame one{this, frame, lowRate, postfilterOn, badFrame, false};
+    runFilterPipeline(filterState(), nextOfOneFrame, &one, out);
+    shiftExcitation();
+    shiftFilterMemories();
+}
+
+FilterState DecoderState::filterState()
+{
+    return FilterState{synthBuf, postBuf, &postTilt};
 }
 
 // A good frame leaves its excitation to be pitch-postfiltered into frameExc
@@ -88,10 +123,13 @@ void DecoderState::concealFrame(const FrameParams& params, float* frameExc)
     regenerateExcitation(excitation, frameExc, concealLag, concealGain, erasureCount, &concealSeed);
 }
 
-void DecoderState::shiftHistories(const float* lspVect)
+void DecoderState::shiftExcitation()
 {
     std::memmove(excitation, excitation + frameLength, sizeof(float) * excitationHistory);
+}
+
+void DecoderState::shiftFilterMemories()
+{
     std::memmove(synthBuf, synthBuf + frameLength, sizeof(float) * lpcOrder);
     std::memmove(postBuf, postBuf + frameLength, sizeof(float) * lpcOrder);
-    std::memcpy(prevLsp, lspVect, sizeof prevLsp);
 }

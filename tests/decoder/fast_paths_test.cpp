@@ -289,4 +289,50 @@ TEST(FastPaths, PipelineEqualsTheTwoStages)
     }
 }
 
+// Every field of two decoder states, bit for bit.
+void expectSameState(const DecoderState& a, const DecoderState& b, int where)
+{
+    auto same = [](const void* x, const void* y, size_t size) { return std::memcmp(x, y, size) == 0; };
+    EXPECT_TRUE(same(a.excitation, b.excitation, sizeof a.excitation)) << where;
+    EXPECT_TRUE(same(a.synthBuf, b.synthBuf, sizeof a.synthBuf)) << where;
+    EXPECT_TRUE(same(a.postBuf, b.postBuf, sizeof a.postBuf)) << where;
+    EXPECT_TRUE(same(a.prevLsp, b.prevLsp, sizeof a.prevLsp)) << where;
+    EXPECT_TRUE(same(a.outBuf, b.outBuf, sizeof a.outBuf)) << where;
+    EXPECT_TRUE(same(a.frameBuf, b.frameBuf, sizeof a.frameBuf)) << where;
+    EXPECT_EQ(bitsOf(a.postTilt), bitsOf(b.postTilt)) << where;
+    EXPECT_EQ(bitsOf(a.concealGain), bitsOf(b.concealGain)) << where;
+    EXPECT_EQ(bitsOf(a.noiseGain), bitsOf(b.noiseGain)) << where;
+    EXPECT_EQ(a.erasureCount, b.erasureCount) << where;
+    EXPECT_EQ(a.concealSeed, b.concealSeed) << where;
+    EXPECT_EQ(a.concealLag, b.concealLag) << where;
+    EXPECT_EQ(a.prevFrameType, b.prevFrameType) << where;
+    EXPECT_EQ(a.noiseSeed, b.noiseSeed) << where;
+    EXPECT_EQ(a.sidGainIndex, b.sidGainIndex) << where;
+    EXPECT_EQ(a.lowRate, b.lowRate) << where;
+    EXPECT_EQ(a.lostCount, b.lostCount) << where;
+}
+
+TEST(FastPaths, BatchesLeaveTheStateOfSingleFrames)
+{
+    const std::vector<std::vector<uint8_t>> stream = frames::mixedStream(12, 400);
+    std::vector<uint8_t> padded(stream.size() * maxFrameBytes, 0);
+    std::vector<const void*> pointers;
+    for (size_t i = 0; i < stream.size(); ++i) {
+        std::memcpy(&padded[i * maxFrameBytes], stream[i].data(), stream[i].size());
+        pointers.push_back(stream[i].empty() ? nullptr : &padded[i * maxFrameBytes]);
+    }
+    DecoderState single;
+    DecoderState batched;
+    frames::Random rng(13);
+    for (size_t first = 0; first < stream.size();) {
+        const size_t count = std::min(stream.size() - first, static_cast<size_t>(1 + rng.below(9)));
+        std::vector<int16_t> a(count * frameLength), b(count * frameLength);
+        for (size_t i = 0; i < count; ++i) single.decodeSoundFrame(pointers[first + i], &a[i * frameLength]);
+        batched.decodeSoundFrames(&pointers[first], static_cast<int32_t>(count), b.data());
+        ASSERT_EQ(a, b) << first;
+        expectSameState(single, batched, static_cast<int>(first));
+        first += count;
+    }
+}
+
 }  // namespace

@@ -99,10 +99,12 @@ void DecodeLoop::decodeBatch()
             stats.bad += job_.stats && hasInvalidCodes(frames_[i]) ? 1 : 0;
         }
     }
-    auto start = std::chrono::steady_clock::now();
+    const Frame* batch[batchFrames];
     for (int i = 0; i < pending_; ++i) {
-        decoder_.decode(lost_[i] ? nullptr : &frames_[i], &samples_[i * samplesPerFrame]);
+        batch[i] = lost_[i] ? nullptr : &frames_[i];
     }
+    auto start = std::chrono::steady_clock::now();
+    decoder_.decode(batch, pending_, samples_.data());
     stats.decodeSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 

@@ -13,13 +13,23 @@ class FrameDecoder {
 public:
     // Starts a new stream.
     void reset() { state_.reset(1); }
-    // Decodes frame into 240 samples; a null frame is a lost frame.
-    void decode(const Frame* frame, int16_t* samples)
+    // Decodes count frames in a row into count * 240 samples (a null frame is
+    // a lost frame), as one decodeSoundFrame call per frame would, but with
+    // the frames overlapped in the decoder, which is faster.
+    void decode(const Frame* const* frames, int count, int16_t* samples)
     {
-        state_.decodeSoundFrame(frame != nullptr ? frame->bytes : nullptr, samples);
+        const void* bytes[maxBatchFrames];
+        for (int first = 0; first < count; first += maxBatchFrames) {
+            const int n = count - first < maxBatchFrames ? count - first : maxBatchFrames;
+            for (int i = 0; i < n; ++i) {
+                bytes[i] = frames[first + i] != nullptr ? frames[first + i]->bytes : nullptr;
+            }
+            state_.decodeSoundFrames(bytes, n, samples + 240 * first);
+        }
     }
 
 private:
+    static constexpr int maxBatchFrames = 64;  // frames handed to the decoder at once
     DecoderState state_;  // the stream's decoder, reset at construction
 };
 
