@@ -71,47 +71,38 @@ void DecoderState::decodeSoundFrames(const void* const* frames, int32_t count, i
     }
 }
 
-namespace {
-
-// The received frames of a run, handed to the filter pipeline one by one.
-struct ReceivedRun {
-    DecoderState* decoder;
-    const void* const* frames;
-    int32_t count;
-    int32_t next;
-};
-
-bool nextReceivedFrame(void* context, FilterJob* job)
+// prepareFrame for a received frame as decodeSoundFrame takes it: rate from
+// its kind, copied into frameBuf.
+void DecoderState::receiveFrame(FilterJob* job, const void* frame, FilterTrack* overlap)
 {
-    ReceivedRun& run = *static_cast<ReceivedRun*>(context);
-    if (run.next == run.count) {
-        return false;
-    }
-    run.decoder->receiveFrame(job, run.frames[run.next], run.next > 0);
-    ++run.next;
-    return true;
-}
-
-}  // namespace
-
-void DecoderState::receiveFrame(FilterJob* job, const void* frame, bool afterAnother)
-{
-    if (afterAnother) {
-        shiftExcitation();  // the previous frame's excitation becomes history
-    }
     int32_t kind = static_cast<const uint8_t*>(frame)[0] & 3;
     lowRate = kind == 1 ? 1 : 0;
     lostCount = 0;
     std::memcpy(frameBuf, frame, 2 * static_cast<size_t>(wordsOfKind(kind)));
-    prepareFrame(job, frameBuf, lowRate, postfilterOn, 0);
+    prepareFrame(job, frameBuf, lowRate, postfilterOn, 0, overlap);
 }
 
-// A run of received frames through the filter pipeline; afterwards the
+// A run of received frames: each frame is prepared while the filter track
+// works on the ones before (its job then goes to the track); afterwards the
 // histories have moved on past the last frame and outBuf holds its samples.
+// A frame's pitch postfilter reads its own window, so the excitation history
+// may move on as soon as the frame is prepared.
 void DecoderState::decodeReceivedRun(const void* const* frames, int32_t count, int16_t* samples)
 {
-    ReceivedRun run{this, frames, count, 0};
-    runFilterPipeline(filterState(), nextReceivedFrame, &run, samples);
+    FilterJob jobs[3];  // the frame being prepared and the two the track may still read
+    receiveFrame(&jobs[0], frames[0], nullptr);
+    FilterTrack track;
+    startFilterTrack(&track, filterState(), &jobs[0], samples);
+    for (int32_t i = 1; i < count; ++i) {
+        shiftExcitation();
+        receiveFrame(&jobs[i % 3], frames[i], &track);
+        // The track catches up to the last sub-frame of frame i - 1 (which
+        // waits for this job), so that it never reads a job slot the next
+        // frame will be prepared in.
+        advanceFilterTrack(track, 2 * frameLength);
+        queueFilterJob(track, &jobs[i % 3]);
+    }
+    finishFilterTrack(track);
     shiftExcitation();
     shiftFilterMemories();
     std::memcpy(outBuf, samples + frameLength * (count - 1), sizeof outBuf);

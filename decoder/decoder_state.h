@@ -8,6 +8,7 @@
 
 struct FilterJob;
 struct FilterState;
+struct FilterTrack;
 
 // Sizes shared by the decoding stages.
 constexpr int32_t frameLength = 240;       // samples per frame (30 ms at 8 kHz)
@@ -72,15 +73,11 @@ struct DecoderState {
 
     // The frame routine up to the filter stages: unpacking, LSP decoding,
     // excitation (speech), concealment or comfort noise, written into job;
-    // prevLsp and prevFrameType move on. The current excitation stays in
-    // excitation[265..504] (the pitch postfilter reads it) until
-    // shiftExcitation.
-    void prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate, int32_t postfilterOn, int32_t badFrame);
-
-    // prepareFrame for a received frame as decodeSoundFrame takes it (rate
-    // from its kind, copied into frameBuf); afterAnother: the previous frame
-    // of the run is filtered far enough that its excitation may move on.
-    void receiveFrame(FilterJob* job, const void* frame, bool afterAnother);
+    // prevLsp and prevFrameType move on, the current excitation stays in
+    // excitation[265..504] until shiftExcitation. Between its steps the
+    // filter track of the frames before (if any) advances.
+    void prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate, int32_t postfilterOn, int32_t badFrame,
+                      FilterTrack* overlap);
 
     // Comfort noise for a SID or untransmitted frame: writes exc[0..239]
     // (exc = excitation + 265) and the frame's LSP vector, updates
@@ -89,8 +86,9 @@ struct DecoderState {
 
 private:
     void replaceLostFrame(int16_t* samples);
-    bool decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect, float lpcSet[4][lpcOrder],
-                      float* frameExc);
+    void decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect, FilterJob* job,
+                      FilterTrack* overlap);
+    void receiveFrame(FilterJob* job, const void* frame, FilterTrack* overlap);
     void concealFrame(const FrameParams& params, float* frameExc);
     void decodeReceivedRun(const void* const* frames, int32_t count, int16_t* samples);
     FilterState filterState();

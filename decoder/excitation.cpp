@@ -131,13 +131,18 @@ void addFixedVector(float* buffer, int32_t pos, const FrameParams& params, int32
     }
 }
 
+void decodeExcitationSubframe(float* excitation, const FrameParams& params, int32_t lowRate, int32_t k)
+{
+    int32_t pos = excitationHistory + subframeLength * k;
+    int32_t lag = params.pitchLag[k / 2] + params.sub[k].lagDelta - 1;
+    buildAdaptiveVector(excitation, pos, lag, adaptiveTaps(params, k, lowRate));
+    addFixedVector(excitation, pos, params, k, lowRate);
+    limitExcitation(excitation + pos, subframeLength);
+}
+
 void decodeExcitation(float* excitation, const FrameParams& params, int32_t lowRate)
 {
     for (int32_t k = 0; k < 4; ++k) {
-        int32_t pos = excitationHistory + subframeLength * k;
-        int32_t lag = params.pitchLag[k / 2] + params.sub[k].lagDelta - 1;
-        buildAdaptiveVector(excitation, pos, lag, adaptiveTaps(params, k, lowRate));
-        addFixedVector(excitation, pos, params, k, lowRate);
-        limitExcitation(excitation + pos, subframeLength);
+        decodeExcitationSubframe(excitation, params, lowRate, k);
     }
 }

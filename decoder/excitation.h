@@ -10,6 +10,9 @@
 // excitation[0..264] is the history of earlier frames.
 void decodeExcitation(float* excitation, const FrameParams& params, int32_t lowRate);
 
+// The same for sub-frame k alone (sub-frames in order: each reads the ones before).
+void decodeExcitationSubframe(float* excitation, const FrameParams& params, int32_t lowRate, int32_t k);
+
 // For lag <= 61 copies buffer[pos - lag + i] to buffer[pos + i], i = 0..61-lag,
 // in increasing i, so that the past repeats with period lag. Longer lags copy nothing.
 void extendPeriodic(float* buffer, int32_t pos, int32_t lag);

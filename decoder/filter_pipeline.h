@@ -1,19 +1,22 @@
 // The last stages of the frame routine for a run of frames: pitch
 // postfilter, synthesis filter, formant postfilter and conversion to
-// samples, run as one pipeline of sub-frame steps that continues from one
-// frame into the next.
+// samples, as a track of steps (one per synthesized sample) that continues
+// from one frame into the next and that the frame routine advances while it
+// prepares the next frame.
 #pragma once
 
 #include "decoder_state.h"
+#include "formant_postfilter.h"
+#include "pitch_postfilter.h"
 
 // What the filter stages need of one frame; the frame routine makes it.
 struct FilterJob {
-    float lpcSet[4][lpcOrder];   // one LPC set per sub-frame
-    float frameExc[frameLength]; // synthesis input; for good speech written by the pitch postfilter
-    const float* excitation;     // good speech: the frame's excitation (first sample), to be
-                                 // pitch-postfiltered into frameExc; otherwise null (frameExc ready)
-    int32_t pitchLag[2];         // good speech: open-loop lags of sub-frames 0-1 and 2-3
-    int32_t postfilterOn;        // postfilter switch for both postfilters
+    float lpcSet[4][lpcOrder];    // one LPC set per sub-frame
+    float frameExc[frameLength];  // synthesis input; for good speech written by the pitch postfilter
+    bool pitchFiltered;           // good speech: frameExc is the pitch postfilter of window
+    PitchWindow window;           // good speech: the excitation the pitch postfilter reads
+    int32_t pitchLag[2];          // good speech: open-loop lags of sub-frames 0-1 and 2-3
+    int32_t postfilterOn;         // postfilter switch for both postfilters
 };
 
 // The filter memories of a stream (fields of DecoderState).
@@ -23,21 +26,72 @@ struct FilterState {
     float* postTilt;  // smoothed tilt of the formant postfilter
 };
 
-// Gives the job of the next frame of the run, or returns false when the run
-// ends. It is called once the previous frame's excitation is no longer read
-// (so the frame routine may move the excitation history on).
-using NextFilterJob = bool (*)(void* context, FilterJob* job);
+// Double copies of the current frame's filter outputs as fed back (see
+// synthesisStep), with the filter memories in front, and the latest output
+// of each filter.
+struct FilterFeedback {
+    double synth[lpcOrder + frameLength];
+    double post[postPoleOrder + frameLength];
+    double lastSynth;
+    double lastPost;
+};
 
-// Filters the frames of a run: frame i's 240 samples go to samples + 240 i.
-// Every sample equals what, frame by frame, the pitch postfilter
-// (findPitchPostParams, applyPitchPostfilter) for good speech, then
-// synthesize, formantPostfilter and toPcm give, with synthBuf[0..9] and
-// postBuf[0..9] moved on between frames; after the last frame the buffers
-// hold it, not yet moved on. Allocates nothing.
-void runFilterPipeline(const FilterState& state, NextFilterJob next, void* context, int16_t* samples);
+// The postfilter of one sub-frame, run during the synthesis of the next.
+struct PostTask {
+    PostfilterSubframe f;
+    float* p;    // its output (in postBuf)
+    double* pd;  // its fed-back outputs (in the feedback)
+};
+
+// The pitch search of one sub-frame, run during the synthesis of the one before.
+struct SearchTask {
+    PitchSearch search;
+    FilterJob* job;
+    int32_t k;
+};
+
+// Where the filter stages of a run stand (see filter_pipeline.cpp).
+struct FilterTrack {
+    FilterState state;
+    int16_t* samples;   // the run's output, frame i at samples + 240 i
+    int32_t frame;      // index in the run of the frame being synthesized
+    FilterJob* job;     // its job
+    FilterJob* next;    // the next frame's job once queued, else null
+    int32_t k;          // sub-frame being synthesized, 4 once the run's last one is done
+    int32_t n;          // next step (sample) of that sub-frame's loop
+    bool inLoop;        // the loop of sub-frame k has started (its search is set up)
+    bool finishing;     // no further job comes
+    FilterFeedback fb;
+    TiltSums tilt;      // running tilt sums of sub-frame k
+    PostTask post;
+    bool posting;       // post holds the task of the sub-frame before k
+    SearchTask search;
+    bool searching;     // search holds the task of the sub-frame after k
+};
+
+// Starts the run with its first frame's job; samples receive the output.
+void startFilterTrack(FilterTrack* t, const FilterState& state, FilterJob* job, int16_t* samples);
+
+// Runs up to `steps` steps. The last sub-frame of a frame waits until the
+// next frame's job is queued (its first pitch search runs in that loop).
+void advanceFilterTrack(FilterTrack& t, int32_t steps);
+
+// Hands over the next frame's job. The jobs of the two frames before it must
+// stay untouched until it is queued.
+void queueFilterJob(FilterTrack& t, FilterJob* job);
+
+// Runs what remains of the run. Afterwards the buffers hold the last frame,
+// not yet moved on (synthBuf[0..9] and postBuf[0..9] are those of the frame
+// before it).
+void finishFilterTrack(FilterTrack& t);
+
+// Every sample of the track equals what, frame by frame, the pitch
+// postfilter (findPitchPostParams, applyPitchPostfilter) for good speech,
+// then synthesize, formantPostfilter and toPcm give, with synthBuf[0..9] and
+// postBuf[0..9] moved on between frames. Nothing is allocated.
 
 // One frame with a ready synthesis input: synthesize(synthBuf, frameExc,
 // lpcSet), then formantPostfilter(postBuf + 10, synthBuf + 10, lpcSet,
-// postTilt, postfilterOn), bit for bit, through the pipeline.
+// postTilt, postfilterOn), bit for bit, through the track.
 void synthesizeAndPostfilter(float* synthBuf, float* postBuf, const float* frameExc,
                              const float lpcSet[4][lpcOrder], float& postTilt, int32_t postfilterOn);

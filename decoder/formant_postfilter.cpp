@@ -2,6 +2,8 @@
 // correlation drives the tilt compensation of the weighted pole filter.
 #include "formant_postfilter.h"
 
+#include <emmintrin.h>
+
 #include <cstring>
 
 #include "dot_product.h"
@@ -47,13 +49,22 @@ TiltSums tiltSumsOf(const float* s)
     return sums;
 }
 
-void preparePostfilterSubframe(PostfilterSubframe* f, const float* lpc, const TiltSums& sums, float& postTilt)
+void preparePostfilterSubframe(PostfilterSubframe* f, const float* lpc, const float* s, const TiltSums& sums,
+                               float& postTilt)
 {
     for (int32_t i = 0; i < postPoleOrder; ++i) {
         f->w[i] = static_cast<double>(postWeights[i] * lpc[i]);
     }
     postTilt = postTilt + tiltSmoothing * (tiltOf(sums) - postTilt);
-    f->mu = static_cast<double>(tiltFactor * postTilt);
+    // Two tilt terms at a time, each with the operations of the scalar
+    // expression postGain * (s[m] - mu * s[m-1]) in double.
+    const __m128d mu = _mm_set1_pd(static_cast<double>(tiltFactor * postTilt));
+    const __m128d gain = _mm_set1_pd(postGain);
+    for (int32_t m = 0; m < subframeLength; m += 2) {
+        const __m128d current = _mm_set_pd(s[m + 1], s[m]);
+        const __m128d previous = _mm_set_pd(s[m], s[m - 1]);
+        _mm_storeu_pd(f->tiltTerm + m, _mm_mul_pd(gain, _mm_sub_pd(current, _mm_mul_pd(mu, previous))));
+    }
 }
 
 void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lpcOrder],
@@ -70,10 +81,10 @@ void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lp
     for (int32_t k = 0; k < 4; ++k) {
         const float* s = synth + subframeLength * k;
         PostfilterSubframe f;
-        preparePostfilterSubframe(&f, lpcSet[k], tiltSumsOf(s), postTilt);
+        preparePostfilterSubframe(&f, lpcSet[k], s, tiltSumsOf(s), postTilt);
         for (int32_t m = 0; m < subframeLength; ++m) {
             const int32_t n = subframeLength * k + m;
-            last = postfilterStep(f, s, last, pd + n, m, post + n);
+            last = postfilterStep(f, last, pd + n, m, post + n);
         }
     }
 }

@@ -29,32 +29,30 @@ struct TiltSums {
 
 TiltSums tiltSumsOf(const float* s);
 
-// What one sub-frame of the filter needs besides its own past outputs and
-// the speech, all of it known once the sub-frame's speech is complete.
+// What one sub-frame of the filter needs besides its own past outputs, all
+// of it known once the sub-frame's speech is complete.
 struct PostfilterSubframe {
-    double w[postPoleOrder];  // postWeights[i] * a[i], rounded to float, widened
-    double mu;                // the tilt factor 0.21875 * postTilt, rounded to float, widened
+    double w[postPoleOrder];          // postWeights[i] * a[i], rounded to float, widened
+    double tiltTerm[subframeLength];  // postGain * (s[m] - mu * s[m-1]), mu = 0.21875 * postTilt (float)
 };
 
-// Updates postTilt from the sub-frame's tilt sums and fills f for the
-// coefficients lpc of the sub-frame.
-void preparePostfilterSubframe(PostfilterSubframe* f, const float* lpc, const TiltSums& sums, float& postTilt);
+// Updates postTilt from the tilt sums of the sub-frame s[0..59] (s[-1] is
+// read as well) and fills f for the coefficients lpc of the sub-frame.
+void preparePostfilterSubframe(PostfilterSubframe* f, const float* lpc, const float* s, const TiltSums& sums,
+                               float& postTilt);
 
-// Output m of the sub-frame of speech s (s[m - 1] is read as well): the six
-// weighted past outputs, then the tilt term postGain * (s[m] - mu * s[m-1]),
-// summed in that order in double and stored rounded to float in *p (the
-// leading 0.0 of the sum handled as in synthesisStep). pd points at p[m] in
-// a double copy of the outputs (the fed-back values), where the new value is
-// stored too; last is p[m-1] as fed back. Returns p[m] as fed back.
-inline double postfilterStep(const PostfilterSubframe& f, const float* s, double last, double* pd, int32_t m,
-                             float* p)
+// Output m of the sub-frame: the six weighted past outputs, then the tilt
+// term, summed in that order in double and stored rounded to float in *p
+// (the leading 0.0 of the sum handled as in synthesisStep). pd points at p[m]
+// in a double copy of the outputs (the fed-back values), where the new value
+// is stored too; last is p[m-1] as fed back. Returns p[m] as fed back.
+inline double postfilterStep(const PostfilterSubframe& f, double last, double* pd, int32_t m, float* p)
 {
-    const double tiltTerm = postGain * (static_cast<double>(s[m]) - f.mu * static_cast<double>(s[m - 1]));
     double sum = f.w[0] * last;
     for (int32_t i = 1; i < postPoleOrder; ++i) {
         sum += f.w[i] * pd[-1 - i];
     }
-    sum += tiltTerm;
+    sum += f.tiltTerm[m];
     const FilterSum result = finishFilterSum(sum);
     *pd = result.chained;
     *p = result.output;

@@ -19,10 +19,20 @@ constexpr float voicedConcealGain = 0.875f;
 constexpr float concealFade = 0.75f;
 constexpr int16_t initialNoiseSeed = 12345;
 
+// Lets the filter track of the frames before advance while this frame is
+// prepared (see filter_pipeline.cpp); no track: nothing to overlap.
+void letFiltersRun(FilterTrack* track)
+{
+    constexpr int32_t stepsPerPause = 16;
+    if (track != nullptr) {
+        advanceFilterTrack(*track, stepsPerPause);
+    }
+}
+
 }  // namespace
 
 void DecoderState::prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate, int32_t postfilterOn,
-                                int32_t badFrame)
+                                int32_t badFrame, FilterTrack* overlap)
 {
     FrameParams params;
     unpackFrame(&params, frame, lowRate, badFrame);
@@ -30,55 +40,32 @@ void DecoderState::prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate,
         // A bad frame keeps the mode: concealed in speech, untransmitted in silence.
         params.frameType = prevFrameType == 1 ? 1 : 0;
     }
+    letFiltersRun(overlap);
 
     float lspVect[lpcOrder];
-    job->excitation = nullptr;
+    job->pitchFiltered = false;
     job->postfilterOn = postfilterOn;
     if (params.frameType == 1) {
-        if (decodeSpeech(params, lowRate, lspVect, job->lpcSet, job->frameExc)) {
-            job->excitation = excitation + excitationHistory;
-            job->pitchLag[0] = params.pitchLag[0];
-            job->pitchLag[1] = params.pitchLag[1];
-        }
+        decodeSpeech(params, lowRate, lspVect, job, overlap);
     } else {
         comfortNoiseFrame(excitation + excitationHistory, &params, lspVect, prevLsp);
+        letFiltersRun(overlap);
         interpolateLsp(job->lpcSet, lspVect, prevLsp);
         std::memcpy(job->frameExc, excitation + excitationHistory, sizeof job->frameExc);
     }
     prevFrameType = params.frameType;
     std::memcpy(prevLsp, lspVect, sizeof prevLsp);
+    letFiltersRun(overlap);
 }
-
-namespace {
-
-// The frame of decodeFrame as a run of one.
-struct OneFrame {
-    DecoderState* decoder;
-    uint8_t* frame;
-    int32_t lowRate;
-    int32_t postfilterOn;
-    int32_t badFrame;
-    bool given;
-};
-
-bool nextOfOneFrame(void* context, FilterJob* job)
-{
-    OneFrame& one = *static_cast<OneFrame*>(context);
-    if (one.given) {
-        return false;
-    }
-    one.decoder->prepareFrame(job, one.frame, one.lowRate, one.postfilterOn, one.badFrame);
-    one.given = true;
-    return true;
-}
-
-}  // namespace
 
 void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, int32_t postfilterOn,
                                int32_t badFrame)
 {
-    OneFrame one{this, frame, lowRate, postfilterOn, badFrame, false};
-    runFilterPipeline(filterState(), nextOfOneFrame, &one, out);
+    FilterJob job;
+    prepareFrame(&job, frame, lowRate, postfilterOn, badFrame, nullptr);
+    FilterTrack track;
+    startFilterTrack(&track, filterState(), &job, out);
+    finishFilterTrack(track);
     shiftExcitation();
     shiftFilterMemories();
 }
@@ -88,10 +75,11 @@ FilterState DecoderState::filterState()
     return FilterState{synthBuf, postBuf, &postTilt};
 }
 
-// A good frame leaves its excitation to be pitch-postfiltered into frameExc
-// (by the filter pipeline) and returns true; a concealed one writes frameExc.
-bool DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect,
-                                float lpcSet[4][lpcOrder], float* frameExc)
+// A good frame leaves its excitation, widened into the job's pitch window,
+// to be pitch-postfiltered into frameExc by the filter track; a concealed
+// one writes frameExc.
+void DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect, FilterJob* job,
+                                FilterTrack* overlap)
 {
     if (params.badFrame != 0) {
         erasureCount = erasureCount < maxErasureCount ? erasureCount + 1 : maxErasureCount;
@@ -99,15 +87,23 @@ bool DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, floa
         erasureCount = 0;
     }
     decodeLsp(lspVect, prevLsp, params.lspIndex, params.badFrame);
-    interpolateLsp(lpcSet, lspVect, prevLsp);
+    letFiltersRun(overlap);
+    interpolateLsp(job->lpcSet, lspVect, prevLsp);
+    letFiltersRun(overlap);
 
     noiseSeed = initialNoiseSeed;
     if (erasureCount == 0) {
-        decodeExcitation(excitation, params, lowRate);
-        return true;
+        for (int32_t k = 0; k < 4; ++k) {
+            decodeExcitationSubframe(excitation, params, lowRate, k);
+            letFiltersRun(overlap);
+        }
+        widenPitchWindow(&job->window, excitation + excitationHistory);
+        job->pitchFiltered = true;
+        job->pitchLag[0] = params.pitchLag[0];
+        job->pitchLag[1] = params.pitchLag[1];
+        return;
     }
-    concealFrame(params, frameExc);
-    return false;
+    concealFrame(params, job->frameExc);
 }
 
 // The first bad frame of a run decides voiced or unvoiced from the history;

@@ -87,7 +87,20 @@ PitchPostParams pitchPostGains(int32_t offset, float e0, float c, float e)
     return PitchPostParams{offset, g * s, s};
 }
 
-void startPitchSearch(PitchSearch* s, const float* x, int32_t pitchLag, int32_t k)
+void widenPitchWindow(PitchWindow* w, const float* frame)
+{
+    const float* first = frame - pitchWindowStart;
+    constexpr int32_t length = pitchWindowStart + frameLength;
+    int32_t i = 0;
+    for (; i + 4 <= length; i += 4) {
+        const __m128 four = _mm_loadu_ps(first + i);
+        _mm_storeu_pd(w->x + i, _mm_cvtps_pd(four));
+        _mm_storeu_pd(w->x + i + 2, _mm_cvtps_pd(_mm_movehl_ps(four, four)));
+    }
+    for (; i < length; ++i) w->x[i] = first[i];
+}
+
+void startPitchSearch(PitchSearch* s, const double* x, int32_t pitchLag, int32_t k)
 {
     const int32_t lag = pitchLag < maxLag ? pitchLag : maxLag;
     s->x = x;
@@ -130,17 +143,36 @@ PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k,
     if (postfilterOn == 0) {
         return neutral;
     }
+    PitchWindow window;
+    widenPitchWindow(&window, x - subframeLength * k);
     PitchSearch s;
-    startPitchSearch(&s, x, pitchLag, k);
+    startPitchSearch(&s, window.x + pitchWindowStart + subframeLength * k, pitchLag, k);
     for (int32_t n = 0; n < subframeLength; ++n) {
         pitchSearchStep(s, n);
     }
     return finishPitchSearch(s);
 }
 
-void applyPitchPostfilter(float* out, const float* x, const PitchPostParams& p)
+namespace {
+
+// out[n] = x[n] * scale + x[n + offset] * lagGain in single precision (the
+// samples of a window are floats held in double).
+template <class Sample>
+void applyGains(float* out, const Sample* x, const PitchPostParams& p)
 {
     for (int32_t n = 0; n < subframeLength; ++n) {
-        out[n] = x[n] * p.scale + x[n + p.offset] * p.lagGain;
+        out[n] = static_cast<float>(x[n]) * p.scale + static_cast<float>(x[n + p.offset]) * p.lagGain;
     }
+}
+
+}  // namespace
+
+void applyPitchPostfilter(float* out, const float* x, const PitchPostParams& p)
+{
+    applyGains(out, x, p);
+}
+
+void applyPitchPostfilter(float* out, const double* x, const PitchPostParams& p)
+{
+    applyGains(out, x, p);
 }

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "decoder_state.h"
+
 // Filter parameters of one sub-frame: out[n] = x[n] * scale + x[n + offset] * lagGain.
 struct PitchPostParams {
     int32_t offset;  // distance to the matching segment: < 0 earlier, > 0 later, 0 none
@@ -14,9 +16,22 @@ struct PitchPostParams {
 };
 
 // Chooses the parameters of sub-frame k. x points at the sub-frame's first
-// sample inside the excitation buffer (x[-145..] and x[..+204] readable);
-// pitchLag is the sub-frame's open-loop lag.
+// sample inside the excitation buffer; the frame it belongs to and the 145
+// samples before it are read (x[-145 - 60k .. 239 - 60k]). pitchLag is the
+// sub-frame's open-loop lag.
 PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k, int32_t postfilterOn);
+
+// The part of the excitation that a frame's pitch postfilter reads (the
+// frame and the 145 samples before it), widened to double (exactly), so that
+// the searches need no conversions: x[pitchWindowStart + i] is sample i of
+// the frame.
+constexpr int32_t pitchWindowStart = 145;
+struct PitchWindow {
+    double x[pitchWindowStart + frameLength];
+};
+
+// Fills the window from the frame's excitation (frame[-145 .. 239]).
+void widenPitchWindow(PitchWindow* w, const float* frame);
 
 // The searches of one sub-frame, run one sample at a time so that they can
 // share a loop with other work. Every correlation and energy of the search
@@ -26,7 +41,7 @@ PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k,
 // than the search needs each way, their eight energies each way, and the
 // sub-frame's energy).
 struct PitchSearch {
-    const float* x;           // the sub-frame's first sample in the excitation buffer
+    const double* x;          // the sub-frame's first sample in a pitch window
     int32_t firstLag;         // the smallest lag searched (each way up to firstLag + 6)
     int32_t lastForwardLag;   // the largest forward lag searched; below firstLag: none
     int32_t forwardBase;      // lag of forward sum 0 (sums never reach past the frame end)
@@ -37,32 +52,27 @@ struct PitchSearch {
     double energy;            // of the sub-frame itself
 };
 
-// Starts the search of sub-frame k (x and pitchLag as for findPitchPostParams).
-void startPitchSearch(PitchSearch* s, const float* x, int32_t pitchLag, int32_t k);
+// Starts the search of sub-frame k; x is the sub-frame's first sample in the
+// frame's pitch window, pitchLag as for findPitchPostParams.
+void startPitchSearch(PitchSearch* s, const double* x, int32_t pitchLag, int32_t k);
 
 // Adds the products of sample n (0..59, in increasing n) to every sum.
 inline void pitchSearchStep(PitchSearch& s, int32_t n)
 {
     const double xn = s.x[n];
     const __m128d broadcast = _mm_set1_pd(xn);
-    const float* back = s.x + n - (s.firstLag + 6);
-    const __m128 backLow = _mm_loadu_ps(back);
-    const __m128 backHigh = _mm_loadu_ps(back + 4);
-    const __m128d b[4] = {_mm_cvtps_pd(backLow), _mm_cvtps_pd(_mm_movehl_ps(backLow, backLow)),
-                          _mm_cvtps_pd(backHigh), _mm_cvtps_pd(_mm_movehl_ps(backHigh, backHigh))};
+    const double* back = s.x + n - (s.firstLag + 6);
     for (int32_t j = 0; j < 4; ++j) {
-        s.backCorrelation[j] = _mm_add_pd(s.backCorrelation[j], _mm_mul_pd(broadcast, b[j]));
-        s.backEnergy[j] = _mm_add_pd(s.backEnergy[j], _mm_mul_pd(b[j], b[j]));
+        const __m128d b = _mm_loadu_pd(back + 2 * j);
+        s.backCorrelation[j] = _mm_add_pd(s.backCorrelation[j], _mm_mul_pd(broadcast, b));
+        s.backEnergy[j] = _mm_add_pd(s.backEnergy[j], _mm_mul_pd(b, b));
     }
     if (s.lastForwardLag >= s.firstLag) {
-        const float* fwd = s.x + n + s.forwardBase;
-        const __m128 fwdLow = _mm_loadu_ps(fwd);
-        const __m128 fwdHigh = _mm_loadu_ps(fwd + 4);
-        const __m128d f[4] = {_mm_cvtps_pd(fwdLow), _mm_cvtps_pd(_mm_movehl_ps(fwdLow, fwdLow)),
-                              _mm_cvtps_pd(fwdHigh), _mm_cvtps_pd(_mm_movehl_ps(fwdHigh, fwdHigh))};
+        const double* fwd = s.x + n + s.forwardBase;
         for (int32_t j = 0; j < 4; ++j) {
-            s.forwardCorrelation[j] = _mm_add_pd(s.forwardCorrelation[j], _mm_mul_pd(broadcast, f[j]));
-            s.forwardEnergy[j] = _mm_add_pd(s.forwardEnergy[j], _mm_mul_pd(f[j], f[j]));
+            const __m128d f = _mm_loadu_pd(fwd + 2 * j);
+            s.forwardCorrelation[j] = _mm_add_pd(s.forwardCorrelation[j], _mm_mul_pd(broadcast, f));
+            s.forwardEnergy[j] = _mm_add_pd(s.forwardEnergy[j], _mm_mul_pd(f, f));
         }
     }
     s.energy += xn * xn;
@@ -77,3 +87,6 @@ PitchPostParams pitchPostGains(int32_t offset, float e0, float c, float e);
 
 // Writes out[0..59] from the sub-frame x with the parameters p.
 void applyPitchPostfilter(float* out, const float* x, const PitchPostParams& p);
+
+// The same from the sub-frame in a pitch window.
+void applyPitchPostfilter(float* out, const double* x, const PitchPostParams& p);
