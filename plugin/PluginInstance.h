@@ -4,15 +4,13 @@
 
 #include <windows.h>
 
+#include "StreamNames.h"
 #include "npapi.h"
 
 class CPluginWindow;
 class CWnd;
 class CMciPlayer;
 class CStreamFile;
-
-// Size of the two path buffers, terminating NUL included.
-const int PLUGIN_PATH_SIZE = 256;
 
 // Minimum advance of progressive playback, in frames (long and short step).
 const DWORD EXTEND_STEP_LONG = 400;
@@ -28,8 +26,8 @@ struct PluginInstance
     uint16_t m_wMode;               // NP_EMBED or NP_FULL, as given to NPP_New
     DWORD m_nExtendStep;            // minimum advance in frames before playback is extended
     BOOL m_bStreamOpen;             // a stream is being received (NPP_NewStream until NPP_DestroyStream)
-    char m_szTempPath[PLUGIN_PATH_SIZE];  // full path of the temporary clip file, "" when none
-    char m_szSaveName[PLUGIN_PATH_SIZE];  // file name proposed by the Save As offer
+    char m_szTempPath[kStreamNameSize];   // full path of the temporary clip file, "" when none
+    char m_szSaveName[kStreamNameSize];   // file name proposed by the Save As offer
 };
 
 // Releases the player (closing its device first), then the window object -

@@ -3,15 +3,13 @@
 
 #include <digitalv.h>
 
+#include "StreamFile.h"
 #include "Wnd.h"
 
 namespace
 {
 // Flags of the open command: element name, window style, parent window, 32-bit block.
 const DWORD OPEN_FLAGS = MCI_OPEN_ELEMENT | MCI_DGV_OPEN_WS | MCI_DGV_OPEN_PARENT | MCI_DGV_OPEN_32BIT;
-
-// Start value of m_nStartBytes: the start threshold is not known yet.
-const DWORD START_BYTES_UNKNOWN = 99999999;
 
 HWND HandleOf(CWnd* pWnd)
 {
@@ -22,7 +20,7 @@ HWND HandleOf(CWnd* pWnd)
 CMciPlayer::CMciPlayer()
     : m_bOpened(FALSE), m_bPlaying(FALSE), m_hVideoWnd(NULL), m_nSyncFrame(0), m_nBytesReceived(0),
       m_nLength(0), m_bNoSaveOffer(TRUE), m_wDeviceID(0), m_bPaused(FALSE),
-      m_nStartBytes(START_BYTES_UNKNOWN), m_dwLastError(0), m_pOwnerWnd(NULL), m_pParentWnd(NULL)
+      m_nStartBytes(CStreamFile::kUnknownStartBytes), m_dwLastError(0), m_pOwnerWnd(NULL), m_pParentWnd(NULL)
 {
 }
 
