@@ -10,11 +10,6 @@ namespace
 {
 // Pause between two looks at the device while it seeks, in milliseconds.
 const DWORD SEEK_POLL_MS = 100;
-// m_nSyncFrame values: playback being restarted / released up to the first frame.
-const DWORD SYNC_RESTARTING = 0;
-const DWORD SYNC_FIRST_FRAME = 1;
-// Release points at or below this mean playback has not really begun.
-const DWORD SYNC_BARELY_STARTED = 2;
 }
 
 void CPluginWindow::OnLButtonDown(UINT nCode, POINT)

@@ -75,7 +75,7 @@ void CPluginWindow::OnPlay()
     if (pPlayer == NULL)
         return;
     POINT point = { 0, 0 };
-    OnLButtonDown(pPlayer->m_nSyncFrame > 2 ? ID_PLAY : ID_STOP, point);
+    OnLButtonDown(pPlayer->m_nSyncFrame > SYNC_BARELY_STARTED ? ID_PLAY : ID_STOP, point);
 }
 
 // The device stays at its frame; the next Play starts again from the first frame.

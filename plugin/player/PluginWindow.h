@@ -16,6 +16,13 @@ const UINT ID_STEP_LONG = 1016;   // extend progressive playback in steps of 400
 const UINT ID_STEP_SHORT = 1017;  // extend progressive playback in steps of 200 frames
 const UINT ID_PAUSE = 1018;       // "P&ause..."
 
+// m_nSyncFrame values of the player: playback being restarted / released up to the
+// first frame; release points at or below SYNC_BARELY_STARTED mean playback has not
+// really begun (Play then restarts rather than resumes).
+const DWORD SYNC_RESTARTING = 0;
+const DWORD SYNC_FIRST_FRAME = 1;
+const DWORD SYNC_BARELY_STARTED = 2;
+
 // The product logo: bitmap resource of the plug-in's own module.
 const UINT IDB_LOGO = 129;
 
