@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <stdio.h>
+#include <gtest/gtest.h>
 
 #include <random>
 #include <string>
@@ -12,6 +12,7 @@
 
 #include "PluginLibrary.h"
 #include "RigInstance.h"
+#include "TestFiles.h"
 
 typedef std::vector<BYTE> Bytes;
 
@@ -24,37 +25,35 @@ inline Bytes RandomBytes(size_t n, unsigned seed)
     return bytes;
 }
 
+// The 8 header bytes of a stream: the placed block's clip offset and length, little-endian.
+inline Bytes MakeStreamHeader(DWORD dwBlockOffset, DWORD dwBlockLength)
+{
+    Bytes header;
+    for (DWORD word : { dwBlockOffset, dwBlockLength })
+        for (int i = 0; i < 4; i++)
+            header.push_back(static_cast<BYTE>(word >> (8 * i)));
+    return header;
+}
+
 // The stream of a clip whose bytes from 'offset' to the end travel first as the placed block.
 inline Bytes MakeClipStream(const Bytes& clip, DWORD offset)
 {
-    DWORD length = static_cast<DWORD>(clip.size()) - offset;
-    Bytes stream;
-    for (DWORD word : { offset, length })
-        for (int i = 0; i < 4; i++)
-            stream.push_back(static_cast<BYTE>(word >> (8 * i)));
+    Bytes stream = MakeStreamHeader(offset, static_cast<DWORD>(clip.size()) - offset);
     stream.insert(stream.end(), clip.begin() + offset, clip.end());
     stream.insert(stream.end(), clip.begin(), clip.begin() + offset);
     return stream;
 }
 
-inline Bytes ReadFileBytes(const std::string& strPath)
+// Fixture of the tests that drive a CStreamFile directly: a fresh clip file path in the
+// temporary directory, deleted after each test.
+class CClipFileTest : public ::testing::Test
 {
-    Bytes bytes;
-    FILE* pFile = fopen(strPath.c_str(), "rb");
-    if (pFile == NULL)
-        return bytes;
-    BYTE buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), pFile)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    fclose(pFile);
-    return bytes;
-}
+protected:
+    void SetUp() override { m_strPath = FreshTempPath(".avi"); }
+    void TearDown() override { DeleteFileA(m_strPath.c_str()); }
 
-inline bool FileExists(const std::string& strPath)
-{
-    return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+    std::string m_strPath;  // the clip file of the test
+};
 
 // Number of files in the system temporary directory matching the pattern (e.g. "ZEV*").
 inline int CountTempFiles(const char* pszPattern)

@@ -6,8 +6,6 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include <stdio.h>
-
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -19,6 +17,7 @@
 #include "PluginLibrary.h"
 #include "PluginWindow.h"
 #include "RigInstance.h"
+#include "StreamRig.h"
 
 // The window test clip: 160 x 120, 90 frames, made by the build with ffmpeg.
 const int CLIP_WIDTH = 160;
@@ -29,20 +28,6 @@ const DWORD CLIP_FRAMES = 90;
 inline std::string TestDataFile(const char* pszName)
 {
     return std::string(PLUGIN_TEST_DATA) + "/" + pszName;
-}
-
-inline std::vector<BYTE> ReadBytes(const std::string& strPath)
-{
-    std::vector<BYTE> bytes;
-    FILE* pFile = fopen(strPath.c_str(), "rb");
-    if (pFile == NULL)
-        return bytes;
-    BYTE buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), pFile)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    fclose(pFile);
-    return bytes;
 }
 
 // Polls pred every 10 ms, dispatching this thread's messages, for at most nTimeoutMs.
@@ -145,7 +130,7 @@ inline int CountNot(const CPixels& pixels, const RECT& rc, COLORREF colour)
 class CClipFrames
 {
 public:
-    CClipFrames() : m_raw(ReadBytes(TestDataFile("window160.bgr"))) {}
+    CClipFrames() : m_raw(ReadFileBytes(TestDataFile("window160.bgr"))) {}
 
     DWORD Count() const { return static_cast<DWORD>(m_raw.size() / FrameBytes()); }
     CPixels Frame(DWORD n) const
@@ -206,16 +191,6 @@ public:
     bool Write(const std::vector<BYTE>& bytes) { return Write(bytes.data(), static_cast<DWORD>(bytes.size())); }
     NPError Close() { return Plugin().Funcs().destroystream(m_npp, &m_stream, NPRES_DONE); }
 
-    // A stream whose placed block is empty: the header, then the clip from offset 0.
-    static std::vector<BYTE> Header(DWORD dwBlockOffset, DWORD dwBlockLength)
-    {
-        std::vector<BYTE> header;
-        for (DWORD word : { dwBlockOffset, dwBlockLength })
-            for (int i = 0; i < 4; i++)
-                header.push_back(static_cast<BYTE>(word >> (8 * i)));
-        return header;
-    }
-
 private:
     NPP m_npp;
     std::string m_strUrl;   // kept alive while the plug-in may read it
@@ -274,7 +249,7 @@ public:
     {
         DWORD dwEnd = static_cast<DWORD>(clip.size()) + 8;
         CClipStream stream(m_instance.Npp(), pszUrl, dwEnd);
-        return stream.OpenResult() == NPERR_NO_ERROR && stream.Write(CClipStream::Header(0, 0)) &&
+        return stream.OpenResult() == NPERR_NO_ERROR && stream.Write(MakeStreamHeader(0, 0)) &&
                stream.Write(clip) && stream.Close() == NPERR_NO_ERROR;
     }
 

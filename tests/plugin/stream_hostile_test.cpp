@@ -7,28 +7,19 @@
 #include <vector>
 
 #include "StreamFile.h"
+#include "StreamRig.h"
 
 namespace
 {
-std::vector<BYTE> Header(DWORD offset, DWORD length)
-{
-    std::vector<BYTE> bytes;
-    for (DWORD word : { offset, length })
-        for (int i = 0; i < 4; i++)
-            bytes.push_back(static_cast<BYTE>(word >> (8 * i)));
-    return bytes;
-}
-
-class HostileHeader : public ::testing::Test
+class HostileHeader : public CClipFileTest
 {
 protected:
-    void SetUp() override
+    // The receiver closes its file first, so that the file can be deleted.
+    void TearDown() override
     {
-        char szDir[MAX_PATH];
-        ASSERT_NE(0u, GetTempPathA(sizeof(szDir), szDir));
-        m_strPath = std::string(szDir) + "hostile_" + std::to_string(GetCurrentProcessId()) + ".avi";
+        m_pReceiver.reset();
+        CClipFileTest::TearDown();
     }
-    void TearDown() override { DeleteFileA(m_strPath.c_str()); }
 
     // Size of the file on disk, or -1 when it does not exist.
     LONGLONG FileSize() const
@@ -46,7 +37,7 @@ protected:
         m_pReceiver.reset(new CStreamFile(dwEnd));
         if (!m_pReceiver->Create(m_strPath.c_str()))
             return FALSE;
-        std::vector<BYTE> chunk = Header(offset, length);
+        std::vector<BYTE> chunk = MakeStreamHeader(offset, length);
         chunk.resize(chunk.size() + 4000, 0x5A);
         return m_pReceiver->Receive(chunk.data(), static_cast<DWORD>(chunk.size()));
     }
@@ -61,7 +52,6 @@ protected:
         EXPECT_EQ(0, FileSize());
     }
 
-    std::string m_strPath;
     std::unique_ptr<CStreamFile> m_pReceiver;
 };
 
@@ -119,7 +109,7 @@ TEST_F(HostileHeader, RefusalComesWithTheChunkThatCompletesASplitHeader)
 {
     m_pReceiver.reset(new CStreamFile(1000));
     ASSERT_TRUE(m_pReceiver->Create(m_strPath.c_str()));
-    std::vector<BYTE> header = Header(0x40000000, 100);
+    std::vector<BYTE> header = MakeStreamHeader(0x40000000, 100);
     EXPECT_TRUE(m_pReceiver->Receive(header.data(), 5));
     EXPECT_FALSE(m_pReceiver->Receive(header.data() + 5, 3));
     ExpectNothingWritten();

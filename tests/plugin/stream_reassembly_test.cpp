@@ -11,17 +11,9 @@
 
 namespace
 {
-class StreamReassembly : public ::testing::Test
+class StreamReassembly : public CClipFileTest
 {
 protected:
-    void SetUp() override
-    {
-        char szDir[MAX_PATH];
-        ASSERT_NE(0u, GetTempPathA(sizeof(szDir), szDir));
-        m_strPath = std::string(szDir) + "reassembly_" + std::to_string(GetCurrentProcessId()) + ".avi";
-    }
-    void TearDown() override { DeleteFileA(m_strPath.c_str()); }
-
     Bytes ReadFile() const { return ReadFileBytes(m_strPath); }
 
     // Feeds the stream in chunks of the given sizes (the last one takes the rest).
@@ -39,7 +31,6 @@ protected:
         }
     }
 
-    std::string m_strPath;
 };
 
 TEST_F(StreamReassembly, BlockAndClipDataOfTheFirstChunkLandWhereTheyBelong)

@@ -6,20 +6,13 @@
 #include <vector>
 
 #include "StreamFile.h"
+#include "StreamRig.h"
 
 namespace
 {
-class ReleaseRules : public ::testing::Test
+class ReleaseRules : public CClipFileTest
 {
 protected:
-    void SetUp() override
-    {
-        char szDir[MAX_PATH];
-        ASSERT_NE(0u, GetTempPathA(sizeof(szDir), szDir));
-        m_strPath = std::string(szDir) + "release_" + std::to_string(GetCurrentProcessId()) + ".avi";
-    }
-    void TearDown() override { DeleteFileA(m_strPath.c_str()); }
-
     // A receiver of a stream announced as dwEnd bytes with a placed block of
     // blockLength bytes, after nReceived bytes (header included) have arrived.
     void Receive(CStreamFile& receiver, DWORD blockLength, DWORD nReceived)
@@ -32,7 +25,6 @@ protected:
         ASSERT_TRUE(receiver.Receive(bytes.data(), nReceived));
     }
 
-    std::string m_strPath;
 };
 
 TEST_F(ReleaseRules, TickCounterWrapIsHarmless)

@@ -29,7 +29,7 @@ protected:
     {
         std::unique_ptr<CClipStream> stream(new CClipStream(rig.Instance().Npp(), "http://host/clip.avs", 1000000));
         EXPECT_EQ(NPERR_NO_ERROR, stream->OpenResult());
-        std::vector<BYTE> first = CClipStream::Header(0, 0);
+        std::vector<BYTE> first = MakeStreamHeader(0, 0);
         DWORD nFirst = std::min<DWORD>(nReceived, 5008);
         first.resize(nFirst, 0x5A);
         EXPECT_TRUE(stream->Write(first));
@@ -151,7 +151,7 @@ TEST_F(WindowMenu, CompleteClipFollowsTheDeviceThroughPlayPauseResumeAndStop)
 {
     CWindowRig rig(NP_EMBED, 200, 150, NoAutoStart());
     ASSERT_TRUE(rig.IsReady());
-    ASSERT_TRUE(rig.DeliverWholeClip(ReadBytes(TestDataFile("window160.avi"))));
+    ASSERT_TRUE(rig.DeliverWholeClip(ReadFileBytes(TestDataFile("window160.avi"))));
     ExpectStates(MenuStates(rig), "&Play...", false, true);
 
     MenuStates(rig, ID_PLAY);
@@ -177,7 +177,7 @@ TEST_F(WindowMenu, FinishedClipCountsAsPlayingUntilTheMenuAsksTheDevice)
 {
     CWindowRig rig(NP_EMBED, 200, 150, NoAutoStart());
     ASSERT_TRUE(rig.IsReady());
-    ASSERT_TRUE(rig.DeliverWholeClip(ReadBytes(TestDataFile("window160.avi"))));
+    ASSERT_TRUE(rig.DeliverWholeClip(ReadFileBytes(TestDataFile("window160.avi"))));
     rig.Command(ID_PLAY);
     CMciPlayer* pPlayer = rig.Player();
     MCIDEVICEID id = pPlayer->m_wDeviceID;
@@ -196,7 +196,7 @@ TEST_F(WindowMenu, AGrayedItemCannotBeChosen)
 {
     CWindowRig rig(NP_EMBED, 200, 150, NoAutoStart());
     ASSERT_TRUE(rig.IsReady());
-    ASSERT_TRUE(rig.DeliverWholeClip(ReadBytes(TestDataFile("window160.avi"))));
+    ASSERT_TRUE(rig.DeliverWholeClip(ReadFileBytes(TestDataFile("window160.avi"))));
     CMciSpy::Reset();
     ExpectStates(MenuStates(rig, ID_PAUSE), "&Play...", false, true);
     EXPECT_TRUE(CMciSpy::CallsOf(MCI_PAUSE).empty());

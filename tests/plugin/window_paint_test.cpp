@@ -98,7 +98,7 @@ protected:
     // Delivers the clip, plays it and pauses it a few frames in; the paused frame number.
     DWORD OpenAndPause(CWindowRig& rig)
     {
-        EXPECT_TRUE(rig.DeliverWholeClip(ReadBytes(TestDataFile("window160.avi"))));
+        EXPECT_TRUE(rig.DeliverWholeClip(ReadFileBytes(TestDataFile("window160.avi"))));
         rig.Command(ID_PLAY);
         MCIDEVICEID id = rig.Player()->m_wDeviceID;
         EXPECT_NE(0u, id);

@@ -68,7 +68,7 @@ protected:
         std::unique_ptr<CClipStream> stream(new CClipStream(rig.Instance().Npp(), "http://host/clip.avs",
                                                             static_cast<DWORD>(data.size()) + 8 + 1));
         EXPECT_EQ(NPERR_NO_ERROR, stream->OpenResult());
-        std::vector<BYTE> chunk = CClipStream::Header(0, 0);
+        std::vector<BYTE> chunk = MakeStreamHeader(0, 0);
         chunk.insert(chunk.end(), data.begin(), data.begin() + (nReceived - 8));
         EXPECT_TRUE(stream->Write(chunk));
         EXPECT_EQ(nReceived, rig.Player()->m_nBytesReceived);
@@ -111,7 +111,7 @@ TEST_F(WindowPlay, AClickOrAnyOtherCodeChangesNothing)
 {
     CWindowRig rig(NP_EMBED, 200, 150, NoAutoStart());
     ASSERT_TRUE(rig.IsReady());
-    ASSERT_TRUE(rig.DeliverWholeClip(ReadBytes(TestDataFile("window160.avi"))));
+    ASSERT_TRUE(rig.DeliverWholeClip(ReadFileBytes(TestDataFile("window160.avi"))));
     CMciSpy::Reset();
     for (UINT nCode : { static_cast<UINT>(MK_LBUTTON), 0u, 999u, 1002u, static_cast<UINT>(MK_LBUTTON | MK_SHIFT) })
         rig.PlayRoutine(nCode);
@@ -194,7 +194,7 @@ TEST_F(WindowPlay, DownloadingClipShowsItsFirstFrameAndRestartsFromIt)
 
     CWindowRig rig(NP_FULL, 400, 300, NoAutoStart());
     ASSERT_TRUE(rig.IsReady());
-    std::vector<BYTE> clip = ReadBytes(TestDataFile("window160.avi"));
+    std::vector<BYTE> clip = ReadFileBytes(TestDataFile("window160.avi"));
     auto stream = StartDownload(rig, clip, static_cast<DWORD>(clip.size()) + 8);
     ASSERT_TRUE(rig.Record()->m_bStreamOpen);
     SetClassLongPtrA(rig.Handle(), GCLP_HBRBACKGROUND, 0);   // a browser window that erases nothing
@@ -228,7 +228,7 @@ TEST_F(WindowPlay, PlayOpensTheCompleteClipAndThePictureFollowsTheDevice)
 {
     CWindowRig rig(NP_EMBED, 200, 150, NoAutoStart());
     ASSERT_TRUE(rig.IsReady());
-    ASSERT_TRUE(rig.DeliverWholeClip(ReadBytes(TestDataFile("window160.avi"))));
+    ASSERT_TRUE(rig.DeliverWholeClip(ReadFileBytes(TestDataFile("window160.avi"))));
     CMciSpy::Reset();
     MCIDEVICEID id = PlayTo(rig, 3);
     CMciPlayer* pPlayer = rig.Player();
@@ -260,7 +260,7 @@ TEST_F(WindowPlay, PauseLeavesTheFrameAndResumeGoesOnAfterIt)
 {
     CWindowRig rig(NP_EMBED, 200, 150, NoAutoStart());
     ASSERT_TRUE(rig.IsReady());
-    ASSERT_TRUE(rig.DeliverWholeClip(ReadBytes(TestDataFile("window160.avi"))));
+    ASSERT_TRUE(rig.DeliverWholeClip(ReadFileBytes(TestDataFile("window160.avi"))));
     MCIDEVICEID id = PlayTo(rig, 10);
     CMciSpy::Reset();
     rig.Command(ID_PAUSE);
@@ -299,7 +299,7 @@ TEST_F(WindowPlay, StopLeavesTheFrameAndPlayStartsAgainFromTheFirstFrame)
 {
     CWindowRig rig(NP_EMBED, 200, 150, NoAutoStart());
     ASSERT_TRUE(rig.IsReady());
-    ASSERT_TRUE(rig.DeliverWholeClip(ReadBytes(TestDataFile("window160.avi"))));
+    ASSERT_TRUE(rig.DeliverWholeClip(ReadFileBytes(TestDataFile("window160.avi"))));
     MCIDEVICEID id = PlayTo(rig, 20);
     CMciSpy::Reset();
     rig.Command(ID_STOP);

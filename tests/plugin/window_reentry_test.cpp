@@ -151,7 +151,7 @@ protected:
     static void PlayAndPause(CWindowRig& rig)
     {
         ASSERT_TRUE(rig.IsReady());
-        ASSERT_TRUE(rig.DeliverWholeClip(ReadBytes(TestDataFile("window160.avi"))));
+        ASSERT_TRUE(rig.DeliverWholeClip(ReadFileBytes(TestDataFile("window160.avi"))));
         rig.Command(ID_PLAY);
         MCIDEVICEID id = rig.Player()->m_wDeviceID;
         ASSERT_TRUE(WaitFor([&] { return DevicePosition(id) >= 3 && DevicePosition(id) != 0xFFFFFFFF; }));
@@ -394,7 +394,7 @@ TEST_F(WindowInsideSaveAs, PaintAndPlayInsideTheDialogLeaveNoClipBehind)
 {
     CWindowRig rig(NP_EMBED, 200, 150, NoAutoStart());
     ASSERT_TRUE(rig.IsReady());
-    ASSERT_TRUE(rig.DeliverWholeClip(ReadBytes(TestDataFile("window160.avi")), "http://host/media/clip.avs"));
+    ASSERT_TRUE(rig.DeliverWholeClip(ReadFileBytes(TestDataFile("window160.avi")), "http://host/media/clip.avs"));
     std::string temp = rig.Record()->m_szTempPath;
     ASSERT_TRUE(FileExists(temp));
     HWND hWnd = rig.Handle();
@@ -414,7 +414,7 @@ TEST_F(WindowInsideSaveAs, WindowWithdrawnInsideTheDialog)
 {
     CWindowRig rig(NP_EMBED, 200, 150, NoAutoStart());
     ASSERT_TRUE(rig.IsReady());
-    ASSERT_TRUE(rig.DeliverWholeClip(ReadBytes(TestDataFile("window160.avi")), "http://host/media/clip.avs"));
+    ASSERT_TRUE(rig.DeliverWholeClip(ReadFileBytes(TestDataFile("window160.avi")), "http://host/media/clip.avs"));
     std::string temp = rig.Record()->m_szTempPath;
     CSaveAsSpy::WhileOpen([&] {
         EXPECT_EQ(NPERR_NO_ERROR, rig.Instance().SetWindow(NULL));

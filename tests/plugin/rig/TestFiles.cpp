@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <stdio.h>
+
 #include <vector>
 
 std::string FreshTempPath(const char* pszSuffix)
@@ -43,6 +45,20 @@ std::string ReadWholeFile(const std::string& strPath)
     if (!bOk || nRead != bytes.size())
         return "(unreadable)";
     return std::string(bytes.begin(), bytes.end());
+}
+
+std::vector<unsigned char> ReadFileBytes(const std::string& strPath)
+{
+    std::vector<unsigned char> bytes;
+    FILE* pFile = fopen(strPath.c_str(), "rb");
+    if (pFile == NULL)
+        return bytes;
+    unsigned char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), pFile)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    fclose(pFile);
+    return bytes;
 }
 
 bool FileExists(const std::string& strPath)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A path in the system temporary directory that no file has yet, ending in
 // pszSuffix and unique within the run.
@@ -11,4 +12,6 @@ std::string FreshTempPath(const char* pszSuffix);
 bool WriteWholeFile(const std::string& strPath, const std::string& strBytes);
 // The whole file, or "(unreadable)".
 std::string ReadWholeFile(const std::string& strPath);
+// The whole file as bytes; empty when it cannot be read.
+std::vector<unsigned char> ReadFileBytes(const std::string& strPath);
 bool FileExists(const std::string& strPath);
