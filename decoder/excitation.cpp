@@ -4,6 +4,7 @@
 
 #include <emmintrin.h>
 
+#include <climits>
 #include <cstring>
 
 #include "decoder_state.h"
@@ -37,48 +38,117 @@ float signedAmplitude(float amplitude, uint32_t negative)
     return result;
 }
 
-// Enumerative decoding of the pulse positions on one grid, then the signs
-// (first pulse = most significant sign bit; a set bit is negative).
-void placeMultipulse(float* scratch, const SubframeParams& sub, int32_t pulses, float amplitude)
+// Running sums of the rows of the enumerative position table:
+// sums[r][j] = pulseCombTable[r][0] + ... + pulseCombTable[r][j], j = 0..29,
+// and two padding entries larger than any code.
+struct CombSums {
+    int32_t sums[6][32];
+};
+
+CombSums makeCombSums()
 {
-    int32_t code = sub.pulsePos;
-    int32_t row = 6 - pulses;
-    int32_t placed = 0;
-    for (int32_t j = 0; j < gridPlaces && placed < pulses; ++j) {
-        code -= pulseCombTable[row][j];
-        if (code < 0) {
-            code += pulseCombTable[row][j];
-            const uint32_t negative = static_cast<uint32_t>(sub.pulseSigns >> (pulses - 1 - placed)) & 1u;
-            scratch[sub.grid + 2 * j] = signedAmplitude(amplitude, negative);
-            ++row;
-            ++placed;
+    CombSums c{};
+    for (int32_t r = 0; r < 6; ++r) {
+        int32_t sum = 0;
+        for (int32_t j = 0; j < gridPlaces; ++j) {
+            sum += pulseCombTable[r][j];
+            c.sums[r][j] = sum;
         }
+        c.sums[r][30] = c.sums[r][31] = INT32_MAX;
+    }
+    return c;
+}
+
+const CombSums& combSums()
+{
+    static const CombSums sums = makeCombSums();
+    return sums;
+}
+
+// How many of the 32 running sums of a row are at most target. The sums do
+// not decrease, so those are the first ones.
+int32_t sumsAtMost(const int32_t* sums, int32_t target)
+{
+    const __m128i t = _mm_set1_epi32(target);
+    __m128i g[8];  // -1 where a sum exceeds the target
+    for (int32_t j = 0; j < 8; ++j) {
+        g[j] = _mm_cmpgt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sums + 4 * j)), t);
+    }
+    const __m128i four = _mm_add_epi32(_mm_add_epi32(g[0], g[1]), _mm_add_epi32(g[2], g[3]));
+    const __m128i eight = _mm_add_epi32(_mm_add_epi32(g[4], g[5]), _mm_add_epi32(g[6], g[7]));
+    __m128i greater = _mm_sub_epi32(_mm_setzero_si128(), _mm_add_epi32(four, eight));
+    greater = _mm_add_epi32(greater, _mm_shuffle_epi32(greater, _MM_SHUFFLE(1, 0, 3, 2)));
+    greater = _mm_add_epi32(greater, _mm_shuffle_epi32(greater, _MM_SHUFFLE(2, 3, 0, 1)));
+    return 32 - _mm_cvtsi128_si32(greater);
+}
+
+// The signed pulses of one sub-frame before any repetition.
+struct Pulses {
+    int32_t position[6];  // 0..63; positions 60..63 fall outside the sub-frame
+    float value[6];       // +-amplitude
+    int32_t count;
+};
+
+// Enumerative decoding of the pulse positions on one grid, then the signs
+// (first pulse = most significant sign bit; a set bit is negative). The
+// decoding walks the places j = 0..29, subtracting the table entry of the
+// current row from the code; where the code would turn negative the next
+// pulse goes and the row advances, the code kept. For one pulse, searching
+// from place j0, that place is the first j whose running sum from j0 through
+// j exceeds the code, i.e. the first j with sums[r][j] > code + sums[r][j0 - 1]
+// (the running sum before j0); the code then loses the entries j0..j-1. The
+// places before j0 have running sums below that bound anyway, so counting
+// the running sums at most the bound gives the place at once, without a
+// jump per place. No such place (30): the remaining pulses are left out.
+void decodeMultipulse(Pulses* pulses, const SubframeParams& sub, int32_t count, float amplitude)
+{
+    const CombSums& c = combSums();
+    int32_t code = sub.pulsePos;
+    int32_t place = 0;  // first place still free (j0)
+    pulses->count = 0;
+    for (int32_t m = 0; m < count; ++m) {
+        const int32_t* sums = c.sums[6 - count + m];
+        const int32_t before = place > 0 ? sums[place - 1] : 0;
+        const int32_t bound = code + before;
+        const int32_t j = sumsAtMost(sums, bound);
+        if (j >= gridPlaces) {
+            return;
+        }
+        code = bound - (j > 0 ? sums[j - 1] : 0);
+        const uint32_t negative = static_cast<uint32_t>(sub.pulseSigns >> (count - 1 - m)) & 1u;
+        pulses->position[m] = sub.grid + 2 * j;
+        pulses->value[m] = signedAmplitude(amplitude, negative);
+        pulses->count = m + 1;
+        place = j + 1;
     }
 }
 
-void buildHighRatePulses(float* scratch, const FrameParams& params, int32_t k, float amplitude)
+// Four pulses on interleaved tracks: track t at grid + 2t + 8p, p = 3 bits
+// of the position code; a set sign bit is positive.
+void decodeTracks(Pulses* pulses, const SubframeParams& sub, float amplitude)
 {
-    const SubframeParams& sub = params.sub[k];
-    placeMultipulse(scratch, sub, (k % 2 == 0) ? 6 : 5, amplitude);
-    if (sub.pulseTrain == 1) {
-        repeatPulses(scratch, params.pitchLag[k / 2], 1.0f);
-    }
-}
-
-// Four pulses on interleaved tracks (track t at grid + 2t + 8p, p = 3 bits of
-// the position code), then pitch sharpening from the gain row.
-void buildLowRatePulses(float* scratch, const FrameParams& params, int32_t k, float amplitude)
-{
-    const SubframeParams& sub = params.sub[k];
     for (int32_t t = 0; t < 4; ++t) {
-        int32_t place = (sub.pulsePos >> (3 * t)) & 7;
-        int32_t position = sub.grid + 2 * t + 8 * place;
-        scratch[position] = signedAmplitude(amplitude, ~static_cast<uint32_t>(sub.pulseSigns >> t) & 1u);
+        const int32_t place = (sub.pulsePos >> (3 * t)) & 7;
+        pulses->position[t] = sub.grid + 2 * t + 8 * place;
+        pulses->value[t] = signedAmplitude(amplitude, ~static_cast<uint32_t>(sub.pulseSigns >> t) & 1u);
     }
-    int32_t period = params.pitchLag[k / 2] + sharpenLagTable[sub.acbGainIndex] + sub.lagDelta - 1;
-    if (period < shortLagLimit) {
-        repeatPulses(scratch, period, sharpenGainTable[sub.acbGainIndex]);
+    pulses->count = 4;
+}
+
+// Whether the pulses of sub-frame k repeat, and at which period with which
+// weight: the pulse train of the higher rate (open-loop lag, weight 1) or
+// the pitch sharpening of the lower rate.
+bool repetitionOf(const FrameParams& params, int32_t k, int32_t lowRate, int32_t* period, float* gain)
+{
+    const SubframeParams& sub = params.sub[k];
+    if (lowRate == 0) {
+        *period = params.pitchLag[k / 2];
+        *gain = 1.0f;
+        return sub.pulseTrain == 1;
     }
+    *period = params.pitchLag[k / 2] + sharpenLagTable[sub.acbGainIndex] + sub.lagDelta - 1;
+    *gain = sharpenGainTable[sub.acbGainIndex];
+    return *period < shortLagLimit;
 }
 
 }  // namespace
@@ -116,18 +186,39 @@ void repeatPulses(float* vec, int32_t period, float gain)
     }
 }
 
+// The fixed-codebook vector is the pulses on zeros, repeated when the
+// sub-frame asks for it, and it is added sample by sample. Without a
+// repetition the sum is formed directly: every sample gets + 0.0 (which, as
+// adding a zero sample does, turns -0 into +0 and leaves everything else),
+// then each pulse is added at its place; since a pulse is never zero, adding
+// it to b + 0.0 gives the same as adding it to b.
 void addFixedVector(float* buffer, int32_t pos, const FrameParams& params, int32_t k, int32_t lowRate)
 {
-    float scratch[scratchLength];
-    for (int32_t n = 0; n < scratchLength; n += 4) _mm_storeu_ps(scratch + n, _mm_setzero_ps());
-    float amplitude = fixedGainTable[params.sub[k].fixedGainIndex];
+    const float amplitude = fixedGainTable[params.sub[k].fixedGainIndex];
+    Pulses pulses;
     if (lowRate == 0) {
-        buildHighRatePulses(scratch, params, k, amplitude);
+        decodeMultipulse(&pulses, params.sub[k], (k % 2 == 0) ? 6 : 5, amplitude);
     } else {
-        buildLowRatePulses(scratch, params, k, amplitude);
+        decodeTracks(&pulses, params.sub[k], amplitude);
     }
+    int32_t period;
+    float gain;
+    const bool repeats = repetitionOf(params, k, lowRate, &period, &gain);
+    float* out = buffer + pos;
+    if (!repeats) {
+        for (int32_t n = 0; n < subframeLength; n += 4) {
+            _mm_storeu_ps(out + n, _mm_add_ps(_mm_loadu_ps(out + n), _mm_setzero_ps()));
+        }
+        for (int32_t m = 0; m < pulses.count; ++m) {
+            if (pulses.position[m] < subframeLength) out[pulses.position[m]] += pulses.value[m];
+        }
+        return;
+    }
+    float scratch[scratchLength] = {};
+    for (int32_t m = 0; m < pulses.count; ++m) scratch[pulses.position[m]] = pulses.value[m];
+    repeatPulses(scratch, period, gain);
     for (int32_t n = 0; n < subframeLength; ++n) {
-        buffer[pos + n] += scratch[n];
+        out[n] += scratch[n];
     }
 }
 

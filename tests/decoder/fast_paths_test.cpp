@@ -4,6 +4,8 @@
 // give the same values bit for bit.
 #include "decoder_state.h"
 #include "dot_product.h"
+#include "excitation.h"
+#include "excitation_limit.h"
 #include "filter_pipeline.h"
 #include "formant_postfilter.h"
 #include "frame_writer.h"
@@ -11,6 +13,7 @@
 #include "pcm_output.h"
 #include "pitch_postfilter.h"
 #include "synthesis.h"
+#include "tables/excitation_tables.h"
 
 #include <gtest/gtest.h>
 
@@ -333,6 +336,67 @@ TEST(FastPaths, BatchesLeaveTheStateOfSingleFrames)
         expectSameState(single, batched, static_cast<int>(first));
         first += count;
     }
+}
+
+// The higher-rate pulse positions decoded by walking the places one at a
+// time, as a plain reference: scratch[grid + 2j] = +-amplitude.
+std::vector<float> scannedPulses(int32_t code, int32_t pulses, int32_t grid, int32_t signs, float amplitude)
+{
+    std::vector<float> v(60, 0.0f);
+    int32_t row = 6 - pulses;
+    int32_t placed = 0;
+    for (int32_t j = 0; j < 30 && placed < pulses; ++j) {
+        code -= pulseCombTable[row][j];
+        if (code < 0) {
+            code += pulseCombTable[row][j];
+            v[grid + 2 * j] = ((signs >> (pulses - 1 - placed)) & 1) ? -amplitude : amplitude;
+            ++row;
+            ++placed;
+        }
+    }
+    return v;
+}
+
+TEST(FastPaths, MultipulseDecodingEqualsTheScanForEveryCode)
+{
+    for (int32_t k = 0; k < 2; ++k) {  // sub-frame 0: six pulses, 1: five
+        const int32_t pulses = k == 0 ? 6 : 5;
+        const int32_t codes = k == 0 ? 593775 : 142506;
+        FrameParams params{};
+        params.pitchLag[0] = 60;
+        SubframeParams& sub = params.sub[k];
+        sub.fixedGainIndex = 5;
+        for (int32_t code = 0; code < codes + 3000; ++code) {
+            sub.pulsePos = code < codes ? code : code * 97;  // beyond the last code: some up to 20 bits
+            sub.grid = code & 1;
+            sub.pulseSigns = (code * 7) & ((1 << pulses) - 1);
+            // The excitation the pulses are added to: zeros of both signs and other values.
+            std::vector<float> buffer(60);
+            for (int32_t n = 0; n < 60; ++n) buffer[n] = (n + code) % 3 == 0 ? -0.0f : (n % 3 == 1 ? 0.0f : 0.25f * n);
+            std::vector<float> expected = scannedPulses(sub.pulsePos, pulses, sub.grid, sub.pulseSigns, fixedGainTable[5]);
+            for (int32_t n = 0; n < 60; ++n) expected[n] = buffer[n] + expected[n];
+            addFixedVector(buffer.data(), 0, params, k, 0);
+            for (int32_t n = 0; n < 60; ++n) {
+                ASSERT_EQ(bitsOf(buffer[n]), bitsOf(expected[n])) << "code " << sub.pulsePos << ", " << pulses << " pulses";
+            }
+        }
+    }
+}
+
+TEST(FastPaths, ExcitationLimitEqualsTheTwoTests)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    std::vector<float> x = {32767.0f, 32767.002f, -32768.0f, -32768.004f, 1e30f, -1e30f, inf, -inf, 0.0f, -0.0f,
+                            std::numeric_limits<float>::quiet_NaN(), 12.5f, -32767.99f, 32766.99f};
+    frames::Random rng(14);
+    while (x.size() < 122) x.push_back(randomFloat(rng, 1e5f));  // 122: a tail after the groups of four
+    std::vector<float> expected = x;
+    for (float& v : expected) {
+        if (v > 32767.0f) v = 32767.0f;
+        if (v < -32768.0f) v = -32768.0f;
+    }
+    limitExcitation(x.data(), static_cast<int32_t>(x.size()));
+    for (size_t n = 0; n < x.size(); ++n) EXPECT_EQ(bitsOf(x[n]), bitsOf(expected[n])) << n;
 }
 
 }  // namespace
