@@ -82,13 +82,6 @@ int32_t sumsAtMost(const int32_t* sums, int32_t target)
     return 32 - _mm_cvtsi128_si32(greater);
 }
 
-// The signed pulses of one sub-frame before any repetition.
-struct Pulses {
-    int32_t position[6];  // 0..63; positions 60..63 fall outside the sub-frame
-    float value[6];       // +-amplitude
-    int32_t count;
-};
-
 // Enumerative decoding of the pulse positions on one grid, then the signs
 // (first pulse = most significant sign bit; a set bit is negative). The
 // decoding walks the places j = 0..29, subtracting the table entry of the
@@ -100,26 +93,52 @@ struct Pulses {
 // places before j0 have running sums below that bound anyway, so counting
 // the running sums at most the bound gives the place at once, without a
 // jump per place. No such place (30): the remaining pulses are left out.
-void decodeMultipulse(Pulses* pulses, const SubframeParams& sub, int32_t count, float amplitude)
+// One step of the decoding: the next pulse of a sub-frame's code.
+struct MultipulseDecoding {
+    const SubframeParams* sub;
+    int32_t count;   // pulses of the sub-frame (6 or 5)
+    int32_t code;    // what is left of the position code
+    int32_t place;   // first place still free (j0)
+    bool open;       // pulses remain to be placed
+};
+
+void placeNextPulse(MultipulseDecoding& d, Pulses* pulses, int32_t m, float amplitude, const CombSums& c)
+{
+    const int32_t* sums = c.sums[6 - d.count + m];
+    const int32_t before = d.place > 0 ? sums[d.place - 1] : 0;
+    const int32_t bound = d.code + before;
+    const int32_t j = sumsAtMost(sums, bound);
+    if (j >= gridPlaces) {
+        d.open = false;
+        return;
+    }
+    d.code = bound - (j > 0 ? sums[j - 1] : 0);
+    const uint32_t negative = static_cast<uint32_t>(d.sub->pulseSigns >> (d.count - 1 - m)) & 1u;
+    pulses->position[m] = d.sub->grid + 2 * j;
+    pulses->value[m] = signedAmplitude(amplitude, negative);
+    pulses->count = m + 1;
+    d.place = j + 1;
+    d.open = m + 1 < d.count;
+}
+
+// The multipulse codes of several sub-frames side by side, pulse by pulse:
+// each sub-frame's decoding is a chain of dependent steps, and decoding the
+// sub-frames together lets the processor overlap the chains.
+void decodeMultipulses(const FrameParams& params, const int32_t* subframes, int32_t n, Pulses* pulses)
 {
     const CombSums& c = combSums();
-    int32_t code = sub.pulsePos;
-    int32_t place = 0;  // first place still free (j0)
-    pulses->count = 0;
-    for (int32_t m = 0; m < count; ++m) {
-        const int32_t* sums = c.sums[6 - count + m];
-        const int32_t before = place > 0 ? sums[place - 1] : 0;
-        const int32_t bound = code + before;
-        const int32_t j = sumsAtMost(sums, bound);
-        if (j >= gridPlaces) {
-            return;
+    MultipulseDecoding d[4];
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t k = subframes[i];
+        d[i] = MultipulseDecoding{&params.sub[k], (k % 2 == 0) ? 6 : 5, params.sub[k].pulsePos, 0, true};
+        pulses[i].count = 0;
+    }
+    for (int32_t m = 0; m < 6; ++m) {
+        for (int32_t i = 0; i < n; ++i) {
+            if (d[i].open) {
+                placeNextPulse(d[i], &pulses[i], m, fixedGainTable[d[i].sub->fixedGainIndex], c);
+            }
         }
-        code = bound - (j > 0 ? sums[j - 1] : 0);
-        const uint32_t negative = static_cast<uint32_t>(sub.pulseSigns >> (count - 1 - m)) & 1u;
-        pulses->position[m] = sub.grid + 2 * j;
-        pulses->value[m] = signedAmplitude(amplitude, negative);
-        pulses->count = m + 1;
-        place = j + 1;
     }
 }
 
@@ -192,15 +211,27 @@ void repeatPulses(float* vec, int32_t period, float gain)
 // adding a zero sample does, turns -0 into +0 and leaves everything else),
 // then each pulse is added at its place; since a pulse is never zero, adding
 // it to b + 0.0 gives the same as adding it to b.
-void addFixedVector(float* buffer, int32_t pos, const FrameParams& params, int32_t k, int32_t lowRate)
+void decodeFramePulses(Pulses pulses[4], const FrameParams& params, int32_t lowRate)
 {
-    const float amplitude = fixedGainTable[params.sub[k].fixedGainIndex];
-    Pulses pulses;
     if (lowRate == 0) {
-        decodeMultipulse(&pulses, params.sub[k], (k % 2 == 0) ? 6 : 5, amplitude);
-    } else {
-        decodeTracks(&pulses, params.sub[k], amplitude);
+        static const int32_t all[4] = {0, 1, 2, 3};
+        decodeMultipulses(params, all, 4, pulses);
+        return;
     }
+    for (int32_t k = 0; k < 4; ++k) {
+        decodeTracks(&pulses[k], params.sub[k], fixedGainTable[params.sub[k].fixedGainIndex]);
+    }
+}
+
+// The fixed-codebook vector is the pulses on zeros, repeated when the
+// sub-frame asks for it, and it is added sample by sample. Without a
+// repetition the sum is formed directly: every sample gets + 0.0 (which, as
+// adding a zero sample does, turns -0 into +0 and leaves everything else),
+// then each pulse is added at its place; since a pulse is never zero, adding
+// it to b + 0.0 gives the same as adding it to b.
+void addPulses(float* buffer, int32_t pos, const FrameParams& params, int32_t k, int32_t lowRate,
+               const Pulses& pulses)
+{
     int32_t period;
     float gain;
     const bool repeats = repetitionOf(params, k, lowRate, &period, &gain);
@@ -222,18 +253,32 @@ void addFixedVector(float* buffer, int32_t pos, const FrameParams& params, int32
     }
 }
 
-void decodeExcitationSubframe(float* excitation, const FrameParams& params, int32_t lowRate, int32_t k)
+void addFixedVector(float* buffer, int32_t pos, const FrameParams& params, int32_t k, int32_t lowRate)
+{
+    Pulses pulses;
+    if (lowRate == 0) {
+        decodeMultipulses(params, &k, 1, &pulses);
+    } else {
+        decodeTracks(&pulses, params.sub[k], fixedGainTable[params.sub[k].fixedGainIndex]);
+    }
+    addPulses(buffer, pos, params, k, lowRate, pulses);
+}
+
+void decodeExcitationSubframe(float* excitation, const FrameParams& params, int32_t lowRate, int32_t k,
+                              const Pulses& pulses)
 {
     int32_t pos = excitationHistory + subframeLength * k;
     int32_t lag = params.pitchLag[k / 2] + params.sub[k].lagDelta - 1;
     buildAdaptiveVector(excitation, pos, lag, adaptiveTaps(params, k, lowRate));
-    addFixedVector(excitation, pos, params, k, lowRate);
+    addPulses(excitation, pos, params, k, lowRate, pulses);
     limitExcitation(excitation + pos, subframeLength);
 }
 
 void decodeExcitation(float* excitation, const FrameParams& params, int32_t lowRate)
 {
+    Pulses pulses[4];
+    decodeFramePulses(pulses, params, lowRate);
     for (int32_t k = 0; k < 4; ++k) {
-        decodeExcitationSubframe(excitation, params, lowRate, k);
+        decodeExcitationSubframe(excitation, params, lowRate, k, pulses[k]);
     }
 }

@@ -17,61 +17,104 @@
 // the other.
 #include "filter_pipeline.h"
 
+#include <array>
 #include <cstring>
+#include <utility>
 
 #include "pcm_output.h"
 #include "synthesis.h"
 
 namespace {
 
-// Adds sample n of the sub-frame to its tilt sums, in the order of the sums.
-inline void addToTiltSums(TiltSums& sums, const double* yd, int32_t n)
+// Adds sample n of the sub-frame (y, the one before it: previous) to its
+// tilt sums, in the order of the sums.
+inline void addToTiltSums(TiltSums& sums, double previous, double y, int32_t n)
 {
-    sums.energy += yd[n] * yd[n];
+    sums.energy += y * y;
     if (n > 0) {
-        sums.cross += yd[n - 1] * yd[n];
+        sums.cross += previous * y;
     }
 }
 
-// Steps first..end-1 of the loop of sub-frame k, with the pending postfilter
-// and search tasks when present.
-template <bool withPost, bool withSearch>
-void runSteps(FilterTrack& t, int32_t first, int32_t end)
+constexpr int32_t earlyOutputSteps = 45;  // 45 steps of four samples: all but the last sub-frame
+
+// The loop's work besides the synthesis, as bits of the template argument.
+enum SideWork {
+    withPost = 1,       // the postfilter of the sub-frame before
+    withOutput = 2,     // samples of the frame before, four per step, the first 180 (its
+                        // last sub-frame is being postfiltered in this loop)
+    withCorrelate = 4,  // the correlations of the pitch search of the sub-frame three ahead
+    withMeasure = 8,    // the energies of the pitch search of the sub-frame two ahead
+};
+
+// Steps first..end-1 of the loop of sub-frame k with the side work `work`.
+template <int work>
+void runStepsWith(FilterTrack& t, int32_t first, int32_t end)
 {
     const FilterJob& job = *t.job;
     const SynthesisCoefficients c = widenSynthesisCoefficients(job.lpcSet[t.k]);
     const float* exc = job.frameExc + subframeLength * t.k;
     float* y = t.state.synthBuf + lpcOrder + subframeLength * t.k;
     double* yd = t.fb.synth + lpcOrder + subframeLength * t.k;
+    int16_t* previousOut = t.samples + frameLength * (t.frame - 1);
+    const float* previousPost = t.state.postBuf + lpcOrder;
+    PitchSearch& correlate = t.search[t.correlating].search;
+    PitchCorrelations correlations = correlationsOf(correlate);
+    PitchSearch& measure = t.search[t.measuring].search;
     double lastY = t.fb.lastSynth;
     double lastP = t.fb.lastPost;
     TiltSums sums = t.tilt;
     for (int32_t n = first; n < end; ++n) {
+        const double previousY = lastY;
         lastY = synthesisStep(c, lastY, yd + n, exc[n], y + n);
-        addToTiltSums(sums, yd, n);
-        if (withPost) {
+        addToTiltSums(sums, previousY, lastY, n);
+        if (work & withPost) {
             lastP = postfilterStep(t.post.f, lastP, t.post.pd + n, n, t.post.p + n);
         }
-        if (withSearch) {
-            pitchSearchStep(t.search.search, n);
+        if (work & withCorrelate) {
+            pitchCorrelationStep(correlate, correlations, n);
+        }
+        if (work & withMeasure) {
+            pitchEnergyStep(measure, n);
+        }
+        if ((work & withOutput) && n < earlyOutputSteps) {
+            toPcmFour(previousOut + 4 * n, previousPost + 4 * n);
         }
     }
     t.fb.lastSynth = lastY;
     t.fb.lastPost = lastP;
     t.tilt = sums;
+    if (work & withCorrelate) {
+        storeCorrelations(correlate, correlations);
+    }
+}
+
+using StepsFunction = void (*)(FilterTrack&, int32_t, int32_t);
+
+template <int... works>
+constexpr std::array<StepsFunction, sizeof...(works)> stepsFunctions(std::integer_sequence<int, works...>)
+{
+    return {&runStepsWith<works>...};
+}
+
+// One instance of the loop per combination of side work.
+constexpr std::array<StepsFunction, 16> stepsTable = stepsFunctions(std::make_integer_sequence<int, 16>());
+
+// The side work of the loop of sub-frame k; the output of the frame before
+// goes with its last postfilter sub-frame.
+int sideWorkOf(const FilterTrack& t)
+{
+    int work = 0;
+    if (t.posting) work |= withPost;
+    if (t.posting && t.k == 0 && t.frame > 0) work |= withOutput;
+    if (t.search[t.correlating].active) work |= withCorrelate;
+    if (t.search[t.measuring].active) work |= withMeasure;
+    return work;
 }
 
 void runSteps(FilterTrack& t, int32_t first, int32_t end)
 {
-    if (t.posting && t.searching) {
-        runSteps<true, true>(t, first, end);
-    } else if (t.posting) {
-        runSteps<true, false>(t, first, end);
-    } else if (t.searching) {
-        runSteps<false, true>(t, first, end);
-    } else {
-        runSteps<false, false>(t, first, end);
-    }
+    stepsTable[static_cast<size_t>(sideWorkOf(t))](t, first, end);
 }
 
 // The pending postfilter task alone (after the run's last sub-frame).
@@ -85,12 +128,12 @@ void postfilterAlone(FilterTrack& t)
     t.posting = false;
 }
 
-// Sets up the pitch postfilter of sub-frame k of the job (nothing unless it
-// is good speech). With the postfilter off the neutral parameters are
-// applied at once.
-void startSearch(FilterTrack& t, FilterJob* job, int32_t k)
+// Sets up the pitch postfilter of sub-frame k of the job in task (nothing
+// unless it is good speech). With the postfilter off the neutral parameters
+// are applied at once.
+void startSearch(SearchTask& task, FilterJob* job, int32_t k)
 {
-    t.searching = false;
+    task.active = false;
     if (job == nullptr || !job->pitchFiltered) {
         return;
     }
@@ -99,24 +142,49 @@ void startSearch(FilterTrack& t, FilterJob* job, int32_t k)
         applyPitchPostfilter(job->frameExc + subframeLength * k, x, PitchPostParams{0, 0.0f, 1.0f});
         return;
     }
-    startPitchSearch(&t.search.search, x, job->pitchLag[k / 2], k);
-    t.search.job = job;
-    t.search.k = k;
-    t.searching = true;
+    startPitchSearch(&task.search, x, job->pitchLag[k / 2], k);
+    task.job = job;
+    task.k = k;
+    task.active = true;
 }
 
-// Chooses the parameters of the searched sub-frame and writes its filtered
-// excitation.
-void finishSearch(FilterTrack& t)
+void chooseLags(SearchTask& task)
 {
-    if (!t.searching) {
+    if (task.active) {
+        choosePitchLags(task.search);
+    }
+}
+
+// The gain rule for the searched sub-frame, and its filtered excitation.
+void finishSearch(SearchTask& task)
+{
+    if (!task.active) {
         return;
     }
-    FilterJob& job = *t.search.job;
-    const int32_t offset = subframeLength * t.search.k;
+    FilterJob& job = *task.job;
+    const int32_t offset = subframeLength * task.k;
     applyPitchPostfilter(job.frameExc + offset, job.window.x + pitchWindowStart + offset,
-                         finishPitchSearch(t.search.search));
-    t.searching = false;
+                         finishPitchSearch(task.search));
+    task.active = false;
+}
+
+// The phases of a search without a loop to share (at the start of a run).
+void correlateAlone(SearchTask& task, FilterJob* job, int32_t k)
+{
+    startSearch(task, job, k);
+    if (task.active) {
+        PitchCorrelations c = correlationsOf(task.search);
+        for (int32_t n = 0; n < subframeLength; ++n) pitchCorrelationStep(task.search, c, n);
+        storeCorrelations(task.search, c);
+    }
+}
+
+void measureAlone(SearchTask& task)
+{
+    chooseLags(task);
+    if (task.active) {
+        for (int32_t n = 0; n < subframeLength; ++n) pitchEnergyStep(task.search, n);
+    }
 }
 
 // After the synthesis of sub-frame k: its postfilter is set up (tilt from
@@ -137,10 +205,14 @@ void schedulePostfilter(FilterTrack& t)
 }
 
 // The postfilter output of the frame before the current one is complete:
-// its samples; then the postfilter memory moves on to the current frame.
-void finishPreviousFrame(FilterTrack& t)
+// its samples not yet converted in the loop (first: how many were); then
+// the postfilter memory moves on to the current frame.
+void finishPreviousFrame(FilterTrack& t, int32_t first)
 {
-    toPcm(t.samples + frameLength * (t.frame - 1), t.state.postBuf + lpcOrder);
+    int16_t* out = t.samples + frameLength * (t.frame - 1);
+    for (int32_t n = first; n < frameLength; n += 4) {
+        toPcmFour(out + n, t.state.postBuf + lpcOrder + n);
+    }
     std::memmove(t.state.postBuf, t.state.postBuf + frameLength, sizeof(float) * lpcOrder);
     std::memmove(t.fb.post, t.fb.post + frameLength, sizeof(double) * postPoleOrder);
 }
@@ -156,10 +228,21 @@ void nextFrame(FilterTrack& t)
     t.k = 0;
 }
 
-// Opens the loop of sub-frame k: the search of the sub-frame after it.
+// Opens the loop of sub-frame k: the search of the sub-frame after it is
+// finished, the one two ahead goes on to its energies and the one three
+// ahead starts.
 void openLoop(FilterTrack& t)
 {
-    startSearch(t, t.k < 3 ? t.job : t.next, (t.k + 1) % 4);
+    const int32_t freed = t.measuring;
+    finishSearch(t.search[freed]);
+    t.measuring = t.correlating;
+    chooseLags(t.search[t.measuring]);
+    t.correlating = freed;
+    if (t.k == 0) {
+        startSearch(t.search[freed], t.job, 3);
+    } else {
+        startSearch(t.search[freed], t.next, t.k - 1);
+    }
     t.tilt = TiltSums{};
     t.n = 0;
     t.inLoop = true;
@@ -167,10 +250,10 @@ void openLoop(FilterTrack& t)
 
 void closeLoop(FilterTrack& t)
 {
+    const bool converted = (sideWorkOf(t) & withOutput) != 0;
     t.posting = false;
-    finishSearch(t);
     if (t.k == 0 && t.frame > 0) {
-        finishPreviousFrame(t);
+        finishPreviousFrame(t, converted ? 4 * earlyOutputSteps : 0);
     }
     schedulePostfilter(t);
     t.inLoop = false;
@@ -197,25 +280,27 @@ void startFilterTrack(FilterTrack* t, const FilterState& state, FilterJob* job, 
     t->inLoop = false;
     t->finishing = false;
     t->posting = false;
-    t->searching = false;
     for (int32_t i = 0; i < lpcOrder; ++i) t->fb.synth[i] = state.synthBuf[i];
     for (int32_t i = 0; i < postPoleOrder; ++i) t->fb.post[i] = state.postBuf[lpcOrder - postPoleOrder + i];
     t->fb.lastSynth = t->fb.synth[lpcOrder - 1];
     t->fb.lastPost = t->fb.post[postPoleOrder - 1];
-    // The first sub-frame's pitch postfilter: no loop before it to search in.
-    startSearch(*t, job, 0);
-    if (t->searching) {
-        for (int32_t n = 0; n < subframeLength; ++n) pitchSearchStep(t->search.search, n);
-        finishSearch(*t);
-    }
+    // The searches of the first three sub-frames have no loops before them.
+    correlateAlone(t->search[0], job, 0);
+    measureAlone(t->search[0]);
+    finishSearch(t->search[0]);
+    correlateAlone(t->search[1], job, 1);
+    measureAlone(t->search[1]);
+    correlateAlone(t->search[2], job, 2);
+    t->measuring = 1;
+    t->correlating = 2;
 }
 
 void advanceFilterTrack(FilterTrack& t, int32_t steps)
 {
     while (steps > 0 && t.k < 4) {
         if (!t.inLoop) {
-            if (t.k == 3 && t.next == nullptr && !t.finishing) {
-                return;  // the next frame's first search belongs in this loop
+            if (t.k == 1 && t.next == nullptr && !t.finishing) {
+                return;  // the next frame's first search starts in this loop
             }
             openLoop(t);
         }

@@ -43,11 +43,14 @@ struct PostTask {
     double* pd;  // its fed-back outputs (in the feedback)
 };
 
-// The pitch search of one sub-frame, run during the synthesis of the one before.
+// The pitch search of one sub-frame: its correlations run during the
+// synthesis of the sub-frame three before it, its energies during the next
+// one, and it is finished when the loop of the sub-frame before it opens.
 struct SearchTask {
     PitchSearch search;
     FilterJob* job;
     int32_t k;
+    bool active;
 };
 
 // Where the filter stages of a run stand (see filter_pipeline.cpp).
@@ -59,21 +62,23 @@ struct FilterTrack {
     FilterJob* next;    // the next frame's job once queued, else null
     int32_t k;          // sub-frame being synthesized, 4 once the run's last one is done
     int32_t n;          // next step (sample) of that sub-frame's loop
-    bool inLoop;        // the loop of sub-frame k has started (its search is set up)
+    bool inLoop;        // the loop of sub-frame k has started (its searches are set up)
     bool finishing;     // no further job comes
     FilterFeedback fb;
     TiltSums tilt;      // running tilt sums of sub-frame k
     PostTask post;
     bool posting;       // post holds the task of the sub-frame before k
-    SearchTask search;
-    bool searching;     // search holds the task of the sub-frame after k
+    SearchTask search[3];
+    int32_t correlating;  // the task whose correlations run in this loop
+    int32_t measuring;    // the task whose energies run in this loop
 };
 
 // Starts the run with its first frame's job; samples receive the output.
 void startFilterTrack(FilterTrack* t, const FilterState& state, FilterJob* job, int16_t* samples);
 
-// Runs up to `steps` steps. The last sub-frame of a frame waits until the
-// next frame's job is queued (its first pitch search runs in that loop).
+// Runs up to `steps` steps. The second sub-frame of a frame waits until the
+// next frame's job is queued (the correlations of the next frame's first
+// pitch search run in that loop).
 void advanceFilterTrack(FilterTrack& t, int32_t steps);
 
 // Hands over the next frame's job. The jobs of the two frames before it must

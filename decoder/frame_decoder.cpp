@@ -93,8 +93,10 @@ void DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, floa
 
     noiseSeed = initialNoiseSeed;
     if (erasureCount == 0) {
+        Pulses pulses[4];
+        decodeFramePulses(pulses, params, lowRate);
         for (int32_t k = 0; k < 4; ++k) {
-            decodeExcitationSubframe(excitation, params, lowRate, k);
+            decodeExcitationSubframe(excitation, params, lowRate, k, pulses[k]);
             letFiltersRun(overlap);
         }
         widenPitchWindow(&job->window, excitation + excitationHistory);

@@ -13,21 +13,19 @@ constexpr int32_t maxLag = 142;
 constexpr float voicingThreshold = 0.25f;
 constexpr float gainFactor = 0.21375f;
 
-struct Candidate {
-    int32_t offset;     // 0 when no positive correlation was found
-    float correlation;  // the stored (float) best correlation
-    float energy;       // energy of the chosen segment
-};
-
 const PitchPostParams neutral{0, 0.0f, 1.0f};
 
+struct Best {
+    int32_t offset;     // 0 when no positive correlation was found
+    float correlation;  // the stored (float) best correlation
+};
+
 // Takes the candidate at offset if its correlation c is greater than the
-// best so far (so of equal maxima the first, smallest lag wins).
-void consider(Candidate& best, double c, double energy, int32_t offset)
+// best so far.
+void consider(Best& best, double c, int32_t offset)
 {
     if (c > best.correlation) {
         best.correlation = static_cast<float>(c);
-        best.energy = static_cast<float>(energy);
         best.offset = offset;
     }
 }
@@ -37,33 +35,27 @@ void storeSums(const __m128d* registers, double sums[8])
     for (int32_t j = 0; j < 4; ++j) _mm_storeu_pd(sums + 2 * j, registers[j]);
 }
 
-Candidate bestBackward(const PitchSearch& s)
+Best bestBackward(const PitchSearch& s)
 {
     double c[8];
-    double e[8];
     storeSums(s.backCorrelation, c);
-    storeSums(s.backEnergy, e);
-    Candidate best{0, 0.0f, 0.0f};
+    Best best{0, 0.0f};
     for (int32_t i = s.firstLag; i <= s.firstLag + 2 * searchHalfWidth; ++i) {
-        const int32_t j = s.firstLag + 6 - i;
-        consider(best, c[j], e[j], -i);
+        consider(best, c[s.firstLag + 6 - i], -i);
     }
     return best;
 }
 
-Candidate bestForward(const PitchSearch& s)
+Best bestForward(const PitchSearch& s)
 {
-    Candidate best{0, 0.0f, 0.0f};
+    Best best{0, 0.0f};
     if (s.lastForwardLag < s.firstLag) {
         return best;
     }
     double c[8];
-    double e[8];
     storeSums(s.forwardCorrelation, c);
-    storeSums(s.forwardEnergy, e);
     for (int32_t i = s.firstLag; i <= s.lastForwardLag; ++i) {
-        const int32_t j = i - s.forwardBase;
-        consider(best, c[j], e[j], i);
+        consider(best, c[i - s.forwardBase], i);
     }
     return best;
 }
@@ -112,30 +104,43 @@ void startPitchSearch(PitchSearch* s, const double* x, int32_t pitchLag, int32_t
     s->lastForwardLag = last < lastInFrame ? last : lastInFrame;
     s->forwardBase = s->firstLag < lastInFrame - 7 ? s->firstLag : lastInFrame - 7;
     for (int32_t j = 0; j < 4; ++j) {
-        s->backCorrelation[j] = s->backEnergy[j] = _mm_setzero_pd();
-        s->forwardCorrelation[j] = s->forwardEnergy[j] = _mm_setzero_pd();
+        s->backCorrelation[j] = _mm_setzero_pd();
+        s->forwardCorrelation[j] = _mm_setzero_pd();
     }
     s->energy = 0.0;
 }
 
+void choosePitchLags(PitchSearch& s)
+{
+    const Best back = bestBackward(s);
+    const Best fwd = bestForward(s);
+    s.backOffset = back.offset;
+    s.backCorrelationBest = back.correlation;
+    s.forwardOffset = fwd.offset;
+    s.forwardCorrelationBest = fwd.correlation;
+    s.chosenEnergies = _mm_setzero_pd();
+}
+
 PitchPostParams finishPitchSearch(const PitchSearch& s)
 {
-    const Candidate back = bestBackward(s);
-    const Candidate fwd = bestForward(s);
-    if (back.offset == 0 && fwd.offset == 0) {
+    if (s.backOffset == 0 && s.forwardOffset == 0) {
         return neutral;
     }
-    const Candidate* chosen = &fwd;
-    if (fwd.offset == 0) {
-        chosen = &back;
-    } else if (back.offset != 0) {
-        float backScore = back.correlation * back.correlation * fwd.energy;
-        float fwdScore = fwd.correlation * fwd.correlation * back.energy;
-        if (backScore > fwdScore) {
-            chosen = &back;
-        }
+    double energies[2];
+    _mm_storeu_pd(energies, s.chosenEnergies);
+    const float backEnergy = static_cast<float>(energies[0]);
+    const float fwdEnergy = static_cast<float>(energies[1]);
+    bool backward = s.forwardOffset == 0;
+    if (s.backOffset != 0 && s.forwardOffset != 0) {
+        float backScore = s.backCorrelationBest * s.backCorrelationBest * fwdEnergy;
+        float fwdScore = s.forwardCorrelationBest * s.forwardCorrelationBest * backEnergy;
+        backward = backScore > fwdScore;
     }
-    return pitchPostGains(chosen->offset, static_cast<float>(s.energy), chosen->correlation, chosen->energy);
+    const float e0 = static_cast<float>(s.energy);
+    if (backward) {
+        return pitchPostGains(s.backOffset, e0, s.backCorrelationBest, backEnergy);
+    }
+    return pitchPostGains(s.forwardOffset, e0, s.forwardCorrelationBest, fwdEnergy);
 }
 
 PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k, int32_t postfilterOn)
@@ -147,8 +152,14 @@ PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k,
     widenPitchWindow(&window, x - subframeLength * k);
     PitchSearch s;
     startPitchSearch(&s, window.x + pitchWindowStart + subframeLength * k, pitchLag, k);
+    PitchCorrelations c = correlationsOf(s);
     for (int32_t n = 0; n < subframeLength; ++n) {
-        pitchSearchStep(s, n);
+        pitchCorrelationStep(s, c, n);
+    }
+    storeCorrelations(s, c);
+    choosePitchLags(s);
+    for (int32_t n = 0; n < subframeLength; ++n) {
+        pitchEnergyStep(s, n);
     }
     return finishPitchSearch(s);
 }

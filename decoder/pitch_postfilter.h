@@ -33,52 +33,89 @@ struct PitchWindow {
 // Fills the window from the frame's excitation (frame[-145 .. 239]).
 void widenPitchWindow(PitchWindow* w, const float* frame);
 
-// The searches of one sub-frame, run one sample at a time so that they can
-// share a loop with other work. Every correlation and energy of the search
-// is one sum in double from 0.0 in the order n = 0..59, as dotProduct forms
-// it; pitchSearchStep adds the products of sample n to all of them at once,
-// two sums to a register (eight backward lags, eight forward lags, one more
-// than the search needs each way, their eight energies each way, and the
-// sub-frame's energy).
+// The searches of one sub-frame, in three phases that can each share a loop
+// with other work, one step per sample n = 0..59: the correlations of every
+// candidate lag (and the sub-frame's energy), then the choice of the best
+// lag each way, then the energies of the two chosen segments, then the gain
+// rule. Every correlation and energy is one sum in double from 0.0 in the
+// order n = 0..59, as dotProduct forms it; a step adds the products of
+// sample n to several sums at once, two to a register.
 struct PitchSearch {
     const double* x;          // the sub-frame's first sample in a pitch window
     int32_t firstLag;         // the smallest lag searched (each way up to firstLag + 6)
     int32_t lastForwardLag;   // the largest forward lag searched; below firstLag: none
     int32_t forwardBase;      // lag of forward sum 0 (sums never reach past the frame end)
-    __m128d backCorrelation[4];  // lag firstLag + 6 - j in element j (pairs of elements per register)
-    __m128d backEnergy[4];
+    __m128d backCorrelation[4];     // lag firstLag + 6 - j in element j (one more lag than searched)
     __m128d forwardCorrelation[4];  // lag forwardBase + j in element j
-    __m128d forwardEnergy[4];
     double energy;            // of the sub-frame itself
+    int32_t backOffset;       // the chosen candidates: offset (0: none) and correlation
+    float backCorrelationBest;
+    int32_t forwardOffset;
+    float forwardCorrelationBest;
+    __m128d chosenEnergies;   // energies of the backward and the forward candidate's segments
 };
 
 // Starts the search of sub-frame k; x is the sub-frame's first sample in the
 // frame's pitch window, pitchLag as for findPitchPostParams.
 void startPitchSearch(PitchSearch* s, const double* x, int32_t pitchLag, int32_t k);
 
-// Adds the products of sample n (0..59, in increasing n) to every sum.
-inline void pitchSearchStep(PitchSearch& s, int32_t n)
+// The running sums of phase one, held apart from the search so that a loop
+// can keep them in registers.
+struct PitchCorrelations {
+    __m128d back[4];
+    __m128d forward[4];
+    double energy;
+};
+
+inline PitchCorrelations correlationsOf(const PitchSearch& s)
+{
+    return PitchCorrelations{{s.backCorrelation[0], s.backCorrelation[1], s.backCorrelation[2], s.backCorrelation[3]},
+                             {s.forwardCorrelation[0], s.forwardCorrelation[1], s.forwardCorrelation[2],
+                              s.forwardCorrelation[3]},
+                             s.energy};
+}
+
+inline void storeCorrelations(PitchSearch& s, const PitchCorrelations& c)
+{
+    for (int32_t j = 0; j < 4; ++j) {
+        s.backCorrelation[j] = c.back[j];
+        s.forwardCorrelation[j] = c.forward[j];
+    }
+    s.energy = c.energy;
+}
+
+// Phase one: adds the products of sample n (in increasing n) to every
+// correlation and to the energy.
+inline void pitchCorrelationStep(const PitchSearch& s, PitchCorrelations& c, int32_t n)
 {
     const double xn = s.x[n];
     const __m128d broadcast = _mm_set1_pd(xn);
     const double* back = s.x + n - (s.firstLag + 6);
     for (int32_t j = 0; j < 4; ++j) {
-        const __m128d b = _mm_loadu_pd(back + 2 * j);
-        s.backCorrelation[j] = _mm_add_pd(s.backCorrelation[j], _mm_mul_pd(broadcast, b));
-        s.backEnergy[j] = _mm_add_pd(s.backEnergy[j], _mm_mul_pd(b, b));
+        c.back[j] = _mm_add_pd(c.back[j], _mm_mul_pd(broadcast, _mm_loadu_pd(back + 2 * j)));
     }
     if (s.lastForwardLag >= s.firstLag) {
         const double* fwd = s.x + n + s.forwardBase;
         for (int32_t j = 0; j < 4; ++j) {
-            const __m128d f = _mm_loadu_pd(fwd + 2 * j);
-            s.forwardCorrelation[j] = _mm_add_pd(s.forwardCorrelation[j], _mm_mul_pd(broadcast, f));
-            s.forwardEnergy[j] = _mm_add_pd(s.forwardEnergy[j], _mm_mul_pd(f, f));
+            c.forward[j] = _mm_add_pd(c.forward[j], _mm_mul_pd(broadcast, _mm_loadu_pd(fwd + 2 * j)));
         }
     }
-    s.energy += xn * xn;
+    c.energy += xn * xn;
 }
 
-// Chooses the parameters once all 60 steps are done.
+// After the 60 correlation steps: the best positive correlation each way (a
+// later lag must be strictly greater, so of equal maxima the smallest wins).
+void choosePitchLags(PitchSearch& s);
+
+// Phase two: adds sample n of the two chosen segments to their energies (an
+// offset of 0, no candidate, gives a sum that is not used).
+inline void pitchEnergyStep(PitchSearch& s, int32_t n)
+{
+    const __m128d v = _mm_set_pd(s.x[n + s.forwardOffset], s.x[n + s.backOffset]);
+    s.chosenEnergies = _mm_add_pd(s.chosenEnergies, _mm_mul_pd(v, v));
+}
+
+// After the 60 energy steps: the parameters.
 PitchPostParams finishPitchSearch(const PitchSearch& s);
 
 // Gain rule for a candidate at offset with sub-frame energy e0, correlation c
