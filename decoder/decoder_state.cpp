@@ -73,34 +73,33 @@ void DecoderState::decodeSoundFrames(const void* const* frames, int32_t count, i
 
 // prepareFrame for a received frame as decodeSoundFrame takes it: rate from
 // its kind, copied into frameBuf.
-void DecoderState::receiveFrame(FilterJob* job, const void* frame, FilterTrack* overlap)
+void DecoderState::receiveFrame(FilterJob* job, const void* frame)
 {
     int32_t kind = static_cast<const uint8_t*>(frame)[0] & 3;
     lowRate = kind == 1 ? 1 : 0;
     lostCount = 0;
     std::memcpy(frameBuf, frame, 2 * static_cast<size_t>(wordsOfKind(kind)));
-    prepareFrame(job, frameBuf, lowRate, postfilterOn, 0, overlap);
+    prepareFrame(job, frameBuf, lowRate, postfilterOn, 0);
 }
 
-// A run of received frames: each frame is prepared while the filter track
-// works on the ones before (its job then goes to the track); afterwards the
-// histories have moved on past the last frame and outBuf holds its samples.
-// A frame's pitch postfilter reads its own window, so the excitation history
-// may move on as soon as the frame is prepared.
+// A run of received frames: each frame is prepared and its job handed to
+// the filter track, which then runs as far as it can before the frame after
+// is needed (its pitch searches start in the second sub-frame's loop of the
+// frame before); afterwards the histories have moved on past the last frame
+// and outBuf holds its samples. A frame's pitch postfilter reads its own
+// window, so the excitation history may move on as soon as a frame is
+// prepared.
 void DecoderState::decodeReceivedRun(const void* const* frames, int32_t count, int16_t* samples)
 {
-    FilterJob jobs[3];  // the frame being prepared and the two the track may still read
-    receiveFrame(&jobs[0], frames[0], nullptr);
+    FilterJob jobs[2];  // the frame being prepared and the one the track works on
+    receiveFrame(&jobs[0], frames[0]);
     FilterTrack track;
     startFilterTrack(&track, filterState(), &jobs[0], samples);
     for (int32_t i = 1; i < count; ++i) {
+        advanceFilterTrack(track);
         shiftExcitation();
-        receiveFrame(&jobs[i % 3], frames[i], &track);
-        // The track catches up to the last sub-frame of frame i - 1 (which
-        // waits for this job), so that it never reads a job slot the next
-        // frame will be prepared in.
-        advanceFilterTrack(track, 2 * frameLength);
-        queueFilterJob(track, &jobs[i % 3]);
+        receiveFrame(&jobs[i % 2], frames[i]);
+        queueFilterJob(track, &jobs[i % 2]);
     }
     finishFilterTrack(track);
     shiftExcitation();

@@ -74,10 +74,8 @@ struct DecoderState {
     // The frame routine up to the filter stages: unpacking, LSP decoding,
     // excitation (speech), concealment or comfort noise, written into job;
     // prevLsp and prevFrameType move on, the current excitation stays in
-    // excitation[265..504] until shiftExcitation. Between its steps the
-    // filter track of the frames before (if any) advances.
-    void prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate, int32_t postfilterOn, int32_t badFrame,
-                      FilterTrack* overlap);
+    // excitation[265..504] until shiftExcitation.
+    void prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate, int32_t postfilterOn, int32_t badFrame);
 
     // Comfort noise for a SID or untransmitted frame: writes exc[0..239]
     // (exc = excitation + 265) and the frame's LSP vector, updates
@@ -86,9 +84,8 @@ struct DecoderState {
 
 private:
     void replaceLostFrame(int16_t* samples);
-    void decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect, FilterJob* job,
-                      FilterTrack* overlap);
-    void receiveFrame(FilterJob* job, const void* frame, FilterTrack* overlap);
+    void decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect, FilterJob* job);
+    void receiveFrame(FilterJob* job, const void* frame);
     void concealFrame(const FrameParams& params, float* frameExc);
     void decodeReceivedRun(const void* const* frames, int32_t count, int16_t* samples);
     FilterState filterState();

@@ -1,20 +1,22 @@
 // Both filters are recursive: every output waits for the previous one through
 // a chain of dependent double additions, so each filter alone keeps the
-// processor mostly idle. The track fills that idle time with work that is
-// independent of the synthesis chain. Each synthesized sub-frame has one
-// loop, one step per sample, that also runs
+// processor mostly idle. The track fills that time with work that does not
+// depend on the synthesis chain. Each synthesized sub-frame has one loop, one
+// step per sample, that also runs, when there is such work:
 // - the postfilter of the sub-frame synthesized before (it can start once
 //   that sub-frame is complete: its tilt needs the whole sub-frame), whose
 //   own chain so overlaps the synthesis chain; the postfilter of a frame's
-//   last sub-frame runs during the synthesis of the next frame's first;
-// - the pitch postfilter's search of the sub-frame to be synthesized next
-//   (of the same frame, or the next frame's first), whose filtered
-//   excitation is written when the loop ends.
+//   last sub-frame runs during the synthesis of the next frame's first, and
+//   the frame's samples are converted in the same loop;
+// - the pitch postfilter's search of a later sub-frame, in three phases: the
+//   correlations of every candidate lag three sub-frames ahead, the energies
+//   of the two chosen segments two ahead; the gain rule and the filtered
+//   excitation follow before the loop of the sub-frame before it, so no loop
+//   waits for them. The searches of a frame's first sub-frames run in the
+//   loops of the frame before.
 // The tilt sums of each sub-frame are accumulated as its samples come out of
-// the synthesis. Between advances of the track the frame routine prepares
-// the next frame, which the processor then overlaps with the steps still in
-// flight. Every value is computed exactly as the stages compute it one after
-// the other.
+// the synthesis. Every value is computed exactly as the stages compute it one
+// after the other.
 #include "filter_pipeline.h"
 
 #include <array>
@@ -47,9 +49,9 @@ enum SideWork {
     withMeasure = 8,    // the energies of the pitch search of the sub-frame two ahead
 };
 
-// Steps first..end-1 of the loop of sub-frame k with the side work `work`.
+// The loop of sub-frame k with the side work `work`, one step per sample.
 template <int work>
-void runStepsWith(FilterTrack& t, int32_t first, int32_t end)
+void runLoopWith(FilterTrack& t)
 {
     const FilterJob& job = *t.job;
     const SynthesisCoefficients c = widenSynthesisCoefficients(job.lpcSet[t.k]);
@@ -61,10 +63,11 @@ void runStepsWith(FilterTrack& t, int32_t first, int32_t end)
     PitchSearch& correlate = t.search[t.correlating].search;
     PitchCorrelations correlations = correlationsOf(correlate);
     PitchSearch& measure = t.search[t.measuring].search;
+    PitchEnergies energies = energiesOf(measure);
     double lastY = t.fb.lastSynth;
     double lastP = t.fb.lastPost;
-    TiltSums sums = t.tilt;
-    for (int32_t n = first; n < end; ++n) {
+    TiltSums sums;
+    for (int32_t n = 0; n < subframeLength; ++n) {
         const double previousY = lastY;
         lastY = synthesisStep(c, lastY, yd + n, exc[n], y + n);
         addToTiltSums(sums, previousY, lastY, n);
@@ -72,10 +75,10 @@ void runStepsWith(FilterTrack& t, int32_t first, int32_t end)
             lastP = postfilterStep(t.post.f, lastP, t.post.pd + n, n, t.post.p + n);
         }
         if (work & withCorrelate) {
-            pitchCorrelationStep(correlate, correlations, n);
+            pitchCorrelationStep(correlations, n);
         }
         if (work & withMeasure) {
-            pitchEnergyStep(measure, n);
+            pitchEnergyStep(energies, n);
         }
         if ((work & withOutput) && n < earlyOutputSteps) {
             toPcmFour(previousOut + 4 * n, previousPost + 4 * n);
@@ -87,18 +90,21 @@ void runStepsWith(FilterTrack& t, int32_t first, int32_t end)
     if (work & withCorrelate) {
         storeCorrelations(correlate, correlations);
     }
+    if (work & withMeasure) {
+        measure.chosenEnergies = energies.sums;
+    }
 }
 
-using StepsFunction = void (*)(FilterTrack&, int32_t, int32_t);
+using LoopFunction = void (*)(FilterTrack&);
 
 template <int... works>
-constexpr std::array<StepsFunction, sizeof...(works)> stepsFunctions(std::integer_sequence<int, works...>)
+constexpr std::array<LoopFunction, sizeof...(works)> loopFunctions(std::integer_sequence<int, works...>)
 {
-    return {&runStepsWith<works>...};
+    return {&runLoopWith<works>...};
 }
 
 // One instance of the loop per combination of side work.
-constexpr std::array<StepsFunction, 16> stepsTable = stepsFunctions(std::make_integer_sequence<int, 16>());
+constexpr std::array<LoopFunction, 16> loopTable = loopFunctions(std::make_integer_sequence<int, 16>());
 
 // The side work of the loop of sub-frame k; the output of the frame before
 // goes with its last postfilter sub-frame.
@@ -110,11 +116,6 @@ int sideWorkOf(const FilterTrack& t)
     if (t.search[t.correlating].active) work |= withCorrelate;
     if (t.search[t.measuring].active) work |= withMeasure;
     return work;
-}
-
-void runSteps(FilterTrack& t, int32_t first, int32_t end)
-{
-    stepsTable[static_cast<size_t>(sideWorkOf(t))](t, first, end);
 }
 
 // The pending postfilter task alone (after the run's last sub-frame).
@@ -174,7 +175,7 @@ void correlateAlone(SearchTask& task, FilterJob* job, int32_t k)
     startSearch(task, job, k);
     if (task.active) {
         PitchCorrelations c = correlationsOf(task.search);
-        for (int32_t n = 0; n < subframeLength; ++n) pitchCorrelationStep(task.search, c, n);
+        for (int32_t n = 0; n < subframeLength; ++n) pitchCorrelationStep(c, n);
         storeCorrelations(task.search, c);
     }
 }
@@ -183,7 +184,9 @@ void measureAlone(SearchTask& task)
 {
     chooseLags(task);
     if (task.active) {
-        for (int32_t n = 0; n < subframeLength; ++n) pitchEnergyStep(task.search, n);
+        PitchEnergies e = energiesOf(task.search);
+        for (int32_t n = 0; n < subframeLength; ++n) pitchEnergyStep(e, n);
+        task.search.chosenEnergies = e.sums;
     }
 }
 
@@ -228,10 +231,10 @@ void nextFrame(FilterTrack& t)
     t.k = 0;
 }
 
-// Opens the loop of sub-frame k: the search of the sub-frame after it is
+// Before the loop of sub-frame k: the search of the sub-frame after it is
 // finished, the one two ahead goes on to its energies and the one three
 // ahead starts.
-void openLoop(FilterTrack& t)
+void moveSearchesOn(FilterTrack& t)
 {
     const int32_t freed = t.measuring;
     finishSearch(t.search[freed]);
@@ -243,20 +246,19 @@ void openLoop(FilterTrack& t)
     } else {
         startSearch(t.search[freed], t.next, t.k - 1);
     }
-    t.tilt = TiltSums{};
-    t.n = 0;
-    t.inLoop = true;
 }
 
-void closeLoop(FilterTrack& t)
+// Sub-frame k with everything around its loop.
+void runSubframe(FilterTrack& t)
 {
-    const bool converted = (sideWorkOf(t) & withOutput) != 0;
+    moveSearchesOn(t);
+    const int work = sideWorkOf(t);
+    loopTable[static_cast<size_t>(work)](t);
     t.posting = false;
     if (t.k == 0 && t.frame > 0) {
-        finishPreviousFrame(t, converted ? 4 * earlyOutputSteps : 0);
+        finishPreviousFrame(t, (work & withOutput) != 0 ? 4 * earlyOutputSteps : 0);
     }
     schedulePostfilter(t);
-    t.inLoop = false;
     if (t.k < 3) {
         ++t.k;
     } else if (t.next != nullptr) {
@@ -276,8 +278,6 @@ void startFilterTrack(FilterTrack* t, const FilterState& state, FilterJob* job, 
     t->job = job;
     t->next = nullptr;
     t->k = 0;
-    t->n = 0;
-    t->inLoop = false;
     t->finishing = false;
     t->posting = false;
     for (int32_t i = 0; i < lpcOrder; ++i) t->fb.synth[i] = state.synthBuf[i];
@@ -295,22 +295,13 @@ void startFilterTrack(FilterTrack* t, const FilterState& state, FilterJob* job, 
     t->correlating = 2;
 }
 
-void advanceFilterTrack(FilterTrack& t, int32_t steps)
+void advanceFilterTrack(FilterTrack& t)
 {
-    while (steps > 0 && t.k < 4) {
-        if (!t.inLoop) {
-            if (t.k == 1 && t.next == nullptr && !t.finishing) {
-                return;  // the next frame's first search starts in this loop
-            }
-            openLoop(t);
+    while (t.k < 4) {
+        if (t.k == 1 && t.next == nullptr && !t.finishing) {
+            return;  // the next frame's first search starts in this loop
         }
-        const int32_t end = t.n + steps < subframeLength ? t.n + steps : subframeLength;
-        runSteps(t, t.n, end);
-        steps -= end - t.n;
-        t.n = end;
-        if (t.n == subframeLength) {
-            closeLoop(t);
-        }
+        runSubframe(t);
     }
 }
 
@@ -322,9 +313,7 @@ void queueFilterJob(FilterTrack& t, FilterJob* job)
 void finishFilterTrack(FilterTrack& t)
 {
     t.finishing = true;
-    while (t.k < 4) {
-        advanceFilterTrack(t, frameLength);
-    }
+    advanceFilterTrack(t);
     if (t.posting) {
         postfilterAlone(t);
     }

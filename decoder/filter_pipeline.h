@@ -1,8 +1,7 @@
 // The last stages of the frame routine for a run of frames: pitch
 // postfilter, synthesis filter, formant postfilter and conversion to
-// samples, as a track of steps (one per synthesized sample) that continues
-// from one frame into the next and that the frame routine advances while it
-// prepares the next frame.
+// samples, as a track of loops, one per synthesized sub-frame, that
+// continues from one frame into the next.
 #pragma once
 
 #include "decoder_state.h"
@@ -60,29 +59,27 @@ struct FilterTrack {
     int32_t frame;      // index in the run of the frame being synthesized
     FilterJob* job;     // its job
     FilterJob* next;    // the next frame's job once queued, else null
-    int32_t k;          // sub-frame being synthesized, 4 once the run's last one is done
-    int32_t n;          // next step (sample) of that sub-frame's loop
-    bool inLoop;        // the loop of sub-frame k has started (its searches are set up)
+    int32_t k;          // sub-frame to synthesize next, 4 once the run's last one is done
     bool finishing;     // no further job comes
     FilterFeedback fb;
-    TiltSums tilt;      // running tilt sums of sub-frame k
+    TiltSums tilt;      // tilt sums of the sub-frame synthesized last
     PostTask post;
-    bool posting;       // post holds the task of the sub-frame before k
+    bool posting;       // post holds the task of the sub-frame synthesized last
     SearchTask search[3];
-    int32_t correlating;  // the task whose correlations run in this loop
-    int32_t measuring;    // the task whose energies run in this loop
+    int32_t correlating;  // the task whose correlations run in the current loop
+    int32_t measuring;    // the task whose energies run in the current loop
 };
 
 // Starts the run with its first frame's job; samples receive the output.
 void startFilterTrack(FilterTrack* t, const FilterState& state, FilterJob* job, int16_t* samples);
 
-// Runs up to `steps` steps. The second sub-frame of a frame waits until the
-// next frame's job is queued (the correlations of the next frame's first
-// pitch search run in that loop).
-void advanceFilterTrack(FilterTrack& t, int32_t steps);
+// Runs the loops of the sub-frames as far as it can without the next
+// frame's job: up to the second sub-frame of the current frame, whose loop
+// starts the next frame's first pitch search.
+void advanceFilterTrack(FilterTrack& t);
 
-// Hands over the next frame's job. The jobs of the two frames before it must
-// stay untouched until it is queued.
+// Hands over the next frame's job. The current frame's job must stay
+// untouched until the track has moved past it.
 void queueFilterJob(FilterTrack& t, FilterJob* job);
 
 // Runs what remains of the run. Afterwards the buffers hold the last frame,

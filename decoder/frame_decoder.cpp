@@ -19,20 +19,10 @@ constexpr float voicedConcealGain = 0.875f;
 constexpr float concealFade = 0.75f;
 constexpr int16_t initialNoiseSeed = 12345;
 
-// Lets the filter track of the frames before advance while this frame is
-// prepared (see filter_pipeline.cpp); no track: nothing to overlap.
-void letFiltersRun(FilterTrack* track)
-{
-    constexpr int32_t stepsPerPause = 16;
-    if (track != nullptr) {
-        advanceFilterTrack(*track, stepsPerPause);
-    }
-}
-
 }  // namespace
 
 void DecoderState::prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate, int32_t postfilterOn,
-                                int32_t badFrame, FilterTrack* overlap)
+                                int32_t badFrame)
 {
     FrameParams params;
     unpackFrame(&params, frame, lowRate, badFrame);
@@ -40,29 +30,26 @@ void DecoderState::prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate,
         // A bad frame keeps the mode: concealed in speech, untransmitted in silence.
         params.frameType = prevFrameType == 1 ? 1 : 0;
     }
-    letFiltersRun(overlap);
 
     float lspVect[lpcOrder];
     job->pitchFiltered = false;
     job->postfilterOn = postfilterOn;
     if (params.frameType == 1) {
-        decodeSpeech(params, lowRate, lspVect, job, overlap);
+        decodeSpeech(params, lowRate, lspVect, job);
     } else {
         comfortNoiseFrame(excitation + excitationHistory, &params, lspVect, prevLsp);
-        letFiltersRun(overlap);
-        interpolateLsp(job->lpcSet, lspVect, prevLsp);
+            interpolateLsp(job->lpcSet, lspVect, prevLsp);
         std::memcpy(job->frameExc, excitation + excitationHistory, sizeof job->frameExc);
     }
     prevFrameType = params.frameType;
     std::memcpy(prevLsp, lspVect, sizeof prevLsp);
-    letFiltersRun(overlap);
 }
 
 void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, int32_t postfilterOn,
                                int32_t badFrame)
 {
     FilterJob job;
-    prepareFrame(&job, frame, lowRate, postfilterOn, badFrame, nullptr);
+    prepareFrame(&job, frame, lowRate, postfilterOn, badFrame);
     FilterTrack track;
     startFilterTrack(&track, filterState(), &job, out);
     finishFilterTrack(track);
@@ -78,8 +65,7 @@ FilterState DecoderState::filterState()
 // A good frame leaves its excitation, widened into the job's pitch window,
 // to be pitch-postfiltered into frameExc by the filter track; a concealed
 // one writes frameExc.
-void DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect, FilterJob* job,
-                                FilterTrack* overlap)
+void DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect, FilterJob* job)
 {
     if (params.badFrame != 0) {
         erasureCount = erasureCount < maxErasureCount ? erasureCount + 1 : maxErasureCount;
@@ -87,9 +73,7 @@ void DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, floa
         erasureCount = 0;
     }
     decodeLsp(lspVect, prevLsp, params.lspIndex, params.badFrame);
-    letFiltersRun(overlap);
     interpolateLsp(job->lpcSet, lspVect, prevLsp);
-    letFiltersRun(overlap);
 
     noiseSeed = initialNoiseSeed;
     if (erasureCount == 0) {
@@ -97,8 +81,7 @@ void DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, floa
         decodeFramePulses(pulses, params, lowRate);
         for (int32_t k = 0; k < 4; ++k) {
             decodeExcitationSubframe(excitation, params, lowRate, k, pulses[k]);
-            letFiltersRun(overlap);
-        }
+                }
         widenPitchWindow(&job->window, excitation + excitationHistory);
         job->pitchFiltered = true;
         job->pitchLag[0] = params.pitchLag[0];

@@ -154,13 +154,15 @@ PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k,
     startPitchSearch(&s, window.x + pitchWindowStart + subframeLength * k, pitchLag, k);
     PitchCorrelations c = correlationsOf(s);
     for (int32_t n = 0; n < subframeLength; ++n) {
-        pitchCorrelationStep(s, c, n);
+        pitchCorrelationStep(c, n);
     }
     storeCorrelations(s, c);
     choosePitchLags(s);
+    PitchEnergies e = energiesOf(s);
     for (int32_t n = 0; n < subframeLength; ++n) {
-        pitchEnergyStep(s, n);
+        pitchEnergyStep(e, n);
     }
+    s.chosenEnergies = e.sums;
     return finishPitchSearch(s);
 }
 

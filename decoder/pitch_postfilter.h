@@ -59,12 +59,16 @@ struct PitchSearch {
 // frame's pitch window, pitchLag as for findPitchPostParams.
 void startPitchSearch(PitchSearch* s, const double* x, int32_t pitchLag, int32_t k);
 
-// The running sums of phase one, held apart from the search so that a loop
-// can keep them in registers.
+// The running sums of phase one and where they read, held apart from the
+// search so that a loop can keep them in registers.
 struct PitchCorrelations {
     __m128d back[4];
     __m128d forward[4];
     double energy;
+    const double* x;         // the sub-frame
+    const double* backBase;  // x - (firstLag + 6): the earliest backward segment
+    const double* forwardBase;
+    bool searchForward;
 };
 
 inline PitchCorrelations correlationsOf(const PitchSearch& s)
@@ -72,7 +76,11 @@ inline PitchCorrelations correlationsOf(const PitchSearch& s)
     return PitchCorrelations{{s.backCorrelation[0], s.backCorrelation[1], s.backCorrelation[2], s.backCorrelation[3]},
                              {s.forwardCorrelation[0], s.forwardCorrelation[1], s.forwardCorrelation[2],
                               s.forwardCorrelation[3]},
-                             s.energy};
+                             s.energy,
+                             s.x,
+                             s.x - (s.firstLag + 6),
+                             s.x + s.forwardBase,
+                             s.lastForwardLag >= s.firstLag};
 }
 
 inline void storeCorrelations(PitchSearch& s, const PitchCorrelations& c)
@@ -86,18 +94,16 @@ inline void storeCorrelations(PitchSearch& s, const PitchCorrelations& c)
 
 // Phase one: adds the products of sample n (in increasing n) to every
 // correlation and to the energy.
-inline void pitchCorrelationStep(const PitchSearch& s, PitchCorrelations& c, int32_t n)
+inline void pitchCorrelationStep(PitchCorrelations& c, int32_t n)
 {
-    const double xn = s.x[n];
+    const double xn = c.x[n];
     const __m128d broadcast = _mm_set1_pd(xn);
-    const double* back = s.x + n - (s.firstLag + 6);
     for (int32_t j = 0; j < 4; ++j) {
-        c.back[j] = _mm_add_pd(c.back[j], _mm_mul_pd(broadcast, _mm_loadu_pd(back + 2 * j)));
+        c.back[j] = _mm_add_pd(c.back[j], _mm_mul_pd(broadcast, _mm_loadu_pd(c.backBase + n + 2 * j)));
     }
-    if (s.lastForwardLag >= s.firstLag) {
-        const double* fwd = s.x + n + s.forwardBase;
+    if (c.searchForward) {
         for (int32_t j = 0; j < 4; ++j) {
-            c.forward[j] = _mm_add_pd(c.forward[j], _mm_mul_pd(broadcast, _mm_loadu_pd(fwd + 2 * j)));
+            c.forward[j] = _mm_add_pd(c.forward[j], _mm_mul_pd(broadcast, _mm_loadu_pd(c.forwardBase + n + 2 * j)));
         }
     }
     c.energy += xn * xn;
@@ -107,12 +113,24 @@ inline void pitchCorrelationStep(const PitchSearch& s, PitchCorrelations& c, int
 // later lag must be strictly greater, so of equal maxima the smallest wins).
 void choosePitchLags(PitchSearch& s);
 
-// Phase two: adds sample n of the two chosen segments to their energies (an
-// offset of 0, no candidate, gives a sum that is not used).
-inline void pitchEnergyStep(PitchSearch& s, int32_t n)
+// Phase two: the energies of the two chosen segments (an offset of 0, no
+// candidate, gives a sum that is not used), with where they read.
+struct PitchEnergies {
+    __m128d sums;        // backward segment in element 0, forward in element 1
+    const double* back;  // the segments
+    const double* forward;
+};
+
+inline PitchEnergies energiesOf(const PitchSearch& s)
 {
-    const __m128d v = _mm_set_pd(s.x[n + s.forwardOffset], s.x[n + s.backOffset]);
-    s.chosenEnergies = _mm_add_pd(s.chosenEnergies, _mm_mul_pd(v, v));
+    return PitchEnergies{s.chosenEnergies, s.x + s.backOffset, s.x + s.forwardOffset};
+}
+
+// Adds sample n of both segments (in increasing n).
+inline void pitchEnergyStep(PitchEnergies& e, int32_t n)
+{
+    const __m128d v = _mm_loadh_pd(_mm_load_sd(e.back + n), e.forward + n);
+    e.sums = _mm_add_pd(e.sums, _mm_mul_pd(v, v));
 }
 
 // After the 60 energy steps: the parameters.
