@@ -74,6 +74,24 @@ void lpcOfCosines(T v[10]) {
 // spreading can push the end values out of the frequency range, where the
 // table cosine is no cosine any more and the synthesis filter would be
 // unstable, so such a vector needs a further pass too.
+// negatedCosine of four values at once. The index is the truncation of x
+// limited to 0..510 first (not-a-number to 0), which is floor(x) limited to
+// 0..510 for every x; the one difference, -0 kept as -0 by floor, changes
+// nothing: the fraction is then a zero either way and the cosine that of
+// index 0.
+Float4 negatedCosines(Float4 x) {
+    const __m128 limited = _mm_min_ps(_mm_max_ps(x.v, _mm_setzero_ps()), _mm_set1_ps(510.0f));
+    const __m128i index = _mm_cvttps_epi32(limited);
+    const Float4 whole(_mm_cvtepi32_ps(index));
+    int32_t i[4];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(i), index);
+    const Float4 low(_mm_set_ps(cosineTable[i[3]], cosineTable[i[2]], cosineTable[i[1]], cosineTable[i[0]]));
+    const Float4 high(
+        _mm_set_ps(cosineTable[i[3] + 1], cosineTable[i[2] + 1], cosineTable[i[1] + 1], cosineTable[i[0] + 1]));
+    const Float4 c = low + (high - low) * (x - whole);
+    return Float4(_mm_xor_ps(c.v, _mm_set1_ps(-0.0f)));
+}
+
 bool wellFormed(const float* lsp, float threshold) {
     if (!(lsp[0] > 0.0f) || !(lsp[order - 1] < 256.0f)) return false;
     for (int k = 1; k < order; ++k) {
@@ -120,13 +138,10 @@ void stabiliseLsp(float* lsp, const float* prevLsp, float minGap) {
 
 void interpolateLsp(float lpcSet[4][10], const float* lspVect, const float* prevLsp) {
     // Lane i of v[k] belongs to sub-frame i.
+    const Float4 weights(_mm_loadu_ps(interpWeights));
     Float4 v[order];
     for (int k = 0; k < order; ++k) {
-        float lanes[4];
-        for (int i = 0; i < 4; ++i) {
-            lanes[i] = negatedCosine((lspVect[k] - prevLsp[k]) * interpWeights[i] + prevLsp[k]);
-        }
-        v[k] = Float4(_mm_loadu_ps(lanes));
+        v[k] = negatedCosines((Float4(lspVect[k]) - Float4(prevLsp[k])) * weights + Float4(prevLsp[k]));
     }
     lpcOfCosines(v);
     for (int k = 0; k < order; ++k) {

@@ -3,6 +3,7 @@
 #include "pitch_postfilter.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "decoder_state.h"
 
@@ -21,13 +22,20 @@ struct Best {
 };
 
 // Takes the candidate at offset if its correlation c is greater than the
-// best so far.
+// best so far. The choice is made on the bits, without a jump: which lag
+// wins depends on the signal and a jump would often be mispredicted.
 void consider(Best& best, double c, int32_t offset)
 {
-    if (c > best.correlation) {
-        best.correlation = static_cast<float>(c);
-        best.offset = offset;
-    }
+    const uint32_t take = 0u - static_cast<uint32_t>(c > static_cast<double>(best.correlation));
+    const float candidate = static_cast<float>(c);
+    uint32_t candidateBits;
+    uint32_t bestBits;
+    std::memcpy(&candidateBits, &candidate, sizeof candidateBits);
+    std::memcpy(&bestBits, &best.correlation, sizeof bestBits);
+    bestBits = (candidateBits & take) | (bestBits & ~take);
+    std::memcpy(&best.correlation, &bestBits, sizeof bestBits);
+    best.offset = static_cast<int32_t>((static_cast<uint32_t>(offset) & take) |
+                                       (static_cast<uint32_t>(best.offset) & ~take));
 }
 
 void storeSums(const __m128d* registers, double sums[8])
@@ -168,24 +176,30 @@ PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k,
 
 namespace {
 
-// out[n] = x[n] * scale + x[n + offset] * lagGain in single precision (the
-// samples of a window are floats held in double).
-template <class Sample>
-void applyGains(float* out, const Sample* x, const PitchPostParams& p)
+// Four samples of a window (floats held in double), back to float (exactly).
+__m128 floatsOf(const double* x)
 {
-    for (int32_t n = 0; n < subframeLength; ++n) {
-        out[n] = static_cast<float>(x[n]) * p.scale + static_cast<float>(x[n + p.offset]) * p.lagGain;
-    }
+    return _mm_movelh_ps(_mm_cvtpd_ps(_mm_loadu_pd(x)), _mm_cvtpd_ps(_mm_loadu_pd(x + 2)));
 }
 
 }  // namespace
 
 void applyPitchPostfilter(float* out, const float* x, const PitchPostParams& p)
 {
-    applyGains(out, x, p);
+    for (int32_t n = 0; n < subframeLength; ++n) {
+        out[n] = x[n] * p.scale + x[n + p.offset] * p.lagGain;
+    }
 }
 
+// Four samples at a time, each with the two products and the sum of the
+// scalar form in single precision.
 void applyPitchPostfilter(float* out, const double* x, const PitchPostParams& p)
 {
-    applyGains(out, x, p);
+    const __m128 scale = _mm_set1_ps(p.scale);
+    const __m128 lagGain = _mm_set1_ps(p.lagGain);
+    for (int32_t n = 0; n < subframeLength; n += 4) {
+        const __m128 own = _mm_mul_ps(floatsOf(x + n), scale);
+        const __m128 other = _mm_mul_ps(floatsOf(x + n + p.offset), lagGain);
+        _mm_storeu_ps(out + n, _mm_add_ps(own, other));
+    }
 }
