@@ -319,17 +319,3 @@ void finishFilterTrack(FilterTrack& t)
     }
     toPcm(t.samples + frameLength * t.frame, t.state.postBuf + lpcOrder);
 }
-
-void synthesizeAndPostfilter(float* synthBuf, float* postBuf, const float* frameExc,
-                             const float lpcSet[4][lpcOrder], float& postTilt, int32_t postfilterOn)
-{
-    FilterJob job;
-    std::memcpy(job.lpcSet, lpcSet, sizeof job.lpcSet);
-    std::memcpy(job.frameExc, frameExc, sizeof job.frameExc);
-    job.pitchFiltered = false;
-    job.postfilterOn = postfilterOn;
-    FilterTrack track;
-    int16_t samples[frameLength];
-    startFilterTrack(&track, FilterState{synthBuf, postBuf, &postTilt}, &job, samples);
-    finishFilterTrack(track);
-}

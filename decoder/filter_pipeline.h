@@ -52,7 +52,11 @@ struct SearchTask {
     bool active;
 };
 
-// Where the filter stages of a run stand (see filter_pipeline.cpp).
+// Where the filter stages of a run stand (see filter_pipeline.cpp). Every
+// sample of the track equals what, frame by frame, the pitch postfilter
+// (findPitchPostParams, applyPitchPostfilter) for good speech, then
+// synthesize, formantPostfilter and toPcm give, with synthBuf[0..9] and
+// postBuf[0..9] moved on between frames. Nothing is allocated.
 struct FilterTrack {
     FilterState state;
     int16_t* samples;   // the run's output, frame i at samples + 240 i
@@ -86,14 +90,3 @@ void queueFilterJob(FilterTrack& t, FilterJob* job);
 // not yet moved on (synthBuf[0..9] and postBuf[0..9] are those of the frame
 // before it).
 void finishFilterTrack(FilterTrack& t);
-
-// Every sample of the track equals what, frame by frame, the pitch
-// postfilter (findPitchPostParams, applyPitchPostfilter) for good speech,
-// then synthesize, formantPostfilter and toPcm give, with synthBuf[0..9] and
-// postBuf[0..9] moved on between frames. Nothing is allocated.
-
-// One frame with a ready synthesis input: synthesize(synthBuf, frameExc,
-// lpcSet), then formantPostfilter(postBuf + 10, synthBuf + 10, lpcSet,
-// postTilt, postfilterOn), bit for bit, through the track.
-void synthesizeAndPostfilter(float* synthBuf, float* postBuf, const float* frameExc,
-                             const float lpcSet[4][lpcOrder], float& postTilt, int32_t postfilterOn);

@@ -46,33 +46,6 @@ uint32_t bitsOf(float x)
     return b;
 }
 
-uint64_t bitsOf(double x)
-{
-    uint64_t b;
-    std::memcpy(&b, &x, sizeof b);
-    return b;
-}
-
-TEST(FastPaths, VectorSumsEqualOneSumAtATime)
-{
-    frames::Random rng(3);
-    for (int trial = 0; trial < 200; ++trial) {
-        const std::vector<float> x = randomSignal(rng, 400, 1e4f);
-        const int32_t count = 1 + static_cast<int32_t>(rng.below(130));
-        const int32_t offset = static_cast<int32_t>(rng.below(140)) - 139;
-        const float* base = x.data() + 150;
-        double sums[8];
-        correlateEightOffsets(base, offset, count, sums);
-        for (int32_t j = 0; j < 8; ++j) {
-            EXPECT_EQ(bitsOf(sums[j]), bitsOf(dotProduct(base, base + offset + j, count))) << trial << " " << j;
-        }
-        double energies[2];
-        energyPair(base + offset, base + 7, count, energies);
-        EXPECT_EQ(bitsOf(energies[0]), bitsOf(dotProduct(base + offset, base + offset, count)));
-        EXPECT_EQ(bitsOf(energies[1]), bitsOf(dotProduct(base + 7, base + 7, count)));
-    }
-}
-
 TEST(FastPaths, FrameConversionEqualsSampleConversion)
 {
     const float inf = std::numeric_limits<float>::infinity();
@@ -174,6 +147,26 @@ TEST(FastPaths, FourSubframeConversionEqualsOneAtATime)
     }
 }
 
+TEST(FastPaths, PitchFilterFromTheWindowEqualsTheFloatForm)
+{
+    frames::Random rng(15);
+    std::vector<float> b = randomSignal(rng, excitationHistory + frameLength, 3000.0f);
+    PitchWindow window;
+    widenPitchWindow(&window, b.data() + excitationHistory);
+    for (int32_t trial = 0; trial < 200; ++trial) {
+        const int32_t k = static_cast<int32_t>(rng.below(4));
+        const int32_t offset = static_cast<int32_t>(rng.below(2)) == 0
+                                   ? -static_cast<int32_t>(15 + rng.below(131))
+                                   : static_cast<int32_t>(rng.below(1 + 180 - 60 * k));
+        const PitchPostParams p{offset, randomFloat(rng, 1.0f), randomFloat(rng, 2.0f)};
+        float fromFloats[60];
+        float fromWindow[60];
+        applyPitchPostfilter(fromFloats, b.data() + excitationHistory + 60 * k, p);
+        applyPitchPostfilter(fromWindow, window.x + pitchWindowStart + 60 * k, p);
+        for (int32_t n = 0; n < 60; ++n) ASSERT_EQ(bitsOf(fromFloats[n]), bitsOf(fromWindow[n])) << trial;
+    }
+}
+
 // LPC sets of a random but stable envelope, as the decoder builds them.
 void randomLpc(frames::Random& rng, float lpcSet[4][lpcOrder])
 {
@@ -188,6 +181,21 @@ void randomLpc(frames::Random& rng, float lpcSet[4][lpcOrder])
         cur[i] = y;
     }
     interpolateLsp(lpcSet, cur, prev);
+}
+
+// One frame with a ready synthesis input through the filter track.
+void synthesizeAndPostfilter(float* synthBuf, float* postBuf, const float* frameExc,
+                             const float lpcSet[4][lpcOrder], float& postTilt, int32_t postfilterOn)
+{
+    FilterJob job;
+    std::memcpy(job.lpcSet, lpcSet, sizeof job.lpcSet);
+    std::memcpy(job.frameExc, frameExc, sizeof job.frameExc);
+    job.pitchFiltered = false;
+    job.postfilterOn = postfilterOn;
+    FilterTrack track;
+    int16_t samples[frameLength];
+    startFilterTrack(&track, FilterState{synthBuf, postBuf, &postTilt}, &job, samples);
+    finishFilterTrack(track);
 }
 
 // Both filters written out plainly: every sum from 0.0, products in double,
