@@ -17,25 +17,23 @@ constexpr float gainFactor = 0.21375f;
 const PitchPostParams neutral{0, 0.0f, 1.0f};
 
 struct Best {
-    int32_t offset;     // 0 when no positive correlation was found
-    float correlation;  // the stored (float) best correlation
+    int32_t offset;  // 0 when no positive correlation was found
+    double rounded;  // the best correlation stored in float (0.0 at first), held in double
 };
 
 // Takes the candidate at offset if its correlation c is greater than the
-// best so far. The choice is made on the bits, without a jump: which lag
-// wins depends on the signal and a jump would often be mispredicted.
+// best so far, which is compared as stored, rounded to float. The choice is
+// made on the bits, without a jump: which lag wins depends on the signal and
+// a jump would often be mispredicted.
 void consider(Best& best, double c, int32_t offset)
 {
-    const uint32_t take = 0u - static_cast<uint32_t>(c > static_cast<double>(best.correlation));
-    const float candidate = static_cast<float>(c);
-    uint32_t candidateBits;
-    uint32_t bestBits;
-    std::memcpy(&candidateBits, &candidate, sizeof candidateBits);
-    std::memcpy(&bestBits, &best.correlation, sizeof bestBits);
-    bestBits = (candidateBits & take) | (bestBits & ~take);
-    std::memcpy(&best.correlation, &bestBits, sizeof bestBits);
-    best.offset = static_cast<int32_t>((static_cast<uint32_t>(offset) & take) |
-                                       (static_cast<uint32_t>(best.offset) & ~take));
+    const __m128d candidate = _mm_set_sd(c);
+    const __m128d kept = _mm_set_sd(best.rounded);
+    const __m128d take = _mm_cmpgt_sd(candidate, kept);
+    const __m128d rounded = _mm_cvtss_sd(candidate, _mm_cvtsd_ss(_mm_setzero_ps(), candidate));
+    best.rounded = _mm_cvtsd_f64(_mm_or_pd(_mm_and_pd(take, rounded), _mm_andnot_pd(take, kept)));
+    const int32_t mask = -static_cast<int32_t>(_mm_cvtsi128_si32(_mm_castpd_si128(take)) != 0);
+    best.offset = (offset & mask) | (best.offset & ~mask);
 }
 
 void storeSums(const __m128d* registers, double sums[8])
@@ -47,7 +45,7 @@ Best bestBackward(const PitchSearch& s)
 {
     double c[8];
     storeSums(s.backCorrelation, c);
-    Best best{0, 0.0f};
+    Best best{0, 0.0};
     for (int32_t i = s.firstLag; i <= s.firstLag + 2 * searchHalfWidth; ++i) {
         consider(best, c[s.firstLag + 6 - i], -i);
     }
@@ -56,7 +54,7 @@ Best bestBackward(const PitchSearch& s)
 
 Best bestForward(const PitchSearch& s)
 {
-    Best best{0, 0.0f};
+    Best best{0, 0.0};
     if (s.lastForwardLag < s.firstLag) {
         return best;
     }
@@ -123,9 +121,9 @@ void choosePitchLags(PitchSearch& s)
     const Best back = bestBackward(s);
     const Best fwd = bestForward(s);
     s.backOffset = back.offset;
-    s.backCorrelationBest = back.correlation;
+    s.backCorrelationBest = static_cast<float>(back.rounded);
     s.forwardOffset = fwd.offset;
-    s.forwardCorrelationBest = fwd.correlation;
+    s.forwardCorrelationBest = static_cast<float>(fwd.rounded);
     s.chosenEnergies = _mm_setzero_pd();
 }
 
