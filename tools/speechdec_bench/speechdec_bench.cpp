@@ -1,7 +1,9 @@
 // Decoding speed of the speech decoder. Prints microseconds per frame for each
 // frame kind (24-byte and 20-byte speech, SID, untransmitted, bad and lost
-// frames), timed call by call inside a realistic mixed stream, and the
-// throughput on whole streams of generated speech and, when given, a
+// frames), once for single calls (one decodeSoundFrame per frame, as through
+// the library's export) timed call by call inside a realistic mixed stream,
+// and once for frames decoded in runs of 32 (decodeSoundFrames, as g723dec
+// decodes); then the throughput on whole streams and, when given, a
 // bitstream file. A benchmark, not a test: it prints figures and checks none.
 // Usage: speechdec_bench [BITSTREAM.g723]
 #include <algorithm>
@@ -171,7 +173,8 @@ void perKind(int rounds)
             times[kinds[i]].push_back(std::chrono::duration<double>(end - start).count() - overhead);
         }
     }
-    std::printf("per frame kind (median of single calls in a mixed stream, clock overhead %.3f us removed):\n",
+    std::printf("per frame kind, single calls (median of decodeSoundFrame calls in a mixed stream, clock\n"
+                "overhead %.3f us removed):\n",
                 1e6 * overhead);
     for (int k = 0; k < kindCount; ++k) {
         std::printf("  %-18s %8.2f us/frame  (%zu calls)\n", kindNames[k], 1e6 * median(times[k]),
@@ -179,33 +182,88 @@ void perKind(int rounds)
     }
 }
 
-// Decodes the stream over and over for at least a second of process time;
-// prints the rate.
-void throughput(const char* name, const Stream& stream)
+constexpr int32_t runLength = 32;  // frames per decodeSoundFrames call, as g723dec decodes
+
+// Decodes the stream in runs of 32 frames over and over for at least half a
+// second of process time; returns the microseconds per frame.
+double microsecondsPerFrame(const Stream& stream, int64_t* checksum)
 {
-    if (stream.empty()) {
-        std::printf("  %-28s no frames\n", name);
-        return;
-    }
     const std::vector<std::vector<uint8_t>> frames = padded(stream);
+    std::vector<const void*> pointers;
+    for (const std::vector<uint8_t>& f : frames) pointers.push_back(f.empty() ? nullptr : f.data());
     DecoderState decoder;
-    int16_t samples[frameLength];
+    std::vector<int16_t> samples(static_cast<size_t>(runLength) * frameLength);
     long long count = 0;
-    int64_t checksum = 0;
     const double start = processSeconds();
     double seconds = 0.0;
     do {
         decoder.reset(0);
-        for (const std::vector<uint8_t>& frame : frames) {
-            decoder.decodeSoundFrame(frame.empty() ? nullptr : frame.data(), samples);
-            checksum += samples[count % frameLength];
-            ++count;
+        for (size_t first = 0; first < pointers.size(); first += runLength) {
+            const int32_t n = static_cast<int32_t>(std::min<size_t>(runLength, pointers.size() - first));
+            decoder.decodeSoundFrames(&pointers[first], n, samples.data());
+            *checksum += samples[static_cast<size_t>(count % (n * frameLength))];
+            count += n;
         }
         seconds = processSeconds() - start;
-    } while (seconds < 1.0);
-    std::printf("  %-28s %9.0f frames/s %8.2f us/frame  (%lld frames, checksum %lld)\n", name,
-                static_cast<double>(count) / seconds, 1e6 * seconds / static_cast<double>(count), count,
+    } while (seconds < 0.5);
+    return 1e6 * seconds / static_cast<double>(count);
+}
+
+void throughput(const char* name, const Stream& stream)
+{
+    if (stream.empty()) {
+        std::printf("  %-30s no frames\n", name);
+        return;
+    }
+    int64_t checksum = 0;
+    const double us = microsecondsPerFrame(stream, &checksum);
+    std::printf("  %-30s %9.0f frames/s %8.2f us/frame  (checksum %lld)\n", name, 1e6 / us, us,
                 static_cast<long long>(checksum));
+}
+
+// Every other frame of 20-byte speech replaced by frame(i).
+template <class MakeFrame>
+Stream interleaved(int count, MakeFrame frame)
+{
+    const Stream speech = generated(true, count);
+    Stream stream;
+    for (int i = 0; i < count; ++i) stream.push_back(i % 2 == 1 ? frame(i) : speech[static_cast<size_t>(i)]);
+    return stream;
+}
+
+// Per frame kind in runs: kinds that come in runs of their own are timed as
+// such (a silence period: one SID frame, then untransmitted ones); bad and
+// lost frames, which come singly inside speech, are timed interleaved with
+// 20-byte speech, their cost being twice the interleaved stream's less that
+// of the speech alone.
+void perKindInRuns()
+{
+    std::printf("per frame kind, in runs of %d frames (decodeSoundFrames, as g723dec decodes):\n", runLength);
+    int64_t checksum = 0;
+    const double high = microsecondsPerFrame(generated(false, 2000), &checksum);
+    const double low = microsecondsPerFrame(generated(true, 2000), &checksum);
+    frames::Random rng(17);
+    Stream sids;
+    for (int i = 0; i < 2000; ++i) {
+        const uint32_t lsp[3] = {rng.below(256), rng.below(256), rng.below(256)};
+        sids.push_back(frames::sidFrame(lsp, rng.below(64)));
+    }
+    const double sid = microsecondsPerFrame(sids, &checksum);
+    Stream silence;
+    for (int i = 0; i < 2000; ++i) {
+        const uint32_t lsp[3] = {rng.below(256), rng.below(256), rng.below(256)};
+        silence.push_back(i % 200 == 0 ? frames::sidFrame(lsp, rng.below(64)) : frames::untransmittedFrame());
+    }
+    const double untransmitted = microsecondsPerFrame(silence, &checksum);
+    const double withBad = microsecondsPerFrame(interleaved(2000, [&rng](int) { return badFrame(rng); }), &checksum);
+    const double withLost = microsecondsPerFrame(interleaved(2000, [](int) { return Frame(); }), &checksum);
+    const double perKind[kindCount] = {high, low, sid, untransmitted, 2 * withBad - low, 2 * withLost - low};
+    const char* const how[kindCount] = {"in a row", "in a row", "in a row", "in a row (a SID every 200)",
+                                        "every other frame", "every other frame"};
+    for (int k = 0; k < kindCount; ++k) {
+        std::printf("  %-18s %8.2f us/frame  (%s)\n", kindNames[k], perKind[k], how[k]);
+    }
+    std::printf("  (checksum %lld)\n", static_cast<long long>(checksum));
 }
 
 }  // namespace
@@ -213,7 +271,8 @@ void throughput(const char* name, const Stream& stream)
 int main(int argc, char** argv)
 {
     perKind(5);
-    std::printf("whole streams:\n");
+    perKindInRuns();
+    std::printf("whole streams, in runs of %d frames:\n", runLength);
     throughput("24-byte frames (generated)", generated(false, 2000));
     throughput("20-byte frames (generated)", generated(true, 2000));
     throughput("mixed stream", mixedStream(4000));
