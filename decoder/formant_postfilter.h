@@ -13,6 +13,7 @@ constexpr double postGain = 1.03125;  // fixed gain of the filter
 // The pole weights 0.135^1 .. 0.135^6 in single precision.
 extern const std::array<float, postPoleOrder> postWeights;
 
+// The plain one-frame form, which the filter pipeline is tested against.
 // Filters synth[0..239] into post[0..239]; post[-6..-1] and synth[-1] are the
 // memories of the previous frame. Updates postTilt. With postfilterOn 0 the
 // speech is copied unchanged and postTilt kept.

@@ -15,7 +15,8 @@ struct PitchPostParams {
     float scale;     // weight of the sub-frame itself
 };
 
-// Chooses the parameters of sub-frame k. x points at the sub-frame's first
+// The plain form of the search, which the pipelined search below is tested
+// against. Chooses the parameters of sub-frame k. x points at the sub-frame's first
 // sample inside the excitation buffer; the frame it belongs to and the 145
 // samples before it are read (x[-145 - 60k .. 239 - 60k]). pitchLag is the
 // sub-frame's open-loop lag.
