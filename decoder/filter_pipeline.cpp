@@ -61,9 +61,11 @@ void runLoopWith(FilterTrack& t)
     int16_t* previousOut = t.samples + frameLength * (t.frame - 1);
     const float* previousPost = t.state.postBuf + lpcOrder;
     PitchSearch& correlate = t.search[t.correlating].search;
-    PitchCorrelations correlations = correlationsOf(correlate);
     PitchSearch& measure = t.search[t.measuring].search;
-    PitchEnergies energies = energiesOf(measure);
+    // A search that this loop does not advance may not have been started:
+    // its read pointers are formed only when the loop uses them.
+    PitchCorrelations correlations = (work & withCorrelate) ? correlationsOf(correlate) : PitchCorrelations{};
+    PitchEnergies energies = (work & withMeasure) ? energiesOf(measure) : PitchEnergies{};
     double lastY = t.fb.lastSynth;
     double lastP = t.fb.lastPost;
     TiltSums sums;
