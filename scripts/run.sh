@@ -25,8 +25,8 @@ rm -rf "$demo"
 mkdir -p "$demo"
 build/native/tools/avspack/avspack samples/clip.avi "$demo/clip.avs"
 
-export WINEPREFIX=$root/build/demo-prefix WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+. scripts/wine-common.sh
+use_wine_prefix "$root/build/demo-prefix"
 xvfb_pid=
 cleanup() {
   wineserver -k 2>/dev/null || true
@@ -37,36 +37,13 @@ trap cleanup EXIT
 # Without a display, a private Xvfb on the first free display number.
 managed=Y
 if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 120 139); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-      [ -e /tmp/.X11-unix/X$n ] && sleep 0.2 && break
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.05
-    done
-    if kill -0 "$xvfb_pid" 2>/dev/null && [ -e /tmp/.X11-unix/X$n ]; then
-      export DISPLAY=:$n
-      break
-    fi
-    kill "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=
-  done
-  [ -n "${DISPLAY:-}" ] || { echo "run.sh: no Xvfb display could be started" >&2; exit 1; }
+  start_private_xvfb 120 139 || { echo "run.sh: no Xvfb display could be started" >&2; exit 1; }
   managed=N   # no window manager on Xvfb: unmanaged windows avoid Wine's waits for one
   echo "display: private Xvfb $DISPLAY"
 fi
 
-if [ ! -f "$WINEPREFIX/.prepared" ]; then
-  echo "creating the Wine prefix $WINEPREFIX"
-  rm -rf "$WINEPREFIX"
-  timeout 300 wineboot -i </dev/null >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  wineserver -w
-  touch "$WINEPREFIX/.prepared"
-fi
+[ -f "$WINEPREFIX/.prepared" ] || echo "creating the Wine prefix $WINEPREFIX"
+prepare_wine_prefix
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d $managed /f >/dev/null 2>&1
 # Start Wine's services now, with their output off this script's.
 timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1

@@ -5,19 +5,10 @@
 set -euo pipefail
 build=$(cd "$1" && pwd); shift
 
-export WINEPREFIX=$build/wineprefix WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+. "$(dirname "$0")/wine-common.sh"
+use_wine_prefix "$build/wineprefix"
 unset DISPLAY
-
-if [ ! -f "$WINEPREFIX/.prepared" ]; then
-  rm -rf "$WINEPREFIX"
-  wineboot -i </dev/null >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  wineserver -w
-  touch "$WINEPREFIX/.prepared"
-fi
+prepare_wine_prefix 'HKCU\Software\Wine\Drivers|Graphics|null'
 
 wineserver -p
 # Start Wine's services now, with stdio off ctest's pipes.

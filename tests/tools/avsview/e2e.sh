@@ -13,8 +13,8 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
 
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+. "$(dirname "$0")/../../../scripts/wine-common.sh"
+use_wine_prefix "$prefix"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 trap 'echo "FAIL: command at line $LINENO of e2e.sh" >&2' ERR
@@ -27,42 +27,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display number nobody uses, and an Xvfb of our own on it.
-start_xvfb() {
-  local n
-  for n in $(seq 140 199); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    # The socket must be this server's: one that lost the race for the
-    # number to another run exits at once.
-    for _ in $(seq 100); do
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      if [ -e /tmp/.X11-unix/X$n ]; then
-        sleep 0.2
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        export DISPLAY=:$n
-        return 0
-      fi
-      sleep 0.05
-    done
-    kill "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=
-  done
-  fail "no Xvfb display could be started"
-}
-
 # The test's own prefix: X11 graphics without a window manager, no audio.
 prepare_prefix() {
-  if [ ! -f "$prefix/.prepared" ]; then
-    rm -rf "$prefix"
-    wineboot -i </dev/null >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    wineserver -w
-    touch "$prefix/.prepared"
-  fi
+  prepare_wine_prefix 'HKCU\Software\Wine\X11 Driver|Managed|N'
   wineserver -k 2>/dev/null || true   # a server left by a run that was killed
   wineserver -p
   wine cmd /c exit </dev/null >/dev/null 2>&1
@@ -116,7 +83,7 @@ expect_snapshot_of_end() {
   [ "$best" -le $((pixels / 100)) ] || fail "the snapshot matches neither of the clip's last two frames"
 }
 
-start_xvfb
+start_private_xvfb 140 199 || fail "no Xvfb display could be started"
 prepare_prefix
 cp "$CLIP" clip.avi
 wine "$AVSPACK" clip.avi clip.avs >/dev/null || fail "avspack could not pack the clip"
