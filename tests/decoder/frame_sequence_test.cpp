@@ -5,6 +5,7 @@
 #include "decoder_state.h"
 #include "frame_writer.h"
 #include "tables/sid_gain_table.h"
+#include "test_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -56,14 +57,7 @@ Frame sid(uint32_t gainCode) {
 
 Frame untransmitted() { return frames::untransmittedFrame(); }
 
-struct Decoder {
-    DecoderState state;
-    Decoder() { state.reset(1); }
-    Samples decode(const Frame& frame) {
-        Samples out(240);
-        state.decodeSoundFrame(frame.empty() ? nullptr : frame.data(), out.data());
-        return out;
-    }
+struct Decoder : TestDecoder {
     std::vector<float> lastExcitation() const {
         return std::vector<float>(state.excitation + lastFrameExc, state.excitation + current);
     }

@@ -5,6 +5,7 @@
 #include "frame_writer.h"
 #include "pcm_output.h"
 #include "pitch_postfilter.h"
+#include "test_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -20,15 +21,7 @@ namespace {
 using Frame = std::vector<uint8_t>;
 using Samples = std::vector<int16_t>;
 
-struct Decoder {
-    DecoderState state;
-    Decoder() { state.reset(1); }
-    Samples decode(const Frame& frame) {
-        Samples out(240);
-        state.decodeSoundFrame(frame.empty() ? nullptr : frame.data(), out.data());
-        return out;
-    }
-};
+using Decoder = TestDecoder;
 
 // Empty when every float the decoder keeps is finite and the excitation
 // lies inside the 16-bit range; otherwise the name of the first bad field.
@@ -47,28 +40,6 @@ std::string unsoundField(const DecoderState& s) {
     for (float x : s.excitation)
         if (!(x >= -32768.0f && x <= 32767.0f)) return "excitation";
     return "";
-}
-
-// Valid codes that make the excitation grow: the largest adaptive-codebook
-// row (taps summing to 2.24) and the largest pulse amplitude, every sub-frame.
-Frame runawayLowRateFrame() {
-    frames::SpeechFields f;
-    f.lagCode[0] = f.lagCode[1] = 60;
-    for (int i = 0; i < 4; ++i) {
-        f.gainCode[i] = 169 * 24 + 23;
-        f.pulsePos[i] = 0x123;
-        f.signs[i] = 0xF;
-    }
-    return frames::speechFrame(f, true);
-}
-
-// The same at the higher rate: a short lag, the largest 85-row entry and the
-// pulse train.
-Frame runawayHighRateFrame() {
-    frames::SpeechFields f;
-    f.lagCode[0] = f.lagCode[1] = 20;  // lag 38
-    for (int i = 0; i < 4; ++i) f.gainCode[i] = (1u << 11) | (84 * 24 + 23);
-    return frames::speechFrame(f, false);
 }
 
 // Ordinary speech-like frames: moderate gains, varying lags and pulses.
@@ -106,7 +77,7 @@ int maxDifference(const Samples& a, const Samples& b) {
 }  // namespace
 
 TEST(RunawayGains, ExcitationStaysBoundedAndSpeechRecovers) {
-    for (const Frame& runaway : {runawayLowRateFrame(), runawayHighRateFrame()}) {
+    for (const Frame& runaway : {frames::runawayFrame(true), frames::runawayFrame(false)}) {
         Decoder d;
         for (int i = 0; i < 60; ++i) {
             const Samples out = d.decode(runaway);
@@ -147,7 +118,7 @@ TEST(RunawayGains, LimitNeverEngagesOnRecordedSpeech) {
 
 TEST(RunawayGains, ComfortNoiseAfterARunawayIsNotLost) {
     Decoder d;
-    for (int i = 0; i < 60; ++i) d.decode(runawayLowRateFrame());
+    for (int i = 0; i < 60; ++i) d.decode(frames::runawayFrame(true));
     const uint32_t lsp[3] = {5, 6, 7};
     Samples out = d.decode(frames::sidFrame(lsp, 10));
     for (int i = 0; i < 40; ++i) {

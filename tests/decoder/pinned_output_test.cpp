@@ -202,19 +202,9 @@ Stream mixed()
 // at both rates, each followed by ordinary speech.
 Stream runawayGains()
 {
-    frames::SpeechFields low;
-    low.lagCode[0] = low.lagCode[1] = 60;
-    frames::SpeechFields high;
-    high.lagCode[0] = high.lagCode[1] = 20;
-    for (int i = 0; i < 4; ++i) {
-        low.gainCode[i] = 169 * 24 + 23;
-        low.pulsePos[i] = 0x123;
-        low.signs[i] = 0xF;
-        high.gainCode[i] = (1u << 11) | (84 * 24 + 23);
-    }
     frames::Random rng(5);
     Stream stream;
-    for (const Frame& runaway : {frames::speechFrame(low, true), frames::speechFrame(high, false)}) {
+    for (const Frame& runaway : {frames::runawayFrame(true), frames::runawayFrame(false)}) {
         for (int i = 0; i < 80; ++i) stream.push_back(runaway);
         for (int i = 0; i < 80; ++i) stream.push_back(frames::randomSpeechFrame(rng, i % 2 == 0));
     }

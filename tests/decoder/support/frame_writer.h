@@ -155,4 +155,24 @@ inline std::vector<std::vector<uint8_t>> mixedStream(uint32_t seed, int count)
     return stream;
 }
 
+// Valid codes that make the excitation grow without bound, every sub-frame:
+// at the lower rate the largest 170-row entry (taps summing to 2.24) with the
+// largest pulse amplitude and lag 78; at the higher rate the largest 85-row
+// entry with the pulse train and lag 38.
+inline std::vector<uint8_t> runawayFrame(bool lowRate)
+{
+    SpeechFields f;
+    f.lagCode[0] = f.lagCode[1] = lowRate ? 60 : 20;
+    for (int i = 0; i < 4; ++i) {
+        if (lowRate) {
+            f.gainCode[i] = 169 * 24 + 23;
+            f.pulsePos[i] = 0x123;
+            f.signs[i] = 0xF;
+        } else {
+            f.gainCode[i] = (1u << 11) | (84 * 24 + 23);
+        }
+    }
+    return speechFrame(f, lowRate);
+}
+
 }  // namespace frames
