@@ -13,14 +13,8 @@ trap 'rm -rf "$out"' EXIT
 
 "$native/tests/decoder/speechdec_dump" "$native/decoder/libspeechdec.so" "$sample" "$out/native.pcm"
 
-export WINEPREFIX=$win/wineprefix WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-unset DISPLAY
-if [ ! -f "$WINEPREFIX/.prepared" ]; then
-  scripts/wine-ctest.sh "$win" -N >/dev/null   # creates the prefix, runs nothing
-fi
-wineserver -p
-wine cmd /c exit </dev/null >/dev/null 2>&1
+. scripts/wine-common.sh
+use_test_prefix "$win"
 status=0
 wine "$win/tests/decoder/speechdec_dump.exe" "$win/decoder/speechdec.dll" "$sample" "$out/win32.pcm" \
   </dev/null | tr -d '\r' || status=$?

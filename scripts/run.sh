@@ -3,8 +3,8 @@
 #  1. installs what is missing and builds both builds (scripts/build.sh);
 #  2. decodes samples/speech.g723 with the native decoder into build/speech-decoded.wav;
 #  3. packs samples/clip.avi with avspack into build/demo/clip.avs;
-#  4. plays it through the real plug-in (streamplug.dll) in avsview under Wine, on
-#     a private Xvfb display when there is no display, at a modem's 7000 bytes/s,
+#  4. plays it through the real plug-in (streamplug.dll) in avsview under Wine
+#     (scripts/wine-run.sh), on a private Xvfb display, at a modem's 7000 bytes/s,
 #     saves the clip through the plug-in's real Save As dialog, checks the saved
 #     copy against the original and writes a PNG snapshot of the playing window.
 # Every step has a time limit, so the script ends by itself.
@@ -25,29 +25,6 @@ rm -rf "$demo"
 mkdir -p "$demo"
 build/native/tools/avspack/avspack samples/clip.avi "$demo/clip.avs"
 
-. scripts/wine-common.sh
-use_wine_prefix "$root/build/demo-prefix"
-xvfb_pid=
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-# Without a display, a private Xvfb on the first free display number.
-managed=Y
-if [ -z "${DISPLAY:-}" ]; then
-  start_private_xvfb 120 139 || { echo "run.sh: no Xvfb display could be started" >&2; exit 1; }
-  managed=N   # no window manager on Xvfb: unmanaged windows avoid Wine's waits for one
-  echo "display: private Xvfb $DISPLAY"
-fi
-
-[ -f "$WINEPREFIX/.prepared" ] || echo "creating the Wine prefix $WINEPREFIX"
-prepare_wine_prefix
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d $managed /f >/dev/null 2>&1
-# Start Wine's services now, with their output off this script's.
-timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1
-
 cat <<'EOF'
 Wine's AVI device cannot open a file while it is being written (it opens the
 file deny-write and indexes only the frames present at open time), so the plug-in
@@ -57,11 +34,11 @@ would pick it from the plug-in's popup menu.
 (Wine's line "Read access denied for device Z:" comes from the Save As dialog
 listing the drives and is harmless.)
 EOF
-echo "playing $demo/clip.avs through streamplug.dll at 7000 bytes/s (about $(( $(stat -c %s "$demo/clip.avs") / 7000 + 5 )) s)"
+echo "playing $demo/clip.avs through streamplug.dll at 7000 bytes/s (about $(( $(stat -c %s "$demo/clip.avs") / 7000 + 5 )) s of download)"
 status=0
-timeout 180 wine build/win32/tools/avsview/avsview.exe --rate 7000 --chunk 1400 --play \
+WINE_RUN_TIME_LIMIT=900 scripts/wine-run.sh --display build/win32/tools/avsview/avsview.exe \
+  --rate 7000 --chunk 1400 --play \
   --save-as "$demo/saved-clip.avi" --snapshot "$demo/playing-window.png" "$demo/clip.avs" || status=$?
-[ $status -ne 124 ] || { echo "run.sh: avsview did not end within 180 s" >&2; exit 1; }
 [ $status -eq 0 ] || { echo "run.sh: avsview failed (exit code $status)" >&2; exit 1; }
 if ! cmp -s "$demo/saved-clip.avi" samples/clip.avi; then
   echo "run.sh: the saved copy differs from samples/clip.avi" >&2

@@ -14,7 +14,15 @@ use_wine_prefix() {
 prepare_wine_prefix() {
   [ -f "$WINEPREFIX/.prepared" ] && return 0
   rm -rf "$WINEPREFIX"
-  timeout 300 wineboot -i </dev/null >/dev/null 2>&1
+  local log rc=0
+  log=$(mktemp)
+  timeout 600 wineboot -i </dev/null >"$log" 2>&1 || rc=$?
+  if [ $rc -ne 0 ]; then
+    echo "Wine could not create its prefix $WINEPREFIX (wineboot exit code $rc): $(tail -c 400 "$log" | tr '\n' ' ')" >&2
+    rm -f "$log"
+    return 1
+  fi
+  rm -f "$log"
   wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   local value key name data
@@ -24,6 +32,17 @@ prepare_wine_prefix() {
   done
   wineserver -w
   touch "$WINEPREFIX/.prepared"
+}
+
+# Uses and, the first time, creates the headless prefix of a Windows build's
+# tests ($1/wineprefix: null graphics driver), with its wineserver started.
+use_test_prefix() {
+  use_wine_prefix "$1/wineprefix"
+  unset DISPLAY
+  prepare_wine_prefix 'HKCU\Software\Wine\Drivers|Graphics|null'
+  wineserver -p
+  # Start Wine's services now, with stdio off the callers' pipes.
+  wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 # Starts an Xvfb of our own on the first free display number in $1..$2 and
