@@ -1,23 +1,16 @@
 // The decoder object's life: reset, the per-call entry (frame kinds and word
-// counts) and the replacement of lost frames from the last output.
+// counts), runs of received frames and the replacement of lost frames from
+// the last output.
 #include "decoder_state.h"
 
 #include <cstring>
 
-#include "bit_unpack.h"
 #include "filter_pipeline.h"
 #include "tables/lsp_tables.h"
 
 namespace {
 
 constexpr int16_t maxLostCount = 10;
-constexpr int16_t initialNoiseSeed = 12345;
-
-int32_t wordsOfKind(int32_t kind)
-{
-    static const int32_t words[4] = {12, 10, 2, 1};
-    return words[kind];
-}
 
 }  // namespace
 
@@ -51,8 +44,14 @@ void DecoderState::reset(int32_t mode)
 
 int32_t DecoderState::decodeSoundFrame(const void* frame, int16_t* samples)
 {
-    decodeSoundFrames(&frame, 1, samples);
-    return frame == nullptr ? 1 : wordsOfKind(static_cast<const uint8_t*>(frame)[0] & 3);
+    if (frame == nullptr) {
+        replaceLostFrame(samples);
+        return 1;
+    }
+    const int32_t words = receiveFrame(frame);
+    decodeFrame(outBuf, frameBuf, lowRate, postfilterOn, 0);
+    std::memcpy(samples, outBuf, sizeof outBuf);
+    return words;
 }
 
 void DecoderState::decodeSoundFrames(const void* const* frames, int32_t count, int16_t* samples)
@@ -71,39 +70,37 @@ void DecoderState::decodeSoundFrames(const void* const* frames, int32_t count, i
     }
 }
 
-// prepareFrame for a received frame as decodeSoundFrame takes it: rate from
-// its kind, copied into frameBuf.
-void DecoderState::receiveFrame(FilterJob* job, const void* frame)
+// A received frame as decodeSoundFrame takes it: the rate from its kind, the
+// lost-frame count back to 0, the frame copied into frameBuf. Returns its
+// length in 16-bit words.
+int32_t DecoderState::receiveFrame(const void* frame)
 {
-    int32_t kind = static_cast<const uint8_t*>(frame)[0] & 3;
+    const int32_t kind = static_cast<const uint8_t*>(frame)[0] & 3;
+    const int32_t bytes = speechdecFrameBytes(kind);
     lowRate = kind == 1 ? 1 : 0;
     lostCount = 0;
-    std::memcpy(frameBuf, frame, 2 * static_cast<size_t>(wordsOfKind(kind)));
-    prepareFrame(job, frameBuf, lowRate, postfilterOn, 0);
+    std::memcpy(frameBuf, frame, static_cast<size_t>(bytes));
+    return bytes / 2;
 }
 
-// A run of received frames: each frame is prepared and its job handed to
-// the filter track, which then runs as far as it can before the frame after
-// is needed (its pitch searches start in the second sub-frame's loop of the
-// frame before); afterwards the histories have moved on past the last frame
-// and outBuf holds its samples. A frame's pitch postfilter reads its own
-// window, so the excitation history may move on as soon as a frame is
-// prepared.
+// A run of received frames, each decoded as decodeSoundFrame does, but with
+// one filter track for the run: the frame after is prepared while the track
+// is inside the frame before (each job carries what its filter stages read,
+// so the excitation history moves on as soon as a frame is prepared).
+// Afterwards outBuf holds the last frame's samples.
 void DecoderState::decodeReceivedRun(const void* const* frames, int32_t count, int16_t* samples)
 {
-    FilterJob jobs[2];  // the frame being prepared and the one the track works on
-    receiveFrame(&jobs[0], frames[0]);
+    FilterJob jobs[2];  // the frame being prepared and the one the track is inside
     FilterTrack track;
-    startFilterTrack(&track, filterState(), &jobs[0], samples);
-    for (int32_t i = 1; i < count; ++i) {
-        advanceFilterTrack(track);
+    startFilterTrack(&track, filterMemories(), samples);
+    for (int32_t i = 0; i < count; ++i) {
+        FilterJob* job = &jobs[i % 2];
+        receiveFrame(frames[i]);
+        prepareFrame(job, frameBuf, lowRate, postfilterOn, 0);
         shiftExcitation();
-        receiveFrame(&jobs[i % 2], frames[i]);
-        queueFilterJob(track, &jobs[i % 2]);
+        addFilterJob(track, job);
     }
     finishFilterTrack(track);
-    shiftExcitation();
-    shiftFilterMemories();
     std::memcpy(outBuf, samples + frameLength * (count - 1), sizeof outBuf);
 }
 

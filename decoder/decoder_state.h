@@ -5,17 +5,18 @@
 #include <cstdint>
 
 #include "frame_params.h"
+#include "speechdec.h"
 
 struct FilterJob;
-struct FilterState;
-struct FilterTrack;
+struct FilterMemories;
 
 // Sizes shared by the decoding stages.
 constexpr int32_t frameLength = 240;       // samples per frame (30 ms at 8 kHz)
 constexpr int32_t subframeLength = 60;     // samples per sub-frame
 constexpr int32_t excitationHistory = 265; // past excitation kept: lag 143 + 2 and more for concealment
 constexpr int32_t lpcOrder = 10;           // LSP/LPC order; also the synthesis/postfilter memory length
-constexpr int32_t maxFrameBytes = 24;      // the largest frame (higher-rate speech)
+constexpr int32_t maxFrameBytes = SPEECHDEC_MAX_FRAME_BYTES;  // the largest frame (higher-rate speech)
+constexpr int16_t initialNoiseSeed = 12345;  // noiseSeed after a reset and after every speech frame
 
 // Arithmetic convention of every stage: signal data is float. A sum of
 // products is accumulated in double, each product formed from the operands
@@ -59,22 +60,26 @@ struct DecoderState {
     // Decodes one frame (kind in bits 0-1 of its first byte) into 240 samples,
     // or replaces a lost frame when frame is null. Returns the number of
     // 16-bit words the frame occupies: 12, 10, 2, 1, and 1 for a null frame.
+    // A received frame is copied into frameBuf and decoded by decodeFrame
+    // into outBuf.
     int32_t decodeSoundFrame(const void* frame, int16_t* samples);
 
     // The same for count frames in a row (null pointers for lost frames):
     // frame i's samples go to samples + 240 i, exactly as count calls of
     // decodeSoundFrame would give them. Received frames that follow each
-    // other are decoded overlapped (see filter_pipeline.h), which is faster.
+    // other go through one filter track (see filter_pipeline.h), which
+    // overlaps the filter stages of one frame with those of the next.
     void decodeSoundFrames(const void* const* frames, int32_t count, int16_t* samples);
 
-    // Decodes the frame copy `frame` into `out`; badFrame != 0 forces the
-    // bad-frame path.
+    // The frame routine: decodes the frame copy `frame` into `out`;
+    // badFrame != 0 forces the bad-frame path. prepareFrame, the excitation
+    // history moves on, then the filter stages of one frame's job.
     void decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, int32_t postfilterOn, int32_t badFrame);
 
     // The frame routine up to the filter stages: unpacking, LSP decoding,
     // excitation (speech), concealment or comfort noise, written into job;
-    // prevLsp and prevFrameType move on, the current excitation stays in
-    // excitation[265..504] until shiftExcitation.
+    // prevLsp and prevFrameType move on. The frame's excitation stays in
+    // excitation[265..504] until the frame routine moves the history on.
     void prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate, int32_t postfilterOn, int32_t badFrame);
 
     // Comfort noise for a SID or untransmitted frame: writes exc[0..239]
@@ -83,12 +88,11 @@ struct DecoderState {
     void comfortNoiseFrame(float* exc, FrameParams* params, float* lspVect, const float* prevLsp);
 
 private:
+    int32_t receiveFrame(const void* frame);
     void replaceLostFrame(int16_t* samples);
-    void decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect, FilterJob* job);
-    void receiveFrame(FilterJob* job, const void* frame);
-    void concealFrame(const FrameParams& params, float* frameExc);
     void decodeReceivedRun(const void* const* frames, int32_t count, int16_t* samples);
-    FilterState filterState();
+    void decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect, FilterJob* job);
+    void concealFrame(const FrameParams& params, float* frameExc);
+    FilterMemories filterMemories();
     void shiftExcitation();
-    void shiftFilterMemories();
 };

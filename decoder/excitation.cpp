@@ -17,6 +17,14 @@ constexpr int32_t shortLagLimit = 58;  // higher-rate lags below this use the 85
 constexpr int32_t gridPlaces = 30;     // candidate positions per grid in a sub-frame
 constexpr int32_t scratchLength = 64;  // pulse positions reach 63; samples 60..63 are dropped
 
+// The signed pulses of one sub-frame's fixed-codebook vector, before any
+// repetition.
+struct Pulses {
+    int32_t position[6];  // 0..63; positions 60..63 fall outside the sub-frame
+    float value[6];       // +-amplitude
+    int32_t count;
+};
+
 const float* adaptiveTaps(const FrameParams& params, int32_t k, int32_t lowRate)
 {
     int32_t row = params.sub[k].acbGainIndex;
@@ -82,18 +90,7 @@ int32_t sumsAtMost(const int32_t* sums, int32_t target)
     return 32 - _mm_cvtsi128_si32(greater);
 }
 
-// Enumerative decoding of the pulse positions on one grid, then the signs
-// (first pulse = most significant sign bit; a set bit is negative). The
-// decoding walks the places j = 0..29, subtracting the table entry of the
-// current row from the code; where the code would turn negative the next
-// pulse goes and the row advances, the code kept. For one pulse, searching
-// from place j0, that place is the first j whose running sum from j0 through
-// j exceeds the code, i.e. the first j with sums[r][j] > code + sums[r][j0 - 1]
-// (the running sum before j0); the code then loses the entries j0..j-1. The
-// places before j0 have running sums below that bound anyway, so counting
-// the running sums at most the bound gives the place at once, without a
-// jump per place. No such place (30): the remaining pulses are left out.
-// One step of the decoding: the next pulse of a sub-frame's code.
+// Where the enumerative decoding of one sub-frame's pulse positions stands.
 struct MultipulseDecoding {
     const SubframeParams* sub;
     int32_t count;   // pulses of the sub-frame (6 or 5)
@@ -102,6 +99,18 @@ struct MultipulseDecoding {
     bool open;       // pulses remain to be placed
 };
 
+// One step of the decoding: the next pulse of a sub-frame's code on its grid,
+// with its sign (first pulse = most significant sign bit; a set bit is
+// negative). The decoding walks the places j = 0..29, subtracting the table
+// entry of the current row from the code; where the code would turn negative
+// the next pulse goes and the row advances, the code kept. For one pulse,
+// searching from place j0, that place is the first j whose running sum from
+// j0 through j exceeds the code, i.e. the first j with sums[r][j] > code +
+// sums[r][j0 - 1] (the running sum before j0); the code then loses the
+// entries j0..j-1. The places before j0 have running sums below that bound
+// anyway, so counting the running sums at most the bound gives the place at
+// once, without a jump per place. No such place (30): the remaining pulses
+// are left out.
 void placeNextPulse(MultipulseDecoding& d, Pulses* pulses, int32_t m, float amplitude, const CombSums& c)
 {
     const int32_t* sums = c.sums[6 - d.count + m];
@@ -205,12 +214,10 @@ void repeatPulses(float* vec, int32_t period, float gain)
     }
 }
 
-// The fixed-codebook vector is the pulses on zeros, repeated when the
-// sub-frame asks for it, and it is added sample by sample. Without a
-// repetition the sum is formed directly: every sample gets + 0.0 (which, as
-// adding a zero sample does, turns -0 into +0 and leaves everything else),
-// then each pulse is added at its place; since a pulse is never zero, adding
-// it to b + 0.0 gives the same as adding it to b.
+namespace {
+
+// The pulses of the four sub-frames (the codes do not depend on the
+// excitation, so they are decoded for the whole frame at once).
 void decodeFramePulses(Pulses pulses[4], const FrameParams& params, int32_t lowRate)
 {
     if (lowRate == 0) {
@@ -253,6 +260,19 @@ void addPulses(float* buffer, int32_t pos, const FrameParams& params, int32_t k,
     }
 }
 
+// Sub-frame k (sub-frames in order: each reads the ones before).
+void decodeExcitationSubframe(float* excitation, const FrameParams& params, int32_t lowRate, int32_t k,
+                              const Pulses& pulses)
+{
+    int32_t pos = excitationHistory + subframeLength * k;
+    int32_t lag = params.pitchLag[k / 2] + params.sub[k].lagDelta - 1;
+    buildAdaptiveVector(excitation, pos, lag, adaptiveTaps(params, k, lowRate));
+    addPulses(excitation, pos, params, k, lowRate, pulses);
+    limitExcitation(excitation + pos, subframeLength);
+}
+
+}  // namespace
+
 void addFixedVector(float* buffer, int32_t pos, const FrameParams& params, int32_t k, int32_t lowRate)
 {
     Pulses pulses;
@@ -262,16 +282,6 @@ void addFixedVector(float* buffer, int32_t pos, const FrameParams& params, int32
         decodeTracks(&pulses, params.sub[k], fixedGainTable[params.sub[k].fixedGainIndex]);
     }
     addPulses(buffer, pos, params, k, lowRate, pulses);
-}
-
-void decodeExcitationSubframe(float* excitation, const FrameParams& params, int32_t lowRate, int32_t k,
-                              const Pulses& pulses)
-{
-    int32_t pos = excitationHistory + subframeLength * k;
-    int32_t lag = params.pitchLag[k / 2] + params.sub[k].lagDelta - 1;
-    buildAdaptiveVector(excitation, pos, lag, adaptiveTaps(params, k, lowRate));
-    addPulses(excitation, pos, params, k, lowRate, pulses);
-    limitExcitation(excitation + pos, subframeLength);
 }
 
 void decodeExcitation(float* excitation, const FrameParams& params, int32_t lowRate)

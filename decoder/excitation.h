@@ -10,23 +10,6 @@
 // excitation[0..264] is the history of earlier frames.
 void decodeExcitation(float* excitation, const FrameParams& params, int32_t lowRate);
 
-// The signed pulses of one sub-frame's fixed-codebook vector, before any
-// repetition.
-struct Pulses {
-    int32_t position[6];  // 0..63; positions 60..63 fall outside the sub-frame
-    float value[6];       // +-amplitude
-    int32_t count;
-};
-
-// The pulses of the four sub-frames (the codes do not depend on the
-// excitation, so they are decoded for the whole frame at once).
-void decodeFramePulses(Pulses pulses[4], const FrameParams& params, int32_t lowRate);
-
-// decodeExcitation for sub-frame k alone, with its pulses (sub-frames in
-// order: each reads the ones before).
-void decodeExcitationSubframe(float* excitation, const FrameParams& params, int32_t lowRate, int32_t k,
-                              const Pulses& pulses);
-
 // For lag <= 61 copies buffer[pos - lag + i] to buffer[pos + i], i = 0..61-lag,
 // in increasing i, so that the past repeats with period lag. Longer lags copy nothing.
 void extendPeriodic(float* buffer, int32_t pos, int32_t lag);

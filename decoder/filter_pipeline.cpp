@@ -1,19 +1,32 @@
 // Both filters are recursive: every output waits for the previous one through
 // a chain of dependent double additions, so each filter alone keeps the
 // processor mostly idle. The track fills that time with work that does not
-// depend on the synthesis chain. Each synthesized sub-frame has one loop, one
-// step per sample, that also runs, when there is such work:
-// - the postfilter of the sub-frame synthesized before (it can start once
-//   that sub-frame is complete: its tilt needs the whole sub-frame), whose
-//   own chain so overlaps the synthesis chain; the postfilter of a frame's
-//   last sub-frame runs during the synthesis of the next frame's first, and
-//   the frame's samples are converted in the same loop;
-// - the pitch postfilter's search of a later sub-frame, in three phases: the
-//   correlations of every candidate lag three sub-frames ahead, the energies
-//   of the two chosen segments two ahead; the gain rule and the filtered
-//   excitation follow before the loop of the sub-frame before it, so no loop
-//   waits for them. The searches of a frame's first sub-frames run in the
-//   loops of the frame before.
+// depend on the synthesis chain: each synthesized sub-frame has one loop, one
+// step per sample, that also runs the postfilter of the sub-frame before
+// (whose own chain so overlaps the synthesis chain), phases of the pitch
+// searches of later sub-frames and the conversion of finished samples. The
+// schedule, for the loop of sub-frame k of frame f (f:k):
+//
+//   loop  synthesis  postfilter  PCM                energies  correlations
+//   0     f:0        f-1:3       f-1 samples 0-179  f:2       f:3
+//   1     f:1        f:0         -                  f:3       f+1:0
+//   2     f:2        f:1         -                  f+1:0     f+1:1
+//   3     f:3        f:2         -                  f+1:1     f+1:2
+//
+// - Before loop k the search serving sub-frame k+1 applies its gain rule and
+//   writes that sub-frame's filtered excitation (the next loop's input), the
+//   one serving k+2 chooses its lags, the one serving k+3 starts. search[k]
+//   serves sub-frame k of f, then of f+1.
+// - After loop k the postfilter of f:k is set up (its tilt needs the whole
+//   sub-frame), to run in the next loop.
+// - After loop 0 the frame before is finished: its samples 180-239 are
+//   converted and synthBuf and postBuf move on to frame f together.
+// - The double copies the filters feed back move on as each filter crosses
+//   into the next frame: the synthesis one before loop 0, the postfilter one
+//   after it.
+// - The run's first frame runs the searches of its sub-frames 0-2 before
+//   loop 0; its last one its last postfilter sub-frame and the rest of its
+//   samples after loop 3.
 // The tilt sums of each sub-frame are accumulated as its samples come out of
 // the synthesis. Every value is computed exactly as the stages compute it one
 // after the other.
@@ -28,6 +41,21 @@
 
 namespace {
 
+constexpr int32_t pcmGroup = 4;  // samples per toPcmFour
+// Samples of the frame before converted in loop 0, one group per step: all
+// but its last sub-frame, which that loop postfilters.
+constexpr int32_t earlySamples = frameLength - subframeLength;
+constexpr int32_t earlyOutputSteps = earlySamples / pcmGroup;
+static_assert(earlySamples % pcmGroup == 0 && earlyOutputSteps <= subframeLength,
+              "the early samples fit the steps of one loop");
+
+// The sub-frame a search or postfilter of loop k serves, `ahead` sub-frames on
+// (sub-frames past 3 belong to the next frame, before 0 to the frame before).
+constexpr int32_t servedSubframe(int32_t k, int32_t ahead)
+{
+    return (k + ahead + 4) % 4;
+}
+
 // Adds sample n of the sub-frame (y, the one before it: previous) to its
 // tilt sums, in the order of the sums.
 inline void addToTiltSums(TiltSums& sums, double previous, double y, int32_t n)
@@ -38,43 +66,43 @@ inline void addToTiltSums(TiltSums& sums, double previous, double y, int32_t n)
     }
 }
 
-constexpr int32_t earlyOutputSteps = 45;  // 45 steps of four samples: all but the last sub-frame
-
 // The loop's work besides the synthesis, as bits of the template argument.
 enum SideWork {
     withPost = 1,       // the postfilter of the sub-frame before
-    withOutput = 2,     // samples of the frame before, four per step, the first 180 (its
-                        // last sub-frame is being postfiltered in this loop)
-    withCorrelate = 4,  // the correlations of the pitch search of the sub-frame three ahead
-    withMeasure = 8,    // the energies of the pitch search of the sub-frame two ahead
+    withOutput = 2,     // the early samples of the frame before
+    withCorrelate = 4,  // the correlations of the search three sub-frames ahead
+    withMeasure = 8,    // the energies of the search two sub-frames ahead
 };
 
 // The loop of sub-frame k with the side work `work`, one step per sample.
+// A search or an output that the loop does not advance may not exist: its
+// read pointers are formed only when the loop uses them.
 template <int work>
-void runLoopWith(FilterTrack& t)
+void runLoopWith(FilterTrack& t, int32_t k)
 {
     const FilterJob& job = *t.job;
-    const SynthesisCoefficients c = widenSynthesisCoefficients(job.lpcSet[t.k]);
-    const float* exc = job.frameExc + subframeLength * t.k;
-    float* y = t.state.synthBuf + lpcOrder + subframeLength * t.k;
-    double* yd = t.fb.synth + lpcOrder + subframeLength * t.k;
-    int16_t* previousOut = t.samples + frameLength * (t.frame - 1);
-    const float* previousPost = t.state.postBuf + lpcOrder;
-    PitchSearch& correlate = t.search[t.correlating].search;
-    PitchSearch& measure = t.search[t.measuring].search;
-    // A search that this loop does not advance may not have been started:
-    // its read pointers are formed only when the loop uses them.
+    const SynthesisCoefficients c = widenSynthesisCoefficients(job.lpcSet[k]);
+    const float* exc = job.frameExc + subframeLength * k;
+    float* y = t.memories.synthBuf + lpcOrder + subframeLength * k;
+    double* yd = t.synthFed + lpcOrder + subframeLength * k;
+    const int32_t postK = servedSubframe(k, -1);
+    float* p = t.memories.postBuf + lpcOrder + subframeLength * postK;
+    double* pd = t.postFed + postPoleOrder + subframeLength * postK;
+    PitchSearch& correlate = t.search[servedSubframe(k, 3)].search;
+    PitchSearch& measure = t.search[servedSubframe(k, 2)].search;
     PitchCorrelations correlations = (work & withCorrelate) ? correlationsOf(correlate) : PitchCorrelations{};
     PitchEnergies energies = (work & withMeasure) ? energiesOf(measure) : PitchEnergies{};
-    double lastY = t.fb.lastSynth;
-    double lastP = t.fb.lastPost;
+    int16_t* const previousOut = t.previousSamples;
+    const float* const previousPost = t.memories.postBuf + lpcOrder;
+    double lastY = t.lastSynth;
+    double lastP = t.lastPost;
     TiltSums sums;
     for (int32_t n = 0; n < subframeLength; ++n) {
         const double previousY = lastY;
         lastY = synthesisStep(c, lastY, yd + n, exc[n], y + n);
         addToTiltSums(sums, previousY, lastY, n);
         if (work & withPost) {
-            lastP = postfilterStep(t.post.f, lastP, t.post.pd + n, n, t.post.p + n);
+            lastP = postfilterStep(t.post, lastP, pd + n, n, p + n);
         }
         if (work & withCorrelate) {
             pitchCorrelationStep(correlations, n);
@@ -83,11 +111,11 @@ void runLoopWith(FilterTrack& t)
             pitchEnergyStep(energies, n);
         }
         if ((work & withOutput) && n < earlyOutputSteps) {
-            toPcmFour(previousOut + 4 * n, previousPost + 4 * n);
+            toPcmFour(previousOut + pcmGroup * n, previousPost + pcmGroup * n);
         }
     }
-    t.fb.lastSynth = lastY;
-    t.fb.lastPost = lastP;
+    t.lastSynth = lastY;
+    t.lastPost = lastP;
     t.tilt = sums;
     if (work & withCorrelate) {
         storeCorrelations(correlate, correlations);
@@ -97,7 +125,7 @@ void runLoopWith(FilterTrack& t)
     }
 }
 
-using LoopFunction = void (*)(FilterTrack&);
+using LoopFunction = void (*)(FilterTrack&, int32_t);
 
 template <int... works>
 constexpr std::array<LoopFunction, sizeof...(works)> loopFunctions(std::integer_sequence<int, works...>)
@@ -108,35 +136,24 @@ constexpr std::array<LoopFunction, sizeof...(works)> loopFunctions(std::integer_
 // One instance of the loop per combination of side work.
 constexpr std::array<LoopFunction, 16> loopTable = loopFunctions(std::make_integer_sequence<int, 16>());
 
-// The side work of the loop of sub-frame k; the output of the frame before
-// goes with its last postfilter sub-frame.
-int sideWorkOf(const FilterTrack& t)
+// The side work of the loop of sub-frame k; the early samples of the frame
+// before go with its last postfilter sub-frame.
+int sideWorkOf(const FilterTrack& t, int32_t k)
 {
     int work = 0;
-    if (t.posting) work |= withPost;
-    if (t.posting && t.k == 0 && t.frame > 0) work |= withOutput;
-    if (t.search[t.correlating].active) work |= withCorrelate;
-    if (t.search[t.measuring].active) work |= withMeasure;
+    if (t.postPending) work |= withPost;
+    if (t.postPending && k == 0) work |= withOutput;
+    if (t.search[servedSubframe(k, 3)].job != nullptr) work |= withCorrelate;
+    if (t.search[servedSubframe(k, 2)].job != nullptr) work |= withMeasure;
     return work;
 }
 
-// The pending postfilter task alone (after the run's last sub-frame).
-void postfilterAlone(FilterTrack& t)
+// Sets up the search of sub-frame k of job in slot (nothing unless it is
+// good speech). With the postfilter off the neutral parameters are applied
+// at once.
+void startSearch(SearchSlot& slot, FilterJob* job, int32_t k)
 {
-    double last = t.fb.lastPost;
-    for (int32_t m = 0; m < subframeLength; ++m) {
-        last = postfilterStep(t.post.f, last, t.post.pd + m, m, t.post.p + m);
-    }
-    t.fb.lastPost = last;
-    t.posting = false;
-}
-
-// Sets up the pitch postfilter of sub-frame k of the job in task (nothing
-// unless it is good speech). With the postfilter off the neutral parameters
-// are applied at once.
-void startSearch(SearchTask& task, FilterJob* job, int32_t k)
-{
-    task.active = false;
+    slot.job = nullptr;
     if (job == nullptr || !job->pitchFiltered) {
         return;
     }
@@ -145,179 +162,178 @@ void startSearch(SearchTask& task, FilterJob* job, int32_t k)
         applyPitchPostfilter(job->frameExc + subframeLength * k, x, PitchPostParams{0, 0.0f, 1.0f});
         return;
     }
-    startPitchSearch(&task.search, x, job->pitchLag[k / 2], k);
-    task.job = job;
-    task.k = k;
-    task.active = true;
+    startPitchSearch(&slot.search, x, job->pitchLag[k / 2], k);
+    slot.job = job;
 }
 
-void chooseLags(SearchTask& task)
+void chooseLags(SearchSlot& slot)
 {
-    if (task.active) {
-        choosePitchLags(task.search);
+    if (slot.job != nullptr) {
+        choosePitchLags(slot.search);
     }
 }
 
-// The gain rule for the searched sub-frame, and its filtered excitation.
-void finishSearch(SearchTask& task)
+// The gain rule for sub-frame k of the slot's frame, and its filtered
+// excitation.
+void finishSearch(SearchSlot& slot, int32_t k)
 {
-    if (!task.active) {
+    if (slot.job == nullptr) {
         return;
     }
-    FilterJob& job = *task.job;
-    const int32_t offset = subframeLength * task.k;
-    applyPitchPostfilter(job.frameExc + offset, job.window.x + pitchWindowStart + offset,
-                         finishPitchSearch(task.search));
-    task.active = false;
+    const int32_t offset = subframeLength * k;
+    applyPitchPostfilter(slot.job->frameExc + offset, slot.job->window.x + pitchWindowStart + offset,
+                         finishPitchSearch(slot.search));
+    slot.job = nullptr;
 }
 
 // The phases of a search without a loop to share (at the start of a run).
-void correlateAlone(SearchTask& task, FilterJob* job, int32_t k)
+void correlateAlone(SearchSlot& slot, FilterJob* job, int32_t k)
 {
-    startSearch(task, job, k);
-    if (task.active) {
-        PitchCorrelations c = correlationsOf(task.search);
+    startSearch(slot, job, k);
+    if (slot.job != nullptr) {
+        PitchCorrelations c = correlationsOf(slot.search);
         for (int32_t n = 0; n < subframeLength; ++n) pitchCorrelationStep(c, n);
-        storeCorrelations(task.search, c);
+        storeCorrelations(slot.search, c);
     }
 }
 
-void measureAlone(SearchTask& task)
+void measureAlone(SearchSlot& slot)
 {
-    chooseLags(task);
-    if (task.active) {
-        PitchEnergies e = energiesOf(task.search);
+    chooseLags(slot);
+    if (slot.job != nullptr) {
+        PitchEnergies e = energiesOf(slot.search);
         for (int32_t n = 0; n < subframeLength; ++n) pitchEnergyStep(e, n);
-        task.search.chosenEnergies = e.sums;
+        slot.search.chosenEnergies = e.sums;
     }
+}
+
+// Before loop k (see the schedule).
+void moveSearchesOn(FilterTrack& t, int32_t k)
+{
+    finishSearch(t.search[servedSubframe(k, 1)], servedSubframe(k, 1));
+    chooseLags(t.search[servedSubframe(k, 2)]);
+    FilterJob* thirdAhead = k + 3 < 4 ? t.job : t.next;
+    startSearch(t.search[servedSubframe(k, 3)], thirdAhead, servedSubframe(k, 3));
 }
 
 // After the synthesis of sub-frame k: its postfilter is set up (tilt from
 // the sums just accumulated) to run during the next loop; with the
 // postfilter off the speech is copied instead.
-void schedulePostfilter(FilterTrack& t)
+void schedulePostfilter(FilterTrack& t, int32_t k)
 {
-    const int32_t offset = lpcOrder + subframeLength * t.k;
+    const int32_t offset = lpcOrder + subframeLength * k;
     const FilterJob& job = *t.job;
     if (job.postfilterOn == 0) {
-        std::memcpy(t.state.postBuf + offset, t.state.synthBuf + offset, sizeof(float) * subframeLength);
+        std::memcpy(t.memories.postBuf + offset, t.memories.synthBuf + offset, sizeof(float) * subframeLength);
         return;
     }
-    preparePostfilterSubframe(&t.post.f, job.lpcSet[t.k], t.state.synthBuf + offset, t.tilt, *t.state.postTilt);
-    t.post.p = t.state.postBuf + offset;
-    t.post.pd = t.fb.post + postPoleOrder + subframeLength * t.k;
-    t.posting = true;
+    preparePostfilterSubframe(&t.post, job.lpcSet[k], t.memories.synthBuf + offset, t.tilt,
+                              *t.memories.postTilt);
+    t.postPending = true;
 }
 
-// The postfilter output of the frame before the current one is complete:
-// its samples not yet converted in the loop (first: how many were); then
-// the postfilter memory moves on to the current frame.
+// The postfilter of the run's last sub-frame, with no synthesis to share.
+void postfilterAlone(FilterTrack& t)
+{
+    const int32_t offset = subframeLength * 3;
+    double last = t.lastPost;
+    for (int32_t m = 0; m < subframeLength; ++m) {
+        last = postfilterStep(t.post, last, t.postFed + postPoleOrder + offset + m, m,
+                              t.memories.postBuf + lpcOrder + offset + m);
+    }
+    t.lastPost = last;
+    t.postPending = false;
+}
+
+// Both memories of the decoder state move on past a finished frame.
+void moveMemoriesOn(FilterTrack& t)
+{
+    std::memmove(t.memories.synthBuf, t.memories.synthBuf + frameLength, sizeof(float) * lpcOrder);
+    std::memmove(t.memories.postBuf, t.memories.postBuf + frameLength, sizeof(float) * lpcOrder);
+}
+
+// The frame before the current one is postfiltered to its end: its samples
+// from `first` on are converted, and it is finished.
 void finishPreviousFrame(FilterTrack& t, int32_t first)
 {
-    int16_t* out = t.samples + frameLength * (t.frame - 1);
-    for (int32_t n = first; n < frameLength; n += 4) {
-        toPcmFour(out + n, t.state.postBuf + lpcOrder + n);
+    for (int32_t n = first; n < frameLength; n += pcmGroup) {
+        toPcmFour(t.previousSamples + n, t.memories.postBuf + lpcOrder + n);
     }
-    std::memmove(t.state.postBuf, t.state.postBuf + frameLength, sizeof(float) * lpcOrder);
-    std::memmove(t.fb.post, t.fb.post + frameLength, sizeof(double) * postPoleOrder);
-}
-
-// The synthesis memory moves on to the next frame.
-void nextFrame(FilterTrack& t)
-{
-    std::memmove(t.state.synthBuf, t.state.synthBuf + frameLength, sizeof(float) * lpcOrder);
-    std::memmove(t.fb.synth, t.fb.synth + frameLength, sizeof(double) * lpcOrder);
-    t.job = t.next;
-    t.next = nullptr;
-    ++t.frame;
-    t.k = 0;
-}
-
-// Before the loop of sub-frame k: the search of the sub-frame after it is
-// finished, the one two ahead goes on to its energies and the one three
-// ahead starts.
-void moveSearchesOn(FilterTrack& t)
-{
-    const int32_t freed = t.measuring;
-    finishSearch(t.search[freed]);
-    t.measuring = t.correlating;
-    chooseLags(t.search[t.measuring]);
-    t.correlating = freed;
-    if (t.k == 0) {
-        startSearch(t.search[freed], t.job, 3);
-    } else {
-        startSearch(t.search[freed], t.next, t.k - 1);
-    }
+    std::memmove(t.postFed, t.postFed + frameLength, sizeof(double) * postPoleOrder);
+    moveMemoriesOn(t);
+    t.previousSamples = nullptr;
 }
 
 // Sub-frame k with everything around its loop.
-void runSubframe(FilterTrack& t)
+void runSubframe(FilterTrack& t, int32_t k)
 {
-    moveSearchesOn(t);
-    const int work = sideWorkOf(t);
-    loopTable[static_cast<size_t>(work)](t);
-    t.posting = false;
-    if (t.k == 0 && t.frame > 0) {
-        finishPreviousFrame(t, (work & withOutput) != 0 ? 4 * earlyOutputSteps : 0);
+    moveSearchesOn(t, k);
+    const int work = sideWorkOf(t, k);
+    loopTable[static_cast<size_t>(work)](t, k);
+    t.postPending = false;
+    if (t.previousSamples != nullptr) {
+        finishPreviousFrame(t, (work & withOutput) != 0 ? earlySamples : 0);
     }
-    schedulePostfilter(t);
-    if (t.k < 3) {
-        ++t.k;
-    } else if (t.next != nullptr) {
-        nextFrame(t);
-    } else {
-        t.k = 4;
-    }
+    schedulePostfilter(t, k);
+}
+
+// The synthesis crosses into the next frame.
+void nextFrame(FilterTrack& t)
+{
+    std::memmove(t.synthFed, t.synthFed + frameLength, sizeof(double) * lpcOrder);
+    t.previousSamples = t.samples;
+    t.samples += frameLength;
+    t.job = t.next;
+    t.next = nullptr;
+}
+
+// The searches that the loops before the run's first would have run.
+void searchFirstSubframes(FilterTrack& t)
+{
+    correlateAlone(t.search[0], t.job, 0);
+    measureAlone(t.search[0]);
+    finishSearch(t.search[0], 0);
+    correlateAlone(t.search[1], t.job, 1);
+    measureAlone(t.search[1]);
+    correlateAlone(t.search[2], t.job, 2);
 }
 
 }  // namespace
 
-void startFilterTrack(FilterTrack* t, const FilterState& state, FilterJob* job, int16_t* samples)
+void startFilterTrack(FilterTrack* t, const FilterMemories& memories, int16_t* samples)
 {
-    t->state = state;
+    t->memories = memories;
     t->samples = samples;
-    t->frame = 0;
-    t->job = job;
+    t->previousSamples = nullptr;
+    t->job = nullptr;
     t->next = nullptr;
-    t->k = 0;
-    t->finishing = false;
-    t->posting = false;
-    for (int32_t i = 0; i < lpcOrder; ++i) t->fb.synth[i] = state.synthBuf[i];
-    for (int32_t i = 0; i < postPoleOrder; ++i) t->fb.post[i] = state.postBuf[lpcOrder - postPoleOrder + i];
-    t->fb.lastSynth = t->fb.synth[lpcOrder - 1];
-    t->fb.lastPost = t->fb.post[postPoleOrder - 1];
-    // The searches of the first three sub-frames have no loops before them.
-    correlateAlone(t->search[0], job, 0);
-    measureAlone(t->search[0]);
-    finishSearch(t->search[0]);
-    correlateAlone(t->search[1], job, 1);
-    measureAlone(t->search[1]);
-    correlateAlone(t->search[2], job, 2);
-    t->measuring = 1;
-    t->correlating = 2;
+    for (int32_t i = 0; i < lpcOrder; ++i) t->synthFed[i] = memories.synthBuf[i];
+    for (int32_t i = 0; i < postPoleOrder; ++i) t->postFed[i] = memories.postBuf[lpcOrder - postPoleOrder + i];
+    t->lastSynth = t->synthFed[lpcOrder - 1];
+    t->lastPost = t->postFed[postPoleOrder - 1];
+    t->postPending = false;
+    for (SearchSlot& slot : t->search) slot.job = nullptr;
 }
 
-void advanceFilterTrack(FilterTrack& t)
+void addFilterJob(FilterTrack& t, FilterJob* job)
 {
-    while (t.k < 4) {
-        if (t.k == 1 && t.next == nullptr && !t.finishing) {
-            return;  // the next frame's first search starts in this loop
-        }
-        runSubframe(t);
+    if (t.job == nullptr) {
+        t.job = job;
+        searchFirstSubframes(t);
+    } else {
+        t.next = job;
+        for (int32_t k = 1; k < 4; ++k) runSubframe(t, k);
+        nextFrame(t);
     }
-}
-
-void queueFilterJob(FilterTrack& t, FilterJob* job)
-{
-    t.next = job;
+    runSubframe(t, 0);
 }
 
 void finishFilterTrack(FilterTrack& t)
 {
-    t.finishing = true;
-    advanceFilterTrack(t);
-    if (t.posting) {
+    for (int32_t k = 1; k < 4; ++k) runSubframe(t, k);
+    if (t.postPending) {
         postfilterAlone(t);
     }
-    toPcm(t.samples + frameLength * t.frame, t.state.postBuf + lpcOrder);
+    toPcm(t.samples, t.memories.postBuf + lpcOrder);
+    moveMemoriesOn(t);
 }

@@ -1,12 +1,12 @@
 // The last stages of the frame routine for a run of frames: pitch
 // postfilter, synthesis filter, formant postfilter and conversion to
 // samples, as a track of loops, one per synthesized sub-frame, that
-// continues from one frame into the next.
+// continues from one frame into the next (schedule in filter_pipeline.cpp).
 #pragma once
 
 #include "decoder_state.h"
 #include "formant_postfilter.h"
-#include "pitch_postfilter.h"
+#include "pitch_search.h"
 
 // What the filter stages need of one frame; the frame routine makes it.
 struct FilterJob {
@@ -19,74 +19,50 @@ struct FilterJob {
 };
 
 // The filter memories of a stream (fields of DecoderState).
-struct FilterState {
+struct FilterMemories {
     float* synthBuf;  // [0..9] last synthesis outputs, [10..249] current frame
     float* postBuf;   // [0..9] last postfilter outputs, [10..249] current frame
     float* postTilt;  // smoothed tilt of the formant postfilter
 };
 
-// Double copies of the current frame's filter outputs as fed back (see
-// synthesisStep), with the filter memories in front, and the latest output
-// of each filter.
-struct FilterFeedback {
-    double synth[lpcOrder + frameLength];
-    double post[postPoleOrder + frameLength];
-    double lastSynth;
-    double lastPost;
-};
-
-// The postfilter of one sub-frame, run during the synthesis of the next.
-struct PostTask {
-    PostfilterSubframe f;
-    float* p;    // its output (in postBuf)
-    double* pd;  // its fed-back outputs (in the feedback)
-};
-
-// The pitch search of one sub-frame: its correlations run during the
-// synthesis of the sub-frame three before it, its energies during the next
-// one, and it is finished when the loop of the sub-frame before it opens.
-struct SearchTask {
+// The pitch search serving one sub-frame.
+struct SearchSlot {
     PitchSearch search;
-    FilterJob* job;
-    int32_t k;
-    bool active;
+    FilterJob* job;  // the frame of that sub-frame; null: nothing to search
 };
 
-// Where the filter stages of a run stand (see filter_pipeline.cpp). Every
-// sample of the track equals what, frame by frame, the pitch postfilter
-// (findPitchPostParams, applyPitchPostfilter) for good speech, then
-// synthesize, formantPostfilter and toPcm give, with synthBuf[0..9] and
-// postBuf[0..9] moved on between frames. Nothing is allocated.
+// Where the filter stages of a run stand. Every sample of the track equals
+// what, frame by frame, the pitch postfilter for good speech
+// (findPitchPostParams, applyPitchPostfilter), then synthesize,
+// formantPostfilter and toPcm give, with synthBuf[0..9] and postBuf[0..9]
+// moved on between frames. The track moves every filter memory on itself.
+// Nothing is allocated.
 struct FilterTrack {
-    FilterState state;
-    int16_t* samples;   // the run's output, frame i at samples + 240 i
-    int32_t frame;      // index in the run of the frame being synthesized
-    FilterJob* job;     // its job
-    FilterJob* next;    // the next frame's job once queued, else null
-    int32_t k;          // sub-frame to synthesize next, 4 once the run's last one is done
-    bool finishing;     // no further job comes
-    FilterFeedback fb;
-    TiltSums tilt;      // tilt sums of the sub-frame synthesized last
-    PostTask post;
-    bool posting;       // post holds the task of the sub-frame synthesized last
-    SearchTask search[3];
-    int32_t correlating;  // the task whose correlations run in the current loop
-    int32_t measuring;    // the task whose energies run in the current loop
+    FilterMemories memories;
+    int16_t* samples;          // output of the frame being synthesized
+    int16_t* previousSamples;  // output of the frame before until it is finished, else null
+    FilterJob* job;            // the frame being synthesized; null before the first job
+    FilterJob* next;           // the frame after it once added, else null
+    double synthFed[lpcOrder + frameLength];      // synthBuf as fed back (see synthesisStep), in double
+    double postFed[postPoleOrder + frameLength];  // the same for postBuf[4..249]
+    double lastSynth;          // the latest output of each filter as fed back
+    double lastPost;
+    TiltSums tilt;             // tilt sums of the sub-frame synthesized last
+    PostfilterSubframe post;   // the postfilter of the sub-frame synthesized last
+    bool postPending;          // post is set up and has not run yet
+    SearchSlot search[4];      // search[k] serves sub-frame k of the frame being synthesized or the one after
 };
 
-// Starts the run with its first frame's job; samples receive the output.
-void startFilterTrack(FilterTrack* t, const FilterState& state, FilterJob* job, int16_t* samples);
+// Starts a run; the frames' samples go to samples, 240 per frame.
+void startFilterTrack(FilterTrack* t, const FilterMemories& memories, int16_t* samples);
 
-// Runs the loops of the sub-frames as far as it can without the next
-// frame's job: up to the second sub-frame of the current frame, whose loop
-// starts the next frame's first pitch search.
-void advanceFilterTrack(FilterTrack& t);
+// Hands the track the run's next frame. The track runs on as far as it can
+// without the frame after: through the loop of this frame's first sub-frame.
+// A job must stay untouched until the call that adds the job after it has
+// returned (or the run is finished).
+void addFilterJob(FilterTrack& t, FilterJob* job);
 
-// Hands over the next frame's job. The current frame's job must stay
-// untouched until the track has moved past it.
-void queueFilterJob(FilterTrack& t, FilterJob* job);
-
-// Runs what remains of the run. Afterwards the buffers hold the last frame,
-// not yet moved on (synthBuf[0..9] and postBuf[0..9] are those of the frame
-// before it).
+// Runs what remains of the run (at least one job was added). Afterwards
+// synthBuf[10..249] and postBuf[10..249] hold the last frame and their
+// elements 0..9 have moved on past it.
 void finishFilterTrack(FilterTrack& t);

@@ -41,14 +41,6 @@ constexpr std::array<float, postPoleOrder> makePostWeights()
 
 const std::array<float, postPoleOrder> postWeights = makePostWeights();
 
-TiltSums tiltSumsOf(const float* s)
-{
-    TiltSums sums;
-    sums.energy = dotProduct(s, s, subframeLength);
-    sums.cross = dotProduct(s, s + 1, subframeLength - 1);
-    return sums;
-}
-
 void preparePostfilterSubframe(PostfilterSubframe* f, const float* lpc, const float* s, const TiltSums& sums,
                                float& postTilt)
 {
@@ -74,17 +66,22 @@ void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lp
         std::memcpy(post, synth, sizeof(float) * frameLength);
         return;
     }
-    double history[postPoleOrder + frameLength];
-    for (int32_t i = 0; i < postPoleOrder; ++i) history[i] = post[i - postPoleOrder];
-    double* pd = history + postPoleOrder;
-    double last = pd[-1];
     for (int32_t k = 0; k < 4; ++k) {
         const float* s = synth + subframeLength * k;
-        PostfilterSubframe f;
-        preparePostfilterSubframe(&f, lpcSet[k], s, tiltSumsOf(s), postTilt);
+        float* p = post + subframeLength * k;
+        float w[postPoleOrder];
+        for (int32_t i = 0; i < postPoleOrder; ++i) w[i] = postWeights[i] * lpcSet[k][i];
+        const float energy = static_cast<float>(dotProduct(s, s, subframeLength));
+        const float r = energy == 0.0f ? 0.0f : static_cast<float>(dotProduct(s, s + 1, subframeLength - 1)) / energy;
+        postTilt = postTilt + tiltSmoothing * (r - postTilt);
+        const float mu = tiltFactor * postTilt;
         for (int32_t m = 0; m < subframeLength; ++m) {
-            const int32_t n = subframeLength * k + m;
-            last = postfilterStep(f, last, pd + n, m, post + n);
+            double sum = 0.0;
+            for (int32_t i = 0; i < postPoleOrder; ++i) {
+                sum += static_cast<double>(w[i]) * static_cast<double>(p[m - 1 - i]);
+            }
+            sum += postGain * (static_cast<double>(s[m]) - static_cast<double>(mu) * static_cast<double>(s[m - 1]));
+            p[m] = static_cast<float>(sum);
         }
     }
 }

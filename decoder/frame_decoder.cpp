@@ -1,7 +1,7 @@
 // The per-frame routine: unpacking, LSP decoding, then speech, concealment or
 // comfort noise into a filter job; then (through the filter pipeline) the
-// pitch postfilter, synthesis, formant postfilter and output; and last the
-// history shifts.
+// pitch postfilter, synthesis, formant postfilter and output, after which the
+// histories have moved on by one frame.
 #include <cstring>
 
 #include "bit_unpack.h"
@@ -17,9 +17,20 @@ namespace {
 constexpr int32_t maxErasureCount = 3;
 constexpr float voicedConcealGain = 0.875f;
 constexpr float concealFade = 0.75f;
-constexpr int16_t initialNoiseSeed = 12345;
 
 }  // namespace
+
+void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, int32_t postfilterOn,
+                               int32_t badFrame)
+{
+    FilterJob job;
+    prepareFrame(&job, frame, lowRate, postfilterOn, badFrame);
+    shiftExcitation();
+    FilterTrack track;
+    startFilterTrack(&track, filterMemories(), out);
+    addFilterJob(track, &job);
+    finishFilterTrack(track);
+}
 
 void DecoderState::prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate, int32_t postfilterOn,
                                 int32_t badFrame)
@@ -38,28 +49,11 @@ void DecoderState::prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate,
         decodeSpeech(params, lowRate, lspVect, job);
     } else {
         comfortNoiseFrame(excitation + excitationHistory, &params, lspVect, prevLsp);
-            interpolateLsp(job->lpcSet, lspVect, prevLsp);
+        interpolateLsp(job->lpcSet, lspVect, prevLsp);
         std::memcpy(job->frameExc, excitation + excitationHistory, sizeof job->frameExc);
     }
     prevFrameType = params.frameType;
     std::memcpy(prevLsp, lspVect, sizeof prevLsp);
-}
-
-void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, int32_t postfilterOn,
-                               int32_t badFrame)
-{
-    FilterJob job;
-    prepareFrame(&job, frame, lowRate, postfilterOn, badFrame);
-    FilterTrack track;
-    startFilterTrack(&track, filterState(), &job, out);
-    finishFilterTrack(track);
-    shiftExcitation();
-    shiftFilterMemories();
-}
-
-FilterState DecoderState::filterState()
-{
-    return FilterState{synthBuf, postBuf, &postTilt};
 }
 
 // A good frame leaves its excitation, widened into the job's pitch window,
@@ -77,11 +71,7 @@ void DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, floa
 
     noiseSeed = initialNoiseSeed;
     if (erasureCount == 0) {
-        Pulses pulses[4];
-        decodeFramePulses(pulses, params, lowRate);
-        for (int32_t k = 0; k < 4; ++k) {
-            decodeExcitationSubframe(excitation, params, lowRate, k, pulses[k]);
-                }
+        decodeExcitation(excitation, params, lowRate);
         widenPitchWindow(&job->window, excitation + excitationHistory);
         job->pitchFiltered = true;
         job->pitchLag[0] = params.pitchLag[0];
@@ -104,13 +94,14 @@ void DecoderState::concealFrame(const FrameParams& params, float* frameExc)
     regenerateExcitation(excitation, frameExc, concealLag, concealGain, erasureCount, &concealSeed);
 }
 
+FilterMemories DecoderState::filterMemories()
+{
+    return FilterMemories{synthBuf, postBuf, &postTilt};
+}
+
+// The excitation history moves on by one frame (the job keeps what the pitch
+// postfilter reads of it).
 void DecoderState::shiftExcitation()
 {
     std::memmove(excitation, excitation + frameLength, sizeof(float) * excitationHistory);
-}
-
-void DecoderState::shiftFilterMemories()
-{
-    std::memmove(synthBuf, synthBuf + frameLength, sizeof(float) * lpcOrder);
-    std::memmove(postBuf, postBuf + frameLength, sizeof(float) * lpcOrder);
 }

@@ -70,10 +70,6 @@ void lpcOfCosines(T v[10]) {
     }
 }
 
-// Spaced at least `threshold` apart, and inside 0..256 (exclusive): the
-// spreading can push the end values out of the frequency range, where the
-// table cosine is no cosine any more and the synthesis filter would be
-// unstable, so such a vector needs a further pass too.
 // negatedCosine of four values at once. The index is the truncation of x
 // limited to 0..510 first (not-a-number to 0), which is floor(x) limited to
 // 0..510 for every x; the one difference, -0 kept as -0 by floor, changes
@@ -92,6 +88,10 @@ Float4 negatedCosines(Float4 x) {
     return Float4(_mm_xor_ps(c.v, _mm_set1_ps(-0.0f)));
 }
 
+// Spaced at least `threshold` apart, and inside 0..256 (exclusive): the
+// spreading can push the end values out of the frequency range, where the
+// table cosine is no cosine any more and the synthesis filter would be
+// unstable, so such a vector needs a further pass too.
 bool wellFormed(const float* lsp, float threshold) {
     if (!(lsp[0] > 0.0f) || !(lsp[order - 1] < 256.0f)) return false;
     for (int k = 1; k < order; ++k) {

@@ -1,72 +1,70 @@
-// Pitch postfilter of good speech frames: backward and forward search around
-// the open-loop lag, the gain rule, and the filtering into the synthesis input.
+// Pitch postfilter of good speech frames, written plainly: backward and
+// forward search around the open-loop lag, the gain rule, and the filtering
+// into the synthesis input.
 #include "pitch_postfilter.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "decoder_state.h"
+#include "dot_product.h"
 
 namespace {
 
-constexpr int32_t searchHalfWidth = 3;
-constexpr int32_t maxLag = 142;
 constexpr float voicingThreshold = 0.25f;
 constexpr float gainFactor = 0.21375f;
 
 const PitchPostParams neutral{0, 0.0f, 1.0f};
 
-struct Best {
-    int32_t offset;  // 0 when no positive correlation was found
-    double rounded;  // the best correlation stored in float (0.0 at first), held in double
+// The best candidate one way: offset 0 when no correlation was positive.
+struct Candidate {
+    int32_t offset = 0;
+    float correlation = 0.0f;
+    float energy = 0.0f;
 };
 
-// Takes the candidate at offset if its correlation c is greater than the
-// best so far, which is compared as stored, rounded to float. The choice is
-// made on the bits, without a jump: which lag wins depends on the signal and
-// a jump would often be mispredicted.
-void consider(Best& best, double c, int32_t offset)
+// Lags first..last in direction (-1 backward, +1 forward): a later lag must
+// correlate strictly more than the best so far as stored, so of equal maxima
+// the smallest lag wins.
+Candidate bestCandidate(const float* x, int32_t direction, int32_t first, int32_t last)
 {
-    const __m128d candidate = _mm_set_sd(c);
-    const __m128d kept = _mm_set_sd(best.rounded);
-    const __m128d take = _mm_cmpgt_sd(candidate, kept);
-    const __m128d rounded = _mm_cvtss_sd(candidate, _mm_cvtsd_ss(_mm_setzero_ps(), candidate));
-    best.rounded = _mm_cvtsd_f64(_mm_or_pd(_mm_and_pd(take, rounded), _mm_andnot_pd(take, kept)));
-    const int32_t mask = -static_cast<int32_t>(_mm_cvtsi128_si32(_mm_castpd_si128(take)) != 0);
-    best.offset = (offset & mask) | (best.offset & ~mask);
-}
-
-void storeSums(const __m128d* registers, double sums[8])
-{
-    for (int32_t j = 0; j < 4; ++j) _mm_storeu_pd(sums + 2 * j, registers[j]);
-}
-
-Best bestBackward(const PitchSearch& s)
-{
-    double c[8];
-    storeSums(s.backCorrelation, c);
-    Best best{0, 0.0};
-    for (int32_t i = s.firstLag; i <= s.firstLag + 2 * searchHalfWidth; ++i) {
-        consider(best, c[s.firstLag + 6 - i], -i);
+    Candidate best;
+    for (int32_t lag = first; lag <= last; ++lag) {
+        const double c = dotProduct(x + direction * lag, x, subframeLength);
+        if (c > best.correlation) {
+            best.correlation = static_cast<float>(c);
+            best.offset = direction * lag;
+        }
     }
-    return best;
-}
-
-Best bestForward(const PitchSearch& s)
-{
-    Best best{0, 0.0};
-    if (s.lastForwardLag < s.firstLag) {
-        return best;
-    }
-    double c[8];
-    storeSums(s.forwardCorrelation, c);
-    for (int32_t i = s.firstLag; i <= s.lastForwardLag; ++i) {
-        consider(best, c[i - s.forwardBase], i);
+    if (best.offset != 0) {
+        best.energy = static_cast<float>(dotProduct(x + best.offset, x + best.offset, subframeLength));
     }
     return best;
 }
 
 }  // namespace
+
+PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k, int32_t postfilterOn)
+{
+    if (postfilterOn == 0) {
+        return neutral;
+    }
+    const int32_t lag = pitchLag < pitchMaxLag ? pitchLag : pitchMaxLag;
+    const int32_t first = lag - pitchSearchHalfWidth;
+    const int32_t lastInFrame = frameLength - subframeLength * (k + 1);
+    const int32_t lastForward = lag + pitchSearchHalfWidth < lastInFrame ? lag + pitchSearchHalfWidth : lastInFrame;
+    const Candidate back = bestCandidate(x, -1, first, lag + pitchSearchHalfWidth);
+    const Candidate fwd = bestCandidate(x, 1, first, lastForward);
+    if (back.offset == 0 && fwd.offset == 0) {
+        return neutral;
+    }
+    const float e0 = static_cast<float>(dotProduct(x, x, subframeLength));
+    bool backward = fwd.offset == 0;
+    if (back.offset != 0 && fwd.offset != 0) {
+        backward = back.correlation * back.correlation * fwd.energy > fwd.correlation * fwd.correlation * back.energy;
+    }
+    const Candidate& chosen = backward ? back : fwd;
+    return pitchPostGains(chosen.offset, e0, chosen.correlation, chosen.energy);
+}
 
 PitchPostParams pitchPostGains(int32_t offset, float e0, float c, float e)
 {
@@ -85,119 +83,9 @@ PitchPostParams pitchPostGains(int32_t offset, float e0, float c, float e)
     return PitchPostParams{offset, g * s, s};
 }
 
-void widenPitchWindow(PitchWindow* w, const float* frame)
-{
-    const float* first = frame - pitchWindowStart;
-    constexpr int32_t length = pitchWindowStart + frameLength;
-    int32_t i = 0;
-    for (; i + 4 <= length; i += 4) {
-        const __m128 four = _mm_loadu_ps(first + i);
-        _mm_storeu_pd(w->x + i, _mm_cvtps_pd(four));
-        _mm_storeu_pd(w->x + i + 2, _mm_cvtps_pd(_mm_movehl_ps(four, four)));
-    }
-    for (; i < length; ++i) w->x[i] = first[i];
-}
-
-void startPitchSearch(PitchSearch* s, const double* x, int32_t pitchLag, int32_t k)
-{
-    const int32_t lag = pitchLag < maxLag ? pitchLag : maxLag;
-    s->x = x;
-    s->firstLag = lag - searchHalfWidth;
-    // A forward segment must end within the current frame; the eight
-    // forward sums start early enough not to read past it.
-    const int32_t lastInFrame = frameLength - subframeLength * (k + 1);
-    const int32_t last = lag + searchHalfWidth;
-    s->lastForwardLag = last < lastInFrame ? last : lastInFrame;
-    s->forwardBase = s->firstLag < lastInFrame - 7 ? s->firstLag : lastInFrame - 7;
-    for (int32_t j = 0; j < 4; ++j) {
-        s->backCorrelation[j] = _mm_setzero_pd();
-        s->forwardCorrelation[j] = _mm_setzero_pd();
-    }
-    s->energy = 0.0;
-}
-
-void choosePitchLags(PitchSearch& s)
-{
-    const Best back = bestBackward(s);
-    const Best fwd = bestForward(s);
-    s.backOffset = back.offset;
-    s.backCorrelationBest = static_cast<float>(back.rounded);
-    s.forwardOffset = fwd.offset;
-    s.forwardCorrelationBest = static_cast<float>(fwd.rounded);
-    s.chosenEnergies = _mm_setzero_pd();
-}
-
-PitchPostParams finishPitchSearch(const PitchSearch& s)
-{
-    if (s.backOffset == 0 && s.forwardOffset == 0) {
-        return neutral;
-    }
-    double energies[2];
-    _mm_storeu_pd(energies, s.chosenEnergies);
-    const float backEnergy = static_cast<float>(energies[0]);
-    const float fwdEnergy = static_cast<float>(energies[1]);
-    bool backward = s.forwardOffset == 0;
-    if (s.backOffset != 0 && s.forwardOffset != 0) {
-        float backScore = s.backCorrelationBest * s.backCorrelationBest * fwdEnergy;
-        float fwdScore = s.forwardCorrelationBest * s.forwardCorrelationBest * backEnergy;
-        backward = backScore > fwdScore;
-    }
-    const float e0 = static_cast<float>(s.energy);
-    if (backward) {
-        return pitchPostGains(s.backOffset, e0, s.backCorrelationBest, backEnergy);
-    }
-    return pitchPostGains(s.forwardOffset, e0, s.forwardCorrelationBest, fwdEnergy);
-}
-
-PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k, int32_t postfilterOn)
-{
-    if (postfilterOn == 0) {
-        return neutral;
-    }
-    PitchWindow window;
-    widenPitchWindow(&window, x - subframeLength * k);
-    PitchSearch s;
-    startPitchSearch(&s, window.x + pitchWindowStart + subframeLength * k, pitchLag, k);
-    PitchCorrelations c = correlationsOf(s);
-    for (int32_t n = 0; n < subframeLength; ++n) {
-        pitchCorrelationStep(c, n);
-    }
-    storeCorrelations(s, c);
-    choosePitchLags(s);
-    PitchEnergies e = energiesOf(s);
-    for (int32_t n = 0; n < subframeLength; ++n) {
-        pitchEnergyStep(e, n);
-    }
-    s.chosenEnergies = e.sums;
-    return finishPitchSearch(s);
-}
-
-namespace {
-
-// Four samples of a window (floats held in double), back to float (exactly).
-__m128 floatsOf(const double* x)
-{
-    return _mm_movelh_ps(_mm_cvtpd_ps(_mm_loadu_pd(x)), _mm_cvtpd_ps(_mm_loadu_pd(x + 2)));
-}
-
-}  // namespace
-
 void applyPitchPostfilter(float* out, const float* x, const PitchPostParams& p)
 {
     for (int32_t n = 0; n < subframeLength; ++n) {
         out[n] = x[n] * p.scale + x[n + p.offset] * p.lagGain;
-    }
-}
-
-// Four samples at a time, each with the two products and the sum of the
-// scalar form in single precision.
-void applyPitchPostfilter(float* out, const double* x, const PitchPostParams& p)
-{
-    const __m128 scale = _mm_set1_ps(p.scale);
-    const __m128 lagGain = _mm_set1_ps(p.lagGain);
-    for (int32_t n = 0; n < subframeLength; n += 4) {
-        const __m128 own = _mm_mul_ps(floatsOf(x + n), scale);
-        const __m128 other = _mm_mul_ps(floatsOf(x + n + p.offset), lagGain);
-        _mm_storeu_ps(out + n, _mm_add_ps(own, other));
     }
 }

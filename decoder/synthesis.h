@@ -4,11 +4,13 @@
 
 #include "decoder_state.h"
 
-// The plain one-frame form; the frame routine runs the same arithmetic through
-// the filter pipeline (filter_pipeline.h), which the tests hold to this form.
-// Writes synthBuf[10..249] from frameExc[0..239]; synthBuf[0..9] holds the
-// previous frame's last outputs. y[n] = sum_i lpcSet[k][i] * y[n-1-i] + exc[n].
+// The plain one-frame form, which the filter pipeline (filter_pipeline.h) is
+// tested against: writes synthBuf[10..249] from frameExc[0..239];
+// synthBuf[0..9] holds the previous frame's last outputs.
+// y[n] = sum_i lpcSet[k][i] * y[n-1-i] + exc[n], summed from 0.0 in double.
 void synthesize(float* synthBuf, const float* frameExc, const float lpcSet[4][lpcOrder]);
+
+// The pipeline's form, one step per sample.
 
 // One sub-frame's coefficients widened to double (exact), once per sub-frame.
 struct SynthesisCoefficients {

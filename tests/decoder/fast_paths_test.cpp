@@ -12,6 +12,7 @@
 #include "lsp.h"
 #include "pcm_output.h"
 #include "pitch_postfilter.h"
+#include "pitch_search.h"
 #include "synthesis.h"
 #include "tables/excitation_tables.h"
 
@@ -70,34 +71,22 @@ TEST(FastPaths, FrameConversionEqualsSampleConversion)
     }
 }
 
-// The pitch postfilter's search, one lag at a time, as a plain reference.
-PitchPostParams plainPitchSearch(const float* x, int32_t pitchLag, int32_t k)
+// The pipeline's search of sub-frame k (x in an excitation buffer), its
+// phases run one after the other.
+PitchPostParams phasedPitchSearch(const float* x, int32_t pitchLag, int32_t k)
 {
-    const int32_t lag = std::min(pitchLag, 142);
-    struct Best {
-        int32_t offset = 0;
-        float c = 0.0f;
-        float e = 0.0f;
-    };
-    auto search = [&](int32_t sign, int32_t last) {
-        Best best;
-        for (int32_t i = lag - 3; i <= last; ++i) {
-            const double c = dotProduct(x + sign * i, x, 60);
-            if (c > best.c) {
-                best.c = static_cast<float>(c);
-                best.offset = sign * i;
-            }
-        }
-        if (best.offset != 0) best.e = static_cast<float>(dotProduct(x + best.offset, x + best.offset, 60));
-        return best;
-    };
-    const Best back = search(-1, lag + 3);
-    const Best fwd = search(1, std::min(lag + 3, frameLength - 60 * (k + 1)));
-    const float e0 = static_cast<float>(dotProduct(x, x, 60));
-    if (back.offset == 0 && fwd.offset == 0) return PitchPostParams{0, 0.0f, 1.0f};
-    const Best* chosen = &fwd;
-    if (fwd.offset == 0 || (back.offset != 0 && back.c * back.c * fwd.e > fwd.c * fwd.c * back.e)) chosen = &back;
-    return pitchPostGains(chosen->offset, e0, chosen->c, chosen->e);
+    PitchWindow window;
+    widenPitchWindow(&window, x - 60 * k);
+    PitchSearch s;
+    startPitchSearch(&s, window.x + pitchWindowStart + 60 * k, pitchLag, k);
+    PitchCorrelations c = correlationsOf(s);
+    for (int32_t n = 0; n < 60; ++n) pitchCorrelationStep(c, n);
+    storeCorrelations(s, c);
+    choosePitchLags(s);
+    PitchEnergies e = energiesOf(s);
+    for (int32_t n = 0; n < 60; ++n) pitchEnergyStep(e, n);
+    s.chosenEnergies = e.sums;
+    return finishPitchSearch(s);
 }
 
 TEST(FastPaths, PitchSearchEqualsTheLagByLagSearch)
@@ -112,8 +101,8 @@ TEST(FastPaths, PitchSearchEqualsTheLagByLagSearch)
         for (int32_t k = 0; k < 4; ++k) {
             for (int32_t pitchLag : {period, 18 + static_cast<int32_t>(rng.below(124)), 124 + static_cast<int32_t>(rng.below(4))}) {
                 const float* x = b.data() + excitationHistory + 60 * k;
-                const PitchPostParams fast = findPitchPostParams(x, pitchLag, k, 1);
-                const PitchPostParams plain = plainPitchSearch(x, pitchLag, k);
+                const PitchPostParams fast = phasedPitchSearch(x, pitchLag, k);
+                const PitchPostParams plain = findPitchPostParams(x, pitchLag, k, 1);
                 EXPECT_EQ(fast.offset, plain.offset) << trial << " " << k << " " << pitchLag;
                 EXPECT_EQ(bitsOf(fast.lagGain), bitsOf(plain.lagGain));
                 EXPECT_EQ(bitsOf(fast.scale), bitsOf(plain.scale));
@@ -183,7 +172,8 @@ void randomLpc(frames::Random& rng, float lpcSet[4][lpcOrder])
     interpolateLsp(lpcSet, cur, prev);
 }
 
-// One frame with a ready synthesis input through the filter track.
+// One frame with a ready synthesis input through the filter track, which
+// leaves the memories moved on past the frame.
 void synthesizeAndPostfilter(float* synthBuf, float* postBuf, const float* frameExc,
                              const float lpcSet[4][lpcOrder], float& postTilt, int32_t postfilterOn)
 {
@@ -194,7 +184,8 @@ void synthesizeAndPostfilter(float* synthBuf, float* postBuf, const float* frame
     job.postfilterOn = postfilterOn;
     FilterTrack track;
     int16_t samples[frameLength];
-    startFilterTrack(&track, FilterState{synthBuf, postBuf, &postTilt}, &job, samples);
+    startFilterTrack(&track, FilterMemories{synthBuf, postBuf, &postTilt}, samples);
+    addFilterJob(track, &job);
     finishFilterTrack(track);
 }
 
@@ -228,6 +219,14 @@ void plainFilters(float* synthBuf, float* postBuf, const float* exc, const float
     }
 }
 
+// The step between frames: the last outputs become the memories.
+void moveMemoriesOn(std::vector<float>& synth, std::vector<float>& post)
+{
+    for (std::vector<float>* buf : {&synth, &post}) {
+        std::memmove(buf->data(), buf->data() + frameLength, sizeof(float) * lpcOrder);
+    }
+}
+
 // Frames in which every term of a filter sum is a zero, or values so small
 // that sums round to zeros of either sign: the filters' handling of the
 // leading 0.0 of their sums must give the plain result, zero signs included.
@@ -253,15 +252,13 @@ TEST(FastPaths, PipelineEqualsPlainFiltersForZerosAndUnderflow)
         }
         if (frame % 3 == 0) std::fill(exc.begin(), exc.end(), -0.0f);
         plainFilters(synthA.data(), postA.data(), exc.data(), lpcSet, tiltA);
+        moveMemoriesOn(synthA, postA);
         synthesizeAndPostfilter(synthB.data(), postB.data(), exc.data(), lpcSet, tiltB, 1);
         for (int32_t n = 0; n < lpcOrder + frameLength; ++n) {
             ASSERT_EQ(bitsOf(synthA[n]), bitsOf(synthB[n])) << frame << " " << n;
             ASSERT_EQ(bitsOf(postA[n]), bitsOf(postB[n])) << frame << " " << n;
         }
         ASSERT_EQ(bitsOf(tiltA), bitsOf(tiltB));
-        for (std::vector<float>* buf : {&synthA, &postA, &synthB, &postB}) {
-            std::memmove(buf->data(), buf->data() + frameLength, sizeof(float) * lpcOrder);
-        }
     }
 }
 
@@ -288,14 +285,12 @@ TEST(FastPaths, PipelineEqualsTheTwoStages)
                 ASSERT_EQ(synthC, synthA);
                 ASSERT_EQ(postC, postA);
             }
+            moveMemoriesOn(synthA, postA);
             for (int32_t n = 0; n < lpcOrder + frameLength; ++n) {
                 ASSERT_EQ(bitsOf(synthA[n]), bitsOf(synthB[n])) << on << " " << frame << " " << n;
                 ASSERT_EQ(bitsOf(postA[n]), bitsOf(postB[n])) << on << " " << frame << " " << n;
             }
             ASSERT_EQ(bitsOf(tiltA), bitsOf(tiltB));
-            for (std::vector<float>* buf : {&synthA, &postA, &synthB, &postB}) {
-                std::memmove(buf->data(), buf->data() + frameLength, sizeof(float) * lpcOrder);
-            }
         }
     }
 }
