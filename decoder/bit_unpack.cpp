@@ -89,12 +89,6 @@ int32_t readBits(BitCursor& cursor, int32_t n)
     return static_cast<int32_t>((window >> shift) & ((1u << n) - 1u));
 }
 
-int32_t frameBytesOfKind(int32_t kind)
-{
-    static const int32_t bytes[4] = {24, 20, 4, 1};
-    return bytes[kind & 3];
-}
-
 void unpackFrame(FrameParams* params, uint8_t* frame, int32_t lowRate, int32_t bad)
 {
     std::memset(params, 0, sizeof *params);
@@ -105,14 +99,14 @@ void unpackFrame(FrameParams* params, uint8_t* frame, int32_t lowRate, int32_t b
     static const int32_t typeOfKind[4] = {1, 1, 2, 0};
     int32_t kind = frame[0] & 3;
     params->frameType = typeOfKind[kind];
-    if (frameBytesOfKind(kind) < 4) {
-        return;
+    if (params->frameType == 0) {
+        return;  // an untransmitted frame carries nothing after its kind
     }
     BitCursor cursor{frame, 2};
     params->lspIndex[2] = readBits(cursor, 8);
     params->lspIndex[1] = readBits(cursor, 8);
     params->lspIndex[0] = readBits(cursor, 8);
-    if (frameBytesOfKind(kind) == 4) {
+    if (params->frameType == 2) {
         params->sidGainCode = readBits(cursor, 6);
         return;
     }

@@ -17,9 +17,6 @@ struct BitCursor {
 // significant, and advances the cursor by n.
 int32_t readBits(BitCursor& cursor, int32_t n);
 
-// Number of bytes parsed for each frame kind 0..3 (kind = bits 0-1 of byte 0).
-int32_t frameBytesOfKind(int32_t kind);
-
 // Fills params from frame. lowRate selects the 20-byte layout after the grid
 // bits. A non-zero bad is stored in badFrame and nothing is read. Every field
 // the frame kind does not carry is zero.

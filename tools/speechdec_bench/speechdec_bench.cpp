@@ -19,6 +19,7 @@
 #include "bit_unpack.h"
 #include "decoder_state.h"
 #include "frame_writer.h"
+#include "speechdec.h"
 
 namespace {
 
@@ -93,10 +94,9 @@ Stream fromFile(const char* path)
 {
     std::ifstream in(path, std::ios::binary);
     const Frame data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    static const size_t bytesOfKind[4] = {24, 20, 4, 2};
     Stream stream;
     for (size_t pos = 0; pos < data.size();) {
-        const size_t size = bytesOfKind[data[pos] & 3];
+        const size_t size = static_cast<size_t>(speechdecFrameBytes(data[pos] & 3));
         if (pos + size > data.size()) break;
         stream.emplace_back(data.begin() + static_cast<std::ptrdiff_t>(pos),
                             data.begin() + static_cast<std::ptrdiff_t>(pos + size));

@@ -38,7 +38,6 @@ inline bool soundState(const DecoderState& s)
 // Returns false on any unsound value, wrong word count or disagreement.
 inline bool decodeInput(const uint8_t* data, size_t size)
 {
-    static const size_t frameBytes[4] = {24, 20, 4, 2};
     if (size < 2) return true;
     const uint32_t lossMask = data[0] | (static_cast<uint32_t>(data[1]) << 8);
     INITdec(data[0]);
@@ -49,7 +48,7 @@ inline bool decodeInput(const uint8_t* data, size_t size)
     int16_t shadowSamples[frameLength];
     size_t pos = 2;
     for (int32_t index = 0; pos < size; ++index) {
-        const size_t length = frameBytes[data[pos] & 3];
+        const size_t length = static_cast<size_t>(speechdecFrameBytes(data[pos] & 3));
         const size_t available = size - pos < length ? size - pos : length;
         // Exactly as many bytes as the kind needs: a read beyond them is caught.
         std::vector<uint8_t> frame(data + pos, data + pos + available);

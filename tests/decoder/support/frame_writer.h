@@ -3,8 +3,11 @@
 // reproducible pseudo-random streams of them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "speechdec.h"
 
 namespace frames {
 
@@ -128,8 +131,7 @@ inline std::vector<uint8_t> randomSpeechFrame(Random& rng, bool lowRate)
 // A frame of random bytes with the given kind in bits 0-1 (may carry invalid codes).
 inline std::vector<uint8_t> randomBytesFrame(Random& rng, int kind)
 {
-    static const int bytes[4] = {24, 20, 4, 2};
-    std::vector<uint8_t> frame(bytes[kind]);
+    std::vector<uint8_t> frame(static_cast<size_t>(speechdecFrameBytes(kind)));
     for (uint8_t& b : frame) b = static_cast<uint8_t>(rng.next() >> 24);
     frame[0] = static_cast<uint8_t>((frame[0] & ~3u) | static_cast<uint32_t>(kind));
     return frame;

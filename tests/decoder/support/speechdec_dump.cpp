@@ -10,6 +10,7 @@
 
 #include "frame_writer.h"
 #include "library_loader.h"
+#include "speechdec.h"
 
 namespace {
 
@@ -18,11 +19,10 @@ using Stream = std::vector<std::vector<uint8_t>>;
 // Splits a bitstream file into frames by the kind of each first byte.
 Stream framesOfFile(const std::vector<uint8_t>& data)
 {
-    static const size_t bytesOfKind[4] = {24, 20, 4, 2};
     Stream frames;
     size_t pos = 0;
     while (pos < data.size()) {
-        size_t size = bytesOfKind[data[pos] & 3];
+        const size_t size = static_cast<size_t>(speechdecFrameBytes(data[pos] & 3));
         if (pos + size > data.size()) break;
         frames.emplace_back(data.begin() + pos, data.begin() + pos + size);
         pos += size;
@@ -35,7 +35,7 @@ void decodeStream(SpeechdecLibrary& lib, const Stream& stream, std::vector<int16
     lib.init(0);
     int16_t pcm[240];
     for (const std::vector<uint8_t>& frame : stream) {
-        uint8_t padded[24] = {};
+        uint8_t padded[SPEECHDEC_MAX_FRAME_BYTES] = {};
         std::memcpy(padded, frame.data(), frame.size());
         lib.decode(frame.empty() ? nullptr : padded, pcm);
         out.insert(out.end(), pcm, pcm + 240);
