@@ -16,7 +16,7 @@ scripts/install-deps.sh
 scripts/build.sh
 
 echo "== speech"
-build/native/tools/decode_sample/decode_sample samples/speech.g723 build/speech-decoded.wav
+build/native/tools/g723dec/g723dec samples/speech.g723 build/speech-decoded.wav
 echo "decoded speech: $root/build/speech-decoded.wav"
 
 echo "== clip"

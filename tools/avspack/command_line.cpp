@@ -1,8 +1,10 @@
-// Parsing of the avspack arguments: options may stand anywhere, "--" ends them.
+// Parsing of the avspack arguments (split by kit::splitArguments).
 #include "command_line.h"
 
 #include <cerrno>
 #include <cstdlib>
+
+#include "kit/arguments.h"
 
 namespace avspack {
 
@@ -59,35 +61,46 @@ bool checkOperands(const CommandLine& line, bool blockGiven, std::string& error)
     return true;
 }
 
+// Applies one option in order; help ends the parse.
+bool applyOption(const kit::Argument& option, CommandLine& line, bool& blockGiven, std::string& error) {
+    if (option.name == "--help" || option.name == "-h") {
+        line.mode = CommandLine::Mode::Help;
+    } else if (option.name == "--info" || option.name == "--unpack") {
+        return setMode(line, option.name == "--info" ? CommandLine::Mode::Info : CommandLine::Mode::Unpack, error);
+    } else if (option.name == "--block") {
+        blockGiven = true;
+        return parseBlock(option.value, line.block, error);
+    }
+    return true;
+}
+
+std::string describe(const kit::ArgumentError& error) {
+    if (error.kind == kit::ArgumentError::Kind::MissingValue) return "--block wants a value: none or OFFSET:LENGTH";
+    return "unknown option '" + error.argument + "'";
+}
+
 }  // namespace
 
 bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error) {
+    static const std::vector<kit::OptionSpec> specs = {
+        {"--help", false}, {"-h", false}, {"--info", false}, {"--unpack", false}, {"--block", true}};
     line = CommandLine();
+    std::vector<kit::Argument> arguments;
+    kit::ArgumentError argumentError;
+    const bool split = kit::splitArguments(args, specs, arguments, argumentError);
     bool blockGiven = false;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            line.files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help" || arg == "-h") {
-            line.mode = CommandLine::Mode::Help;
-            return true;
-        } else if (arg == "--info" || arg == "--unpack") {
-            if (!setMode(line, arg == "--info" ? CommandLine::Mode::Info : CommandLine::Mode::Unpack, error))
-                return false;
-        } else if (arg == "--block" || arg.compare(0, 8, "--block=") == 0) {
-            if (arg == "--block" && i + 1 == args.size()) {
-                error = "--block wants a value: none or OFFSET:LENGTH";
-                return false;
-            }
-            if (!parseBlock(arg == "--block" ? args[++i] : arg.substr(8), line.block, error)) return false;
-            blockGiven = true;
-        } else {
-            error = "unknown option '" + arg + "'";
+    for (const kit::Argument& argument : arguments) {
+        if (argument.isOperand) {
+            line.files.push_back(argument.value);
+        } else if (!applyOption(argument, line, blockGiven, error)) {
             return false;
+        } else if (line.mode == CommandLine::Mode::Help) {
+            return true;
         }
+    }
+    if (!split) {
+        error = describe(argumentError);
+        return false;
     }
     return checkOperands(line, blockGiven, error);
 }

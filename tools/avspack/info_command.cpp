@@ -17,7 +17,7 @@ std::string range(uint64_t first, uint64_t length) {
 }
 
 // Counts the bytes in which the block's overlapped part and the clip data there differ.
-bool countOverlapDifferences(BinaryFile& in, const avs::StreamLayout& layout, uint64_t& differing,
+bool countOverlapDifferences(kit::File& in, const avs::StreamLayout& layout, uint64_t& differing,
                              std::string& error) {
     const uint64_t blockStart = avs::kStreamHeaderSize;
     const uint64_t clipStart = blockStart + layout.header.blockLength + layout.header.blockOffset;
@@ -25,8 +25,8 @@ bool countOverlapDifferences(BinaryFile& in, const avs::StreamLayout& layout, ui
     differing = 0;
     for (uint64_t done = 0; done < layout.overlapLength;) {
         const std::size_t part = std::size_t(std::min<uint64_t>(layout.overlapLength - done, block.size()));
-        if (!in.seekTo(blockStart + done) || !in.read(block.data(), part) || !in.seekTo(clipStart + done) ||
-            !in.read(clip.data(), part)) {
+        if (!in.seekTo(blockStart + done) || !in.readExactly(block.data(), part) || !in.seekTo(clipStart + done) ||
+            !in.readExactly(clip.data(), part)) {
             error = in.lastError();
             return false;
         }
@@ -56,7 +56,7 @@ void printParts(const avs::StreamLayout& layout, std::ostream& out) {
 }
 
 // The overlap of block and clip data, when there is one; false if it cannot be read.
-bool printOverlap(BinaryFile& in, const std::string& path, const avs::StreamLayout& layout, std::ostream& out,
+bool printOverlap(kit::File& in, const std::string& path, const avs::StreamLayout& layout, std::ostream& out,
                   std::ostream& err) {
     if (!layout.overlapLength) return true;
     uint64_t differing = 0;
@@ -77,7 +77,7 @@ bool printOverlap(BinaryFile& in, const std::string& path, const avs::StreamLayo
 }  // namespace
 
 int infoCommand(const std::string& path, std::ostream& out, std::ostream& err) {
-    BinaryFile in;
+    kit::File in;
     avs::StreamLayout layout;
     std::string error;
     if (!openStreamFile(path, in, layout, error)) {

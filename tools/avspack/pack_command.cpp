@@ -2,14 +2,15 @@
 // from file offset 0, written to a new stream file.
 #include <vector>
 
+#include "avi_check.h"
+#include "clip_output.h"
 #include "commands.h"
-#include "output_file.h"
 
 namespace avspack {
 
 namespace {
 
-bool copyRange(BinaryFile& in, const std::string& inPath, uint64_t offset, uint64_t length, OutputFile& out,
+bool copyRange(kit::File& in, const std::string& inPath, uint64_t offset, uint64_t length, ClipOutput& out,
                std::string& error) {
     std::vector<uint8_t> buffer(64 * 1024);
     if (!in.seekTo(offset)) {
@@ -18,7 +19,7 @@ bool copyRange(BinaryFile& in, const std::string& inPath, uint64_t offset, uint6
     }
     while (length > 0) {
         const std::size_t part = std::size_t(length < buffer.size() ? length : buffer.size());
-        if (!in.read(buffer.data(), part)) {
+        if (!in.readExactly(buffer.data(), part)) {
             error = "cannot read " + inPath + ": " + in.lastError();
             return false;
         }
@@ -31,7 +32,7 @@ bool copyRange(BinaryFile& in, const std::string& inPath, uint64_t offset, uint6
     return true;
 }
 
-bool writeStream(BinaryFile& in, const std::string& inPath, const PackPlan& plan, OutputFile& out,
+bool writeStream(kit::File& in, const std::string& inPath, const PackPlan& plan, ClipOutput& out,
                  std::string& error) {
     uint8_t header[avs::kStreamHeaderSize];
     avs::encodeStreamHeader(plan.header, header);
@@ -47,25 +48,26 @@ bool writeStream(BinaryFile& in, const std::string& inPath, const PackPlan& plan
 
 int packCommand(const std::string& inPath, const std::string& outPath, const BlockChoice& block,
                 std::ostream& out, std::ostream& err) {
-    BinaryFile in;
+    kit::File in;
     if (!in.openForReading(inPath)) {
         err << "avspack: cannot open " << inPath << ": " << in.lastError() << "\n";
         return kExitFailure;
     }
-    AviScan scan;
+    uint64_t fileSize = 0;
+    kit::AviScan scan;
     PackPlan plan;
     std::string error;
-    if (!scanAvi(in, scan, error) || !planPack(scan, block, plan, error)) {
+    if (!checkAvi(in, fileSize, scan, error) || !planPack(fileSize, scan, block, plan, error)) {
         err << "avspack: " << inPath << ": " << error << "\n";
         return kExitFailure;
     }
-    OutputFile output(outPath);
+    ClipOutput output(outPath);
     if (!output.create(error) || !writeStream(in, inPath, plan, output, error)) {
         err << "avspack: " << error << "\n";
         return kExitFailure;
     }
     const uint64_t streamLength = avs::kStreamHeaderSize + plan.header.blockLength + plan.clipDataLength;
-    out << outPath << ": " << streamLength << " bytes from " << inPath << " (" << scan.fileSize << " bytes): ";
+    out << outPath << ": " << streamLength << " bytes from " << inPath << " (" << fileSize << " bytes): ";
     if (plan.header.blockLength)
         out << "placed block of " << plan.header.blockLength << " bytes for clip offset " << plan.header.blockOffset;
     else

@@ -9,7 +9,8 @@ constexpr uint64_t kWordLimit = 0xFFFFFFFFull;
 
 }  // namespace
 
-bool planPack(const AviScan& scan, const BlockChoice& block, PackPlan& plan, std::string& error) {
+bool planPack(uint64_t fileSize, const kit::AviScan& scan, const BlockChoice& block, PackPlan& plan,
+              std::string& error) {
     uint64_t offset = 0;
     uint64_t length = 0;
     switch (block.kind) {
@@ -19,16 +20,16 @@ bool planPack(const AviScan& scan, const BlockChoice& block, PackPlan& plan, std
             return false;
         }
         offset = scan.indexOffset;
-        length = scan.fileSize - scan.indexOffset;
+        length = fileSize - scan.indexOffset;
         break;
     case BlockChoice::Kind::None:
         break;
     case BlockChoice::Kind::Range:
         offset = block.offset;
         length = block.length;
-        if (offset + length > scan.fileSize) {
+        if (offset + length > fileSize) {
             error = "the block " + std::to_string(offset) + ":" + std::to_string(length) +
-                    " runs past the end of the file (" + std::to_string(scan.fileSize) + " bytes)";
+                    " runs past the end of the file (" + std::to_string(fileSize) + " bytes)";
             return false;
         }
         break;
@@ -39,7 +40,7 @@ bool planPack(const AviScan& scan, const BlockChoice& block, PackPlan& plan, std
     }
     plan.header.blockOffset = uint32_t(offset);
     plan.header.blockLength = uint32_t(length);
-    plan.clipDataLength = offset + length == scan.fileSize ? offset : scan.fileSize;
+    plan.clipDataLength = offset + length == fileSize ? offset : fileSize;
     return true;
 }
 

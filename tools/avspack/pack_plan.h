@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "avi_scan.h"
+#include "kit/avi_scan.h"
 #include "stream_header.h"
 
 namespace avspack {
@@ -29,6 +29,7 @@ struct PackPlan {
 // A block that ends the file is not repeated in the clip data; any other
 // block is followed by the whole file. On failure error says why (no idx1,
 // block outside the file, a file too large for the header's 32-bit words).
-bool planPack(const AviScan& scan, const BlockChoice& block, PackPlan& plan, std::string& error);
+bool planPack(uint64_t fileSize, const kit::AviScan& scan, const BlockChoice& block, PackPlan& plan,
+              std::string& error);
 
 }  // namespace avspack

@@ -3,7 +3,7 @@
 
 namespace avspack {
 
-bool openStreamFile(const std::string& path, BinaryFile& file, avs::StreamLayout& layout, std::string& error) {
+bool openStreamFile(const std::string& path, kit::File& file, avs::StreamLayout& layout, std::string& error) {
     uint64_t size = 0;
     uint8_t header[avs::kStreamHeaderSize];
     if (!file.openForReading(path)) {
@@ -18,7 +18,7 @@ bool openStreamFile(const std::string& path, BinaryFile& file, avs::StreamLayout
         error = path + ": truncated: " + std::to_string(size) + " bytes, shorter than the 8-byte stream header";
         return false;
     }
-    if (!file.seekTo(0) || !file.read(header, sizeof header)) {
+    if (!file.seekTo(0) || !file.readExactly(header, sizeof header)) {
         error = "cannot read " + path + ": " + file.lastError();
         return false;
     }

@@ -3,13 +3,13 @@
 
 #include <string>
 
-#include "binary_file.h"
+#include "kit/file.h"
 #include "stream_layout.h"
 
 namespace avspack {
 
 // Opens path, reads its header and lays the stream out for the file's size.
 // Fails (error names the file) when it cannot be read or is shorter than the header.
-bool openStreamFile(const std::string& path, BinaryFile& file, avs::StreamLayout& layout, std::string& error);
+bool openStreamFile(const std::string& path, kit::File& file, avs::StreamLayout& layout, std::string& error);
 
 }  // namespace avspack

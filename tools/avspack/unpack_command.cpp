@@ -2,8 +2,8 @@
 // stream, in chunks, through the same placement the plug-in performs.
 #include <vector>
 
+#include "clip_output.h"
 #include "commands.h"
-#include "output_file.h"
 #include "stream_file.h"
 #include "stream_reassembler.h"
 
@@ -11,7 +11,7 @@ namespace avspack {
 
 namespace {
 
-bool rebuild(BinaryFile& in, const std::string& inPath, uint64_t streamLength, OutputFile& output,
+bool rebuild(kit::File& in, const std::string& inPath, uint64_t streamLength, ClipOutput& output,
              std::string& error) {
     avs::StreamReassembler reassembler(output, streamLength);
     std::vector<uint8_t> buffer(64 * 1024);
@@ -21,7 +21,7 @@ bool rebuild(BinaryFile& in, const std::string& inPath, uint64_t streamLength, O
     }
     for (uint64_t left = streamLength; left > 0;) {
         const std::size_t part = std::size_t(left < buffer.size() ? left : buffer.size());
-        if (!in.read(buffer.data(), part)) {
+        if (!in.readExactly(buffer.data(), part)) {
             error = "cannot read " + inPath + ": " + in.lastError();
             return false;
         }
@@ -37,7 +37,7 @@ bool rebuild(BinaryFile& in, const std::string& inPath, uint64_t streamLength, O
 }  // namespace
 
 int unpackCommand(const std::string& inPath, const std::string& outPath, std::ostream& out, std::ostream& err) {
-    BinaryFile in;
+    kit::File in;
     avs::StreamLayout layout;
     std::string error;
     if (!openStreamFile(inPath, in, layout, error)) {
@@ -49,7 +49,7 @@ int unpackCommand(const std::string& inPath, const std::string& outPath, std::os
             << avs::describeProblem(layout.problems.front(), layout) << "\n";
         return kExitFailure;
     }
-    OutputFile output(outPath);
+    ClipOutput output(outPath);
     if (!output.create(error) || !rebuild(in, inPath, layout.streamLength, output, error)) {
         err << "avspack: " << error << "\n";
         return kExitFailure;

@@ -1,86 +1,19 @@
-// AVI walk: stream headers in "hdrl" (one "strl" list per stream, numbered
-// from 0), audio data in "movi" as chunks named "NNwb" after the stream
-// number, directly or inside "rec " lists.
+// The G.723.1 audio of an AVI walk (kit::scanAvi): its data in "movi" lists
+// as chunks named "NNwb" after the stream number, directly or inside "rec " lists.
 #include "avi_reader.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
-#include "riff.h"
-#include "wave_format.h"
+#include "kit/avi_scan.h"
 
 namespace g723dec {
 
 namespace {
 
-struct AudioStream {
-    int number;            // position among all streams, from 0
-    uint64_t formatOffset; // file offset of its format record
-    WaveFormat format;     // its format record
-};
-
-struct AviScan {
-    bool haveHeader = false;           // saw the "hdrl" list
-    uint64_t headerOffset = 0;         // its file offset
-    int streamCount = 0;               // "strl" lists seen
-    std::vector<AudioStream> audio;    // audio streams with a readable format
-    std::vector<Chunk> movieLists;     // every "movi" list, in file order
-};
-
-// Reads one "strl" list; records the stream when it is an audio stream.
-void scanStreamList(InputFile& file, const Chunk& list, AviScan& scan)
-{
-    int number = scan.streamCount++;
-    bool isAudio = false;
-    ChunkWalker walker(file, list.childrenOffset(), list.dataEnd);
-    Chunk chunk;
-    while (walker.next(chunk)) {
-        uint8_t bytes[64];
-        size_t size = std::min<uint64_t>(sizeof bytes, chunk.dataEnd - chunk.dataOffset());
-        if (chunk.is("strh")) {
-            isAudio = file.readAt(chunk.dataOffset(), bytes, 4) == 4 && std::memcmp(bytes, "auds", 4) == 0;
-        } else if (chunk.is("strf") && isAudio) {
-            AudioStream stream{number, chunk.dataOffset(), {}};
-            size = file.readAt(chunk.dataOffset(), bytes, size);
-            if (parseWaveFormat(bytes, size, stream.format)) {
-                scan.audio.push_back(stream);
-            }
-        }
-    }
-}
-
-void scanHeaderList(InputFile& file, const Chunk& hdrl, AviScan& scan)
-{
-    scan.haveHeader = true;
-    scan.headerOffset = hdrl.offset;
-    ChunkWalker walker(file, hdrl.childrenOffset(), hdrl.dataEnd);
-    Chunk chunk;
-    while (walker.next(chunk)) {
-        if (chunk.isList("strl")) {
-            scanStreamList(file, chunk, scan);
-        }
-    }
-}
-
-// Walks the top level: the RIFF "AVI " chunk and RIFF "AVIX" extensions.
-void scanFile(InputFile& file, AviScan& scan)
-{
-    ChunkWalker top(file, 0, file.size());
-    Chunk riff;
-    while (top.next(riff) && (riff.isList("AVI ") || riff.isList("AVIX"))) {
-        ChunkWalker walker(file, riff.childrenOffset(), riff.dataEnd);
-        Chunk chunk;
-        while (walker.next(chunk)) {
-            if (chunk.isList("hdrl") && !scan.haveHeader) {
-                scanHeaderList(file, chunk, scan);
-            } else if (chunk.isList("movi")) {
-                scan.movieLists.push_back(chunk);
-            }
-        }
-    }
-}
+using kit::AviAudioStream;
+using kit::Chunk;
 
 // Stream chunks are named with the stream number in two digits; writers
 // differ in writing numbers from 10 on in decimal or in hex.
@@ -95,7 +28,7 @@ bool isStreamAudioChunk(const Chunk& chunk, int number)
 
 void collectChunks(InputFile& file, const Chunk& list, int number, FrameData& data)
 {
-    ChunkWalker walker(file, list.childrenOffset(), list.dataEnd);
+    kit::ChunkWalker walker(file.file(), list.childrenOffset(), list.dataEnd);
     Chunk chunk;
     while (walker.next(chunk)) {
         if (chunk.isList("rec ")) {
@@ -112,13 +45,13 @@ void collectChunks(InputFile& file, const Chunk& list, int number, FrameData& da
     }
 }
 
-std::string describeAudioStreams(const std::vector<AudioStream>& audio)
+std::string describeAudioStreams(const std::vector<AviAudioStream>& audio)
 {
     std::string text;
-    for (const AudioStream& stream : audio) {
+    for (const AviAudioStream& stream : audio) {
         text += (text.empty() ? "" : ", ");
         text += "stream " + std::to_string(stream.number) + " has format tag " +
-                formatTagText(stream.format.formatTag);
+                kit::formatTagText(stream.format.formatTag);
     }
     return text;
 }
@@ -127,19 +60,18 @@ std::string describeAudioStreams(const std::vector<AudioStream>& audio)
 
 Status readAviLayout(InputFile& file, FrameData& data)
 {
-    AviScan scan;
-    scanFile(file, scan);
-    if (file.failed()) {
-        return failure(exitUnreadable, file.name() + ": cannot read: " + file.errorText());
+    kit::AviScan scan;
+    if (!kit::scanAvi(file.file(), file.size(), scan)) {
+        return failure(exitUnreadable, file.name() + ": cannot read: " + file.file().lastError());
     }
-    if (!scan.haveHeader) {
+    if (!scan.hasHeader) {
         return failure(exitNotG7231, atByte(file.name(), 12, "AVI file has no header list (hdrl)"));
     }
     if (scan.audio.empty()) {
         return failure(exitNotG7231, atByte(file.name(), scan.headerOffset, "AVI file has no audio stream"));
     }
-    auto g7231 = std::find_if(scan.audio.begin(), scan.audio.end(), [](const AudioStream& stream) {
-        return stream.format.formatTag == g7231FormatTag;
+    auto g7231 = std::find_if(scan.audio.begin(), scan.audio.end(), [](const AviAudioStream& stream) {
+        return stream.format.formatTag == kit::g7231FormatTag;
     });
     if (g7231 == scan.audio.end()) {
         return failure(exitNotG7231, atByte(file.name(), scan.audio.front().formatOffset,
@@ -163,8 +95,8 @@ Status readAviLayout(InputFile& file, FrameData& data)
                                            std::to_string(list.dataEnd - list.dataOffset()));
         }
     }
-    if (file.failed()) {
-        return failure(exitUnreadable, file.name() + ": cannot read: " + file.errorText());
+    if (file.file().failed()) {
+        return failure(exitUnreadable, file.name() + ": cannot read: " + file.file().lastError());
     }
     data.description = "AVI audio stream " + std::to_string(g7231->number);
     data.raw = false;

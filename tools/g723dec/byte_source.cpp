@@ -23,7 +23,8 @@ bool ByteSource::startNextSegment()
         if (segment.length == 0) {
             continue;
         }
-        if (file_.position() != segment.offset && !file_.seek(segment.offset)) {
+        kit::File& file = file_.file();
+        if (file.position() != segment.offset && !file.seekTo(segment.offset)) {
             return false;
         }
         segmentLeft_ = segment.length;
@@ -39,7 +40,7 @@ bool ByteSource::startNextSegment()
 // holds one contiguous file region.
 bool ByteSource::refill()
 {
-    if (file_.failed()) {
+    if (failed()) {
         return false;
     }
     if (segmentLeft_ == 0) {
@@ -54,7 +55,7 @@ bool ByteSource::refill()
         pos_ = 0;
     }
     size_t room = std::min<uint64_t>(buffer_.size() - end_, segmentLeft_);
-    size_t got = file_.read(buffer_.data() + end_, room);
+    size_t got = file_.file().read(buffer_.data() + end_, room);
     end_ += got;
     segmentLeft_ = got < room ? 0 : segmentLeft_ - got;
     return got > 0;

@@ -23,7 +23,7 @@ public:
     ByteSource(InputFile& file, std::vector<Segment> segments);
 
     // Copies up to n bytes to dst; fewer only at the end of the data or on a
-    // read error (file().failed()).
+    // read error (failed()).
     size_t read(uint8_t* dst, size_t n);
     // Makes up to n bytes available without consuming them (within the
     // current segment) and copies them to dst; returns how many.
@@ -32,6 +32,8 @@ public:
     uint64_t offset() const { return bufferOffset_ + pos_; }
 
     InputFile& file() { return file_; }
+    // True once reading the input failed.
+    bool failed() { return file_.file().failed(); }
 
 private:
     bool refill();

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "avi_reader.h"
-#include "riff.h"
+#include "kit/riff.h"
 #include "wav_reader.h"
 
 namespace g723dec {
@@ -15,7 +15,7 @@ constexpr size_t headSize = 12;  // "RIFF", size, form type
 
 std::string formText(const uint8_t* head)
 {
-    return fourccText(reinterpret_cast<const char*>(head + 8));
+    return kit::fourccText(reinterpret_cast<const char*>(head + 8));
 }
 
 }  // namespace
@@ -42,9 +42,9 @@ Status locateFrames(InputFile& file, FrameData& data)
         return Status{};
     }
     uint8_t head[headSize];
-    size_t got = file.readAt(0, head, headSize);
-    if (file.failed()) {
-        return failure(exitUnreadable, atByte(file.name(), 0, "cannot read: " + file.errorText()));
+    size_t got = file.file().readAt(0, head, headSize);
+    if (file.file().failed()) {
+        return failure(exitUnreadable, atByte(file.name(), 0, "cannot read: " + file.file().lastError()));
     }
     switch (identifyContainer(head, got)) {
     case Container::wav:

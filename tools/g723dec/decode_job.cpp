@@ -139,8 +139,8 @@ void reportEnd(ReadOutcome outcome, const DecodeLoop& loop, const FrameReader& r
                             std::to_string(reader.truncatedBytes()) + "; " + decodedBefore(loop.framesDone())));
     } else if (outcome == ReadOutcome::failed) {
         addError(result, exitUnreadable,
-                 atByte(input.name(), input.position(),
-                        "cannot read: " + input.errorText() + "; " + decodedBefore(loop.framesDone())));
+                 atByte(input.name(), input.file().position(),
+                        "cannot read: " + input.file().lastError() + "; " + decodedBefore(loop.framesDone())));
     } else if (loop.framesDone() == 0) {
         addWarning(result, input.name() + ": contains no frames");
     }

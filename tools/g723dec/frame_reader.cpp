@@ -7,11 +7,10 @@ namespace g723dec {
 
 int frameSize(int kind, Framing framing)
 {
-    static const int sizes[4] = {24, 20, 4, 1};
-    if (kind == 3 && framing == Framing::words) {
-        return 2;
+    if ((kind & 3) == 3 && framing == Framing::bytes) {
+        return 1;
     }
-    return sizes[kind & 3];
+    return speechdecFrameBytes(kind);
 }
 
 ReadOutcome FrameReader::next(Frame& frame)
@@ -19,7 +18,7 @@ ReadOutcome FrameReader::next(Frame& frame)
     size_t got = source_.read(frame.bytes, 1);
     if (got == 0) {
         frame.offset = source_.offset();
-        return source_.file().failed() ? ReadOutcome::failed : ReadOutcome::end;
+        return source_.failed() ? ReadOutcome::failed : ReadOutcome::end;
     }
     // Taken after the first byte: a frame may start a new segment.
     frame.offset = source_.offset() - 1;
@@ -29,7 +28,7 @@ ReadOutcome FrameReader::next(Frame& frame)
     std::memset(frame.bytes + got, 0, maxFrameSize - got);
     if (got < static_cast<size_t>(frame.size)) {
         truncatedBytes_ = static_cast<int>(got);
-        return source_.file().failed() ? ReadOutcome::failed : ReadOutcome::truncated;
+        return source_.failed() ? ReadOutcome::failed : ReadOutcome::truncated;
     }
     return ReadOutcome::frame;
 }

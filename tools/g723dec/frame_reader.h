@@ -1,18 +1,19 @@
 // Splits a byte stream into frames. The frame kind in bits 0-1 of the first
-// byte fixes the length: 24, 20 or 4 bytes for kinds 0-2, and for the
-// untransmitted kind 3 one byte (file framing) or one 16-bit word (the
-// decoder library's own framing).
+// byte fixes the length (speechdecFrameBytes), except that files hold the
+// untransmitted kind 3 in one byte where the decoder library counts one
+// 16-bit word.
 #pragma once
 
 #include <cstdint>
 
 #include "byte_source.h"
+#include "speechdec.h"
 
 namespace g723dec {
 
 enum class Framing { bytes, words };
 
-constexpr int maxFrameSize = 24;
+constexpr int maxFrameSize = SPEECHDEC_MAX_FRAME_BYTES;
 
 // Length in bytes of a frame of the given kind (0..3) in the given framing.
 int frameSize(int kind, Framing framing);

@@ -1,9 +1,11 @@
-// Command-line parsing: options may come before, between or after the file
-// arguments; "--" ends the options; "-" is standard input or output.
+// Command-line parsing (split by kit::splitArguments): options may come
+// before, between or after the file arguments; "-" is standard input or output.
 #include "options.h"
 
 #include <cerrno>
 #include <cstdlib>
+
+#include "kit/arguments.h"
 
 namespace g723dec {
 
@@ -30,18 +32,6 @@ bool parseSeed(const std::string& text, uint64_t& value)
     return !text.empty() && text[0] != '-' && *end == '\0' && errno == 0;
 }
 
-// Splits "--name=value" into name and value.
-bool splitAssignment(const std::string& arg, std::string& name, std::string& value)
-{
-    size_t equals = arg.find('=');
-    if (arg.compare(0, 2, "--") != 0 || equals == std::string::npos) {
-        return false;
-    }
-    name = arg.substr(0, equals);
-    value = arg.substr(equals + 1);
-    return true;
-}
-
 struct Parser {
     Options& options;
     std::vector<std::string> positional;
@@ -50,15 +40,10 @@ struct Parser {
     double rate = 0.0;
     uint64_t seed = 1;
 
+    Status apply(const kit::Argument& argument);
     Status option(const std::string& name, const std::string& value);
     Status finish();
 };
-
-bool takesValue(const std::string& name)
-{
-    return name == "--framing" || name == "--lose" || name == "--loss-rate" || name == "--seed" || name == "-o" ||
-           name == "--output-dir";
-}
 
 Status Parser::option(const std::string& name, const std::string& value)
 {
@@ -84,6 +69,22 @@ Status Parser::option(const std::string& name, const std::string& value)
         haveSeed = true;
     } else if (name == "-o" || name == "--output-dir") {
         options.outputDir = value;
+    }
+    return Status{};
+}
+
+Status Parser::apply(const kit::Argument& argument)
+{
+    if (argument.isOperand) {
+        positional.push_back(argument.value);
+    } else if (argument.name == "-h" || argument.name == "--help") {
+        options.help = true;
+    } else if (argument.name == "--stats") {
+        options.stats = true;
+    } else if (argument.name == "--raw") {
+        options.rawOutput = true;
+    } else {
+        return option(argument.name, argument.value);
     }
     return Status{};
 }
@@ -124,39 +125,24 @@ Status Parser::finish()
 
 Status parseOptions(const std::vector<std::string>& args, Options& options)
 {
+    static const std::vector<kit::OptionSpec> specs = {
+        {"-h", false},        {"--help", false},     {"--stats", false},     {"--raw", false},
+        {"--framing", true},  {"--lose", true},      {"--loss-rate", true},  {"--seed", true},
+        {"-o", true},         {"--output-dir", true},
+    };
+    std::vector<kit::Argument> arguments;
+    kit::ArgumentError error;
+    const bool split = kit::splitArguments(args, specs, arguments, error);
     Parser parser{options, {}};
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::string name;
-        std::string value;
-        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
-            parser.positional.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "-h" || arg == "--help") {
-            options.help = true;
-            return Status{};
-        } else if (arg == "--stats") {
-            options.stats = true;
-        } else if (arg == "--raw") {
-            options.rawOutput = true;
-        } else if (splitAssignment(arg, name, value) && takesValue(name)) {
-            Status status = parser.option(name, value);
-            if (!status.ok()) {
-                return status;
-            }
-        } else if (takesValue(arg)) {
-            if (i + 1 == args.size()) {
-                return usageError(arg + " needs a value");
-            }
-            Status status = parser.option(arg, args[++i]);
-            if (!status.ok()) {
-                return status;
-            }
-        } else {
-            return usageError("unknown option '" + arg + "'");
+    for (const kit::Argument& argument : arguments) {
+        Status status = parser.apply(argument);
+        if (!status.ok() || options.help) {
+            return status;
         }
+    }
+    if (!split) {
+        return usageError(error.kind == kit::ArgumentError::Kind::MissingValue ? error.name + " needs a value"
+                                                                                : "unknown option '" + error.argument + "'");
     }
     return parser.finish();
 }

@@ -6,21 +6,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
+#include "kit/output_file.h"
 #include "status.h"
 
 namespace g723dec {
 
 class PcmWriter {
 public:
-    PcmWriter() = default;
-    // Discards an output that was not finished.
-    ~PcmWriter();
-    PcmWriter(const PcmWriter&) = delete;
-    PcmWriter& operator=(const PcmWriter&) = delete;
-
+    // An output that was not finished is discarded when the writer goes.
     // Opens path ("-": standard output, always raw). wav selects the WAV
     // header; raw samples otherwise. An existing device or pipe is written
     // in place, its WAV sizes marked unknown.
@@ -37,13 +32,12 @@ private:
     Status writeBytes(const uint8_t* bytes, size_t size);
     Status writeFailure();
 
-    std::FILE* file_ = nullptr;  // the open output
-    bool wav_ = false;           // WAV header in front of the samples
-    bool inPlace_ = true;        // writing the destination itself (standard output, a device, a pipe)
-    std::string path_;           // the destination
-    std::string workPath_;       // the file being written until finish() moves it to path_
-    std::string name_;           // for messages
-    uint64_t written_ = 0;       // bytes written, WAV header included
+    kit::OutputFile file_;    // the output
+    bool wav_ = false;        // WAV header in front of the samples
+    bool inPlace_ = true;     // writing the destination itself (standard output, a device, a pipe)
+    std::string path_;        // the destination; empty for standard output
+    std::string name_;        // for messages
+    uint64_t written_ = 0;    // bytes written, WAV header included
 };
 
 }  // namespace g723dec

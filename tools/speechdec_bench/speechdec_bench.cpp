@@ -20,6 +20,7 @@
 #include "decoder_state.h"
 #include "frame_writer.h"
 #include "speechdec.h"
+#include "speechdec.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "riff.h"
+#include "bytes.h"
 
-namespace g723dec {
+namespace kit {
 
 namespace {
 
@@ -13,8 +13,7 @@ constexpr uint16_t extensibleTag = 0xFFFE;
 constexpr size_t extensibleSize = 40;       // WAVEFORMATEX (18) + 22 bytes of extension
 constexpr size_t subFormatOffset = 24;      // the sub-format GUID starts with the format tag
 
-const char* tagName(uint16_t tag)
-{
+const char* tagName(uint16_t tag) {
     switch (tag) {
     case 0x0001: return "PCM";
     case 0x0002: return "Microsoft ADPCM";
@@ -35,25 +34,19 @@ const char* tagName(uint16_t tag)
 
 }  // namespace
 
-bool parseWaveFormat(const uint8_t* bytes, size_t size, WaveFormat& format)
-{
-    if (size < 16) {
-        return false;
-    }
+bool parseWaveFormat(const uint8_t* bytes, size_t size, WaveFormat& format) {
+    if (size < 16) return false;
     format.formatTag = readLe16(bytes);
     format.channels = readLe16(bytes + 2);
-    if (format.formatTag == extensibleTag && size >= extensibleSize) {
-        format.formatTag = readLe16(bytes + subFormatOffset);
-    }
+    if (format.formatTag == extensibleTag && size >= extensibleSize) format.formatTag = readLe16(bytes + subFormatOffset);
     return true;
 }
 
-std::string formatTagText(uint16_t tag)
-{
+std::string formatTagText(uint16_t tag) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "0x%04X", tag);
     const char* name = tagName(tag);
     return name != nullptr ? std::string(hex) + " (" + name + ")" : std::string(hex);
 }
 
-}  // namespace g723dec
+}  // namespace kit

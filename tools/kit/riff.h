@@ -1,13 +1,13 @@
 // Walking the chunks of a RIFF file (WAV, AVI): chunk headers, list types and
-// little-endian field access.
+// four-character codes.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "input_file.h"
+#include "file.h"
 
-namespace g723dec {
+namespace kit {
 
 struct Chunk {
     char id[4];            // four-character code
@@ -25,27 +25,24 @@ struct Chunk {
     bool isList(const char* type) const;
 };
 
-// Iterates over the chunks in the file region [begin, end). A chunk's data is
-// followed by a pad byte when its size is odd.
+// Iterates over the chunks in the file region [begin, end), which lies within
+// the file. A chunk's data is followed by a pad byte when its size is odd.
 class ChunkWalker {
 public:
-    ChunkWalker(InputFile& file, uint64_t begin, uint64_t end);
+    ChunkWalker(File& file, uint64_t begin, uint64_t end) : m_file(file), m_position(begin), m_end(end) {}
 
     // Reads the next chunk header; false when fewer than 8 bytes remain.
     bool next(Chunk& chunk);
     // Offset of the next chunk header.
-    uint64_t position() const { return position_; }
+    uint64_t position() const { return m_position; }
 
 private:
-    InputFile& file_;
-    uint64_t position_;  // next chunk header
-    uint64_t end_;       // end of the region
+    File& m_file;
+    uint64_t m_position;  // next chunk header
+    uint64_t m_end;       // end of the region
 };
-
-uint16_t readLe16(const uint8_t* bytes);
-uint32_t readLe32(const uint8_t* bytes);
 
 // A four-character code as text, unprintable bytes as '?'.
 std::string fourccText(const char* id);
 
-}  // namespace g723dec
+}  // namespace kit

@@ -15,7 +15,7 @@
 #include <unistd.h>
 #endif
 
-namespace avspack {
+namespace kit {
 
 #ifdef _WIN32
 
@@ -52,6 +52,8 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& er
     return false;
 }
 
+void setBinaryMode(std::FILE* file) { _setmode(_fileno(file), _O_BINARY); }
+
 unsigned long currentProcessId() { return static_cast<unsigned long>(_getpid()); }
 
 #else
@@ -82,8 +84,10 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& er
     return false;
 }
 
+void setBinaryMode(std::FILE*) {}
+
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }
 
 #endif
 
-}  // namespace avspack
+}  // namespace kit

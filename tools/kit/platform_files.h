@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-namespace avspack {
+namespace kit {
 
 // Positions a stream at offset bytes from its start (offsets past 2 GiB included).
 bool seekFile(std::FILE* file, uint64_t offset);
@@ -19,6 +19,9 @@ std::FILE* createNewFile(const std::string& path);
 // Moves from over to, replacing an existing file to; on failure says why in error.
 bool replaceFile(const std::string& from, const std::string& to, std::string& error);
 
+// Switches standard input or output to binary mode (no line-end translation).
+void setBinaryMode(std::FILE* file);
+
 unsigned long currentProcessId();
 
-}  // namespace avspack
+}  // namespace kit

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace g723dec {
+namespace kit {
 
 constexpr uint16_t g7231FormatTag = 0x0042;
 
@@ -22,4 +22,4 @@ bool parseWaveFormat(const uint8_t* bytes, size_t size, WaveFormat& format);
 // "0x0001 (PCM)": the tag in hex, with its name when it is a common one.
 std::string formatTagText(uint16_t tag);
 
-}  // namespace g723dec
+}  // namespace kit
