@@ -20,7 +20,6 @@
 #include "decoder_state.h"
 #include "frame_writer.h"
 #include "speechdec.h"
-#include "speechdec.h"
 
 namespace {
 
