@@ -26,14 +26,14 @@ void consider(Best& best, double c, int32_t offset)
     best.offset = (offset & mask) | (best.offset & ~mask);
 }
 
-void storeSums(const __m128d* registers, double sums[8])
+void storeSums(const __m128d* registers, double sums[pitchSums])
 {
-    for (int32_t j = 0; j < 4; ++j) _mm_storeu_pd(sums + 2 * j, registers[j]);
+    for (int32_t j = 0; j < pitchSumRegisters; ++j) _mm_storeu_pd(sums + 2 * j, registers[j]);
 }
 
 Best bestBackward(const PitchSearch& s)
 {
-    double c[8];
+    double c[pitchSums];
     storeSums(s.backCorrelation, c);
     Best best{0, 0.0};
     const int32_t last = s.firstLag + 2 * pitchSearchHalfWidth;
@@ -49,7 +49,7 @@ Best bestForward(const PitchSearch& s)
     if (s.lastForwardLag < s.firstLag) {
         return best;
     }
-    double c[8];
+    double c[pitchSums];
     storeSums(s.forwardCorrelation, c);
     for (int32_t i = s.firstLag; i <= s.lastForwardLag; ++i) {
         consider(best, c[i - s.forwardBase], i);
@@ -88,8 +88,9 @@ void startPitchSearch(PitchSearch* s, const double* x, int32_t pitchLag, int32_t
     const int32_t lastInFrame = frameLength - subframeLength * (k + 1);
     const int32_t last = lag + pitchSearchHalfWidth;
     s->lastForwardLag = last < lastInFrame ? last : lastInFrame;
-    s->forwardBase = s->firstLag < lastInFrame - 7 ? s->firstLag : lastInFrame - 7;
-    for (int32_t j = 0; j < 4; ++j) {
+    const int32_t latestBase = lastInFrame - (pitchSums - 1);
+    s->forwardBase = s->firstLag < latestBase ? s->firstLag : latestBase;
+    for (int32_t j = 0; j < pitchSumRegisters; ++j) {
         s->backCorrelation[j] = _mm_setzero_pd();
         s->forwardCorrelation[j] = _mm_setzero_pd();
     }

@@ -22,6 +22,11 @@ struct PitchWindow {
 // Fills the window from the frame's excitation (frame[-145 .. 239]).
 void widenPitchWindow(PitchWindow* w, const float* frame);
 
+// Correlations kept each way: the seven lags searched and one more, two to a
+// register.
+constexpr int32_t pitchSums = 2 * pitchSearchHalfWidth + 2;
+constexpr int32_t pitchSumRegisters = pitchSums / 2;
+
 // The searches of one sub-frame, in three phases that can each share a loop
 // with other work, one step per sample n = 0..59: the correlations of every
 // candidate lag (and the sub-frame's energy), then the choice of the best
@@ -34,8 +39,8 @@ struct PitchSearch {
     int32_t firstLag;         // the smallest lag searched (each way up to firstLag + 6)
     int32_t lastForwardLag;   // the largest forward lag searched; below firstLag: none
     int32_t forwardBase;      // lag of forward sum 0 (sums never reach past the frame end)
-    __m128d backCorrelation[4];     // lag firstLag + 6 - j in element j (one more lag than searched)
-    __m128d forwardCorrelation[4];  // lag forwardBase + j in element j
+    __m128d backCorrelation[pitchSumRegisters];     // lag firstLag + 6 - j in element j (one more lag than searched)
+    __m128d forwardCorrelation[pitchSumRegisters];  // lag forwardBase + j in element j
     double energy;            // of the sub-frame itself
     int32_t backOffset;       // the chosen candidates: offset (0: none) and correlation
     float backCorrelationBest;
@@ -51,14 +56,16 @@ void startPitchSearch(PitchSearch* s, const double* x, int32_t pitchLag, int32_t
 // The running sums of phase one and where they read, held apart from the
 // search so that a loop can keep them in registers.
 struct PitchCorrelations {
-    __m128d back[4];
-    __m128d forward[4];
+    __m128d back[pitchSumRegisters];
+    __m128d forward[pitchSumRegisters];
     double energy;
     const double* x;         // the sub-frame
     const double* backBase;  // x - (firstLag + 6): the earliest backward segment
     const double* forwardBase;
     bool searchForward;
 };
+
+static_assert(pitchSumRegisters == 4, "correlationsOf copies four registers each way");
 
 inline PitchCorrelations correlationsOf(const PitchSearch& s)
 {
@@ -74,7 +81,7 @@ inline PitchCorrelations correlationsOf(const PitchSearch& s)
 
 inline void storeCorrelations(PitchSearch& s, const PitchCorrelations& c)
 {
-    for (int32_t j = 0; j < 4; ++j) {
+    for (int32_t j = 0; j < pitchSumRegisters; ++j) {
         s.backCorrelation[j] = c.back[j];
         s.forwardCorrelation[j] = c.forward[j];
     }
@@ -87,11 +94,11 @@ inline void pitchCorrelationStep(PitchCorrelations& c, int32_t n)
 {
     const double xn = c.x[n];
     const __m128d broadcast = _mm_set1_pd(xn);
-    for (int32_t j = 0; j < 4; ++j) {
+    for (int32_t j = 0; j < pitchSumRegisters; ++j) {
         c.back[j] = _mm_add_pd(c.back[j], _mm_mul_pd(broadcast, _mm_loadu_pd(c.backBase + n + 2 * j)));
     }
     if (c.searchForward) {
-        for (int32_t j = 0; j < 4; ++j) {
+        for (int32_t j = 0; j < pitchSumRegisters; ++j) {
             c.forward[j] = _mm_add_pd(c.forward[j], _mm_mul_pd(broadcast, _mm_loadu_pd(c.forwardBase + n + 2 * j)));
         }
     }
