@@ -24,9 +24,10 @@
 // - The double copies the filters feed back move on as each filter crosses
 //   into the next frame: the synthesis one before loop 0, the postfilter one
 //   after it.
-// - The run's first frame runs the searches of its sub-frames 0-2 before
-//   loop 0; its last one its last postfilter sub-frame and the rest of its
-//   samples after loop 3.
+// - Sub-frames past 3 are those of frame f+1 (k+1 of loop 3 is f+1:0).
+// - The run's first frame runs the searches of its sub-frames 0-2 alone
+//   before its loop 0; after the last frame's loop 3 its last sub-frame is
+//   postfiltered alone and all its samples are converted.
 // The tilt sums of each sub-frame are accumulated as its samples come out of
 // the synthesis. Every value is computed exactly as the stages compute it one
 // after the other.
