@@ -22,6 +22,8 @@ command -v ffmpeg >/dev/null                       || need+=(ffmpeg)
 command -v convert >/dev/null && convert -version 2>/dev/null | grep ImageMagick >/dev/null || need+=(imagemagick)
 command -v python3 >/dev/null                      || need+=(python3)
 command -v ps >/dev/null                           || need+=(procps)
+command -v pulseaudio >/dev/null                   || need+=(pulseaudio)
+command -v parec >/dev/null                        || need+=(pulseaudio-utils)
 
 choose_windows_way
 if [ "$windows_way" = vm ]; then
