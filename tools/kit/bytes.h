@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace kit {
 
@@ -19,6 +20,16 @@ inline void putLe16(uint8_t* out, uint32_t value) {
 inline void putLe32(uint8_t* out, uint32_t value) {
     putLe16(out, value & 0xFFFF);
     putLe16(out + 2, value >> 16);
+}
+
+inline void appendLe16(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(uint8_t(value));
+    out.push_back(uint8_t(value >> 8));
+}
+
+inline void appendLe32(std::vector<uint8_t>& out, uint32_t value) {
+    appendLe16(out, value & 0xFFFF);
+    appendLe16(out, value >> 16);
 }
 
 }  // namespace kit

@@ -1,17 +1,20 @@
-// Shared helpers of the avspack tests: a scratch directory per test, whole-
-// file reads and writes, the tool run in-process, and the expected stream.
+// Helpers of the avspack tests: the tool run in-process, the expected stream,
+// and a scratch directory per test (toolstest::ScratchDir).
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "scratch_files.h"
+
 namespace avstest {
 
-using Bytes = std::vector<uint8_t>;
+using toolstest::Bytes;
+using toolstest::readFile;
+using toolstest::writeFile;
 
 struct ToolRun {
     int exitCode = -1;  // what main() would return
@@ -21,24 +24,19 @@ struct ToolRun {
 
 ToolRun runTool(const std::vector<std::string>& args);
 
-Bytes readFile(const std::filesystem::path& path);
-void writeFile(const std::filesystem::path& path, const Bytes& bytes);
-
 // The stream a pack must produce: header words, file[offset, offset + length),
 // then file[0, clipDataLength).
 Bytes expectedStream(const Bytes& file, uint32_t offset, uint32_t length, uint64_t clipDataLength);
 
-// A fresh directory per test, removed afterwards; path("x") names a file in it.
+// A fresh directory per test; path("x") names a file in it.
 class ScratchTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-    std::string path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string path(const std::string& name) const { return m_dir.file(name); }
     // Names of the entries in the directory, sorted.
-    std::vector<std::string> entries() const;
+    std::vector<std::string> entries() const { return m_dir.entries(); }
 
 private:
-    std::filesystem::path m_dir;  // the test's directory
+    toolstest::ScratchDir m_dir{"avspack_scratch"};  // the test's directory
 };
 
 }  // namespace avstest

@@ -6,18 +6,6 @@
 
 namespace g723test {
 
-void appendLe16(Bytes& out, uint32_t value)
-{
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void appendLe32(Bytes& out, uint32_t value)
-{
-    appendLe16(out, value & 0xFFFF);
-    appendLe16(out, value >> 16);
-}
-
 Bytes concat(const std::vector<Bytes>& parts)
 {
     Bytes out;

@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "kit/bytes.h"
+
 namespace g723test {
 
 using Bytes = std::vector<uint8_t>;
 
-void appendLe16(Bytes& out, uint32_t value);
-void appendLe32(Bytes& out, uint32_t value);
+using kit::appendLe16;
+using kit::appendLe32;
 Bytes concat(const std::vector<Bytes>& parts);
 
 // A chunk: id, 32-bit size, payload, pad byte for odd sizes. declaredSize

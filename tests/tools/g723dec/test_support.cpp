@@ -109,32 +109,6 @@ std::vector<int16_t> rawSamples(const Bytes& file)
     return samplesOf(file.data(), file.size());
 }
 
-Bytes readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const std::filesystem::path& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-ScratchDir::ScratchDir()
-{
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::path("g723dec_scratch") / (std::string(test->test_suite_name()) + "." + test->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-}
-
-ScratchDir::~ScratchDir()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-}
-
 int runProgram(const std::string& args, std::string& errorText, const std::string& stdinFile,
                const std::string& stdoutFile)
 {

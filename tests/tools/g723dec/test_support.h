@@ -1,6 +1,6 @@
-// Shared helpers of the g723dec tests: frame streams in both framings, the
-// reference decoding through the library's exported functions, scratch
-// directories, files, and running the g723dec program.
+// Helpers of the g723dec tests: frame streams in both framings, the
+// reference decoding through the library's exported functions, a scratch
+// directory per test (toolstest::ScratchDir), and running the g723dec program.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "riff_builder.h"
+#include "scratch_files.h"
 
 namespace g723test {
 
@@ -33,20 +34,13 @@ std::vector<int16_t> decodeWithLibrary(const FrameList& frames, const std::set<s
 std::vector<int16_t> wavSamples(const Bytes& file);
 std::vector<int16_t> rawSamples(const Bytes& file);
 
-Bytes readFile(const std::filesystem::path& path);
-void writeFile(const std::filesystem::path& path, const Bytes& bytes);
+using toolstest::readFile;
+using toolstest::writeFile;
 
-// A fresh directory for one test, below the working directory; removed afterwards.
-class ScratchDir {
+// A fresh directory for one test, below the working directory.
+class ScratchDir : public toolstest::ScratchDir {
 public:
-    ScratchDir();
-    ~ScratchDir();
-    std::filesystem::path path(const std::string& name) const { return dir_ / name; }
-    // The path as a string, for the tool's arguments.
-    std::string file(const std::string& name) const { return path(name).string(); }
-
-private:
-    std::filesystem::path dir_;
+    ScratchDir() : toolstest::ScratchDir("g723dec_scratch") {}
 };
 
 // Runs the g723dec program with args (no quoting: plain file names),
