@@ -13,12 +13,21 @@ use_wine_prefix() {
 # arguments "KEY|NAME|VALUE".
 prepare_wine_prefix() {
   [ -f "$WINEPREFIX/.prepared" ] && return 0
+  wineserver -k 2>/dev/null || true
   rm -rf "$WINEPREFIX"
-  local log rc=0
+  local log rc=0 attempt
   log=$(mktemp)
-  timeout 600 wineboot -i </dev/null >"$log" 2>&1 || rc=$?
-  if [ $rc -ne 0 ]; then
-    echo "Wine could not create its prefix $WINEPREFIX (wineboot exit code $rc): $(tail -c 400 "$log" | tr '\n' ' ')" >&2
+  # On a slow (emulated, busy) machine the first process may stop waiting for
+  # the prefix before it is made: then wait for Wine's processes to finish and
+  # update the prefix once more.
+  for attempt in -i -u; do
+    rc=0
+    timeout 900 wineboot $attempt </dev/null >"$log" 2>&1 || rc=$?
+    timeout 900 wineserver -w || true
+    [ -f "$WINEPREFIX/drive_c/windows/system32/user32.dll" ] && [ -s "$WINEPREFIX/system.reg" ] && break
+  done
+  if [ ! -f "$WINEPREFIX/drive_c/windows/system32/user32.dll" ]; then
+    echo "Wine could not create its prefix $WINEPREFIX (wineboot exit code $rc): $(grep -v ':nodrv_\|^$' "$log" | tail -c 400 | tr '\n' ' ')" >&2
     rm -f "$log"
     return 1
   fi

@@ -36,6 +36,8 @@ for port in /dev/ttyS1 /dev/ttyS2; do
 done
 bash "$vm_job" </dev/null >/dev/ttyS1 2>/dev/ttyS2
 echo "vm-job-exit: $?" >/dev/ttyS0
-kill -9 -1 2>/dev/null
-sleep 0.2
+# What the job left running ends here, asked first (Xvfb then removes its lock
+# file from the shared /tmp).
+kill -TERM -1 2>/dev/null && sleep 1
+kill -KILL -1 2>/dev/null
 umount "$vm_repo" /tmp/.X11-unix /tmp
