@@ -1,117 +1,84 @@
-// RIFF AVI construction for the tests: chunk by chunk, sizes patched in when
-// each list is complete.
+// RIFF AVI construction for the tests, from the shared chunk builders.
 #include "avi_builder.h"
 
-#include <cstring>
+#include <initializer_list>
+#include <string>
+
+#include "kit/bytes.h"
+#include "riff_chunks.h"
 
 namespace avstest {
 
 namespace {
 
-class RiffWriter {
-public:
-    void fourCc(const char* code) { m_bytes.insert(m_bytes.end(), code, code + 4); }
-    void word(uint32_t value) {
-        for (int i = 0; i < 4; ++i) m_bytes.push_back(uint8_t(value >> (8 * i)));
-    }
-    // Starts a chunk (or a list with its type) and returns where its size goes.
-    std::size_t open(const char* id, const char* listType = nullptr) {
-        fourCc(id);
-        const std::size_t sizeAt = m_bytes.size();
-        word(0);
-        if (listType) fourCc(listType);
-        return sizeAt;
-    }
-    void close(std::size_t sizeAt) {
-        const uint32_t size = uint32_t(m_bytes.size() - sizeAt - 4);
-        for (int i = 0; i < 4; ++i) m_bytes[sizeAt + i] = uint8_t(size >> (8 * i));
-        if (size & 1) m_bytes.push_back(0);
-    }
-    void fill(uint32_t count, uint32_t& state) {
-        for (uint32_t i = 0; i < count; ++i) {
-            state = state * 1103515245u + 12345u;
-            m_bytes.push_back(uint8_t(state >> 16));
-        }
-    }
-    std::size_t size() const { return m_bytes.size(); }
-    std::vector<uint8_t>& bytes() { return m_bytes; }
+using toolstest::Bytes;
+using toolstest::chunk;
+using toolstest::concat;
+using toolstest::list;
 
-private:
-    std::vector<uint8_t> m_bytes;
-};
+Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+Bytes words(std::initializer_list<uint32_t> values) {
+    Bytes out;
+    for (uint32_t value : values) kit::appendLe32(out, value);
+    return out;
+}
+
+// count pseudo-random bytes, continuing from state.
+Bytes fill(uint32_t count, uint32_t& state) {
+    Bytes out;
+    for (uint32_t i = 0; i < count; ++i) {
+        state = state * 1103515245u + 12345u;
+        out.push_back(uint8_t(state >> 16));
+    }
+    return out;
+}
 
 uint32_t frameSize(const AviRecipe& recipe, int frame) { return recipe.frameBytes + uint32_t(frame) * recipe.frameGrowth; }
 
-void writeHeaders(RiffWriter& riff, const AviRecipe& recipe) {
-    const std::size_t hdrl = riff.open("LIST", "hdrl");
-    const std::size_t avih = riff.open("avih");
-    const uint32_t mainHeader[14] = {66666, 0, 0, 0x10, uint32_t(recipe.frames), 0, 1, 0, 160, 120, 0, 0, 0, 0};
-    for (uint32_t value : mainHeader) riff.word(value);
-    riff.close(avih);
-    const std::size_t strl = riff.open("LIST", "strl");
-    const std::size_t strh = riff.open("strh");
-    riff.fourCc("vids");
-    riff.fourCc("MSVC");
-    const uint32_t streamHeader[12] = {0, 0, 0, 1, 15, 0, uint32_t(recipe.frames), 0, 0xFFFFFFFFu, 0, 0, 0};
-    for (uint32_t value : streamHeader) riff.word(value);
-    riff.close(strh);
-    const std::size_t strf = riff.open("strf");
-    const uint32_t bitmapInfo[10] = {40, 160, 120, 0x00100001u, 0x4356534d, 160 * 120 * 2, 0, 0, 0, 0};
-    for (uint32_t value : bitmapInfo) riff.word(value);
-    riff.close(strf);
-    riff.close(strl);
-    riff.close(hdrl);
+Bytes headers(const AviRecipe& recipe) {
+    const uint32_t frames = uint32_t(recipe.frames);
+    const Bytes strh = concat({text("vidsMSVC"), words({0, 0, 0, 1, 15, 0, frames, 0, 0xFFFFFFFFu, 0, 0, 0})});
+    const Bytes bitmapInfo = words({40, 160, 120, 0x00100001u, 0x4356534d, 160 * 120 * 2, 0, 0, 0, 0});
+    const Bytes strl = list("LIST", "strl", concat({chunk("strh", strh), chunk("strf", bitmapInfo)}));
+    const Bytes avih = words({66666, 0, 0, 0x10, frames, 0, 1, 0, 160, 120, 0, 0, 0, 0});
+    return list("LIST", "hdrl", concat({chunk("avih", avih), strl}));
 }
 
-// Writes the frames; offsets gets each frame chunk's offset from the 'movi' type.
-std::size_t writeMovie(RiffWriter& riff, const AviRecipe& recipe, std::vector<uint32_t>& offsets) {
-    const std::size_t movi = riff.open("LIST", "movi");
-    const std::size_t moviType = riff.size() - 4;
+// The frames in a 'movi' list; offsets gets each frame chunk's offset from the list's type.
+Bytes movie(const AviRecipe& recipe, std::vector<uint32_t>& offsets) {
+    Bytes frames;
     uint32_t state = recipe.seed;
     for (int frame = 0; frame < recipe.frames; ++frame) {
-        offsets.push_back(uint32_t(riff.size() - moviType));
-        const std::size_t chunk = riff.open("00dc");
-        riff.fill(frameSize(recipe, frame), state);
-        riff.close(chunk);
+        offsets.push_back(uint32_t(4 + frames.size()));
+        frames = concat({frames, chunk("00dc", fill(frameSize(recipe, frame), state))});
     }
-    riff.close(movi);
-    return moviType;
+    return list("LIST", "movi", frames);
 }
 
-void writeJunk(RiffWriter& riff, uint32_t bytes, uint32_t seed) {
-    const std::size_t junk = riff.open("JUNK");
-    riff.fill(bytes, seed);
-    riff.close(junk);
+Bytes index(const AviRecipe& recipe, const std::vector<uint32_t>& offsets) {
+    Bytes entries;
+    for (int frame = 0; frame < recipe.frames; ++frame)
+        entries = concat({entries, text("00dc"), words({0x10, offsets[frame], frameSize(recipe, frame)})});
+    return chunk("idx1", entries);
 }
+
+Bytes junk(uint32_t bytes, uint32_t seed) { return chunk("JUNK", fill(bytes, seed)); }
 
 }  // namespace
 
 std::vector<uint8_t> buildAvi(const AviRecipe& recipe) {
-    RiffWriter riff;
-    const std::size_t form = riff.open("RIFF", "AVI ");
-    writeHeaders(riff, recipe);
     std::vector<uint32_t> offsets;
-    writeMovie(riff, recipe, offsets);
-    if (recipe.junkBeforeIndex) writeJunk(riff, recipe.junkBeforeIndex, recipe.seed + 5);
-    if (recipe.withIndex) {
-        const std::size_t idx1 = riff.open("idx1");
-        for (int frame = 0; frame < recipe.frames; ++frame) {
-            riff.fourCc("00dc");
-            riff.word(0x10);
-            riff.word(offsets[frame]);
-            riff.word(frameSize(recipe, frame));
-        }
-        riff.close(idx1);
-    }
-    if (recipe.junkAfterIndex) writeJunk(riff, recipe.junkAfterIndex, recipe.seed + 7);
-    riff.close(form);
+    Bytes form = concat({headers(recipe), movie(recipe, offsets)});
+    if (recipe.junkBeforeIndex) form = concat({form, junk(recipe.junkBeforeIndex, recipe.seed + 5)});
+    if (recipe.withIndex) form = concat({form, index(recipe, offsets)});
+    if (recipe.junkAfterIndex) form = concat({form, junk(recipe.junkAfterIndex, recipe.seed + 7)});
+    Bytes avi = list("RIFF", "AVI ", form);
     if (recipe.bytesAfterRiff) {
-        const std::size_t extra = riff.open("RIFF", "AVIX");
         uint32_t state = recipe.seed + 11;
-        riff.fill(recipe.bytesAfterRiff, state);
-        riff.close(extra);
+        avi = concat({avi, list("RIFF", "AVIX", fill(recipe.bytesAfterRiff, state))});
     }
-    return riff.bytes();
+    return avi;
 }
 
 uint64_t indexOffsetOf(const AviRecipe& recipe) {

@@ -1,5 +1,5 @@
-// Builds WAV files and AVI clips in memory around G.723.1 frames, chunk by
-// chunk, so that tests can also produce the broken and unusual variants.
+// Builds WAV files and AVI clips in memory around G.723.1 frames from the
+// shared chunk builders (riff_chunks.h), also broken and unusual variants.
 #pragma once
 
 #include <cstdint>
@@ -7,20 +7,16 @@
 #include <vector>
 
 #include "kit/bytes.h"
+#include "riff_chunks.h"
 
 namespace g723test {
 
-using Bytes = std::vector<uint8_t>;
-
+using toolstest::Bytes;
+using toolstest::chunk;
+using toolstest::concat;
+using toolstest::list;
 using kit::appendLe16;
 using kit::appendLe32;
-Bytes concat(const std::vector<Bytes>& parts);
-
-// A chunk: id, 32-bit size, payload, pad byte for odd sizes. declaredSize
-// overrides the size field (for cut-short or unknown-size chunks).
-Bytes chunk(const std::string& id, const Bytes& payload, int64_t declaredSize = -1);
-// A RIFF or LIST chunk of the given type around its children.
-Bytes list(const std::string& id, const std::string& type, const Bytes& children);
 
 // WAVEFORMATEX of a mono 8 kHz stream with the given tag; extensible wraps
 // the tag into a WAVE_FORMAT_EXTENSIBLE sub-format.
