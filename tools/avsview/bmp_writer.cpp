@@ -1,22 +1,12 @@
 // The BMP encoding of a snapshot: BITMAPFILEHEADER, BITMAPINFOHEADER, then
 // the rows bottom-up in blue-green-red order, each padded to four bytes.
 #include "image.h"
+#include "kit/bytes.h"
 
 namespace avsview {
 
-namespace {
-
-void put16(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-
-void put32(std::vector<uint8_t>& out, uint32_t value) {
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
-
-}  // namespace
+using kit::appendLe16;
+using kit::appendLe32;
 
 std::vector<uint8_t> encodeBmp(const Image& image) {
     const uint32_t rowBytes = (uint32_t(image.width) * 3 + 3) & ~3u;
@@ -26,20 +16,20 @@ std::vector<uint8_t> encodeBmp(const Image& image) {
     out.reserve(headerBytes + pixelBytes);
     out.push_back('B');
     out.push_back('M');
-    put32(out, headerBytes + pixelBytes);
-    put32(out, 0);
-    put32(out, headerBytes);
-    put32(out, 40);
-    put32(out, uint32_t(image.width));
-    put32(out, uint32_t(image.height));
-    put16(out, 1);
-    put16(out, 24);
-    put32(out, 0);  // BI_RGB
-    put32(out, pixelBytes);
-    put32(out, 2835);  // 72 dpi
-    put32(out, 2835);
-    put32(out, 0);
-    put32(out, 0);
+    appendLe32(out, headerBytes + pixelBytes);
+    appendLe32(out, 0);
+    appendLe32(out, headerBytes);
+    appendLe32(out, 40);
+    appendLe32(out, uint32_t(image.width));
+    appendLe32(out, uint32_t(image.height));
+    appendLe16(out, 1);
+    appendLe16(out, 24);
+    appendLe32(out, 0);  // BI_RGB
+    appendLe32(out, pixelBytes);
+    appendLe32(out, 2835);  // 72 dpi
+    appendLe32(out, 2835);
+    appendLe32(out, 0);
+    appendLe32(out, 0);
     for (int y = image.height - 1; y >= 0; --y) {
         const uint8_t* row = image.rgb.data() + std::size_t(y) * image.width * 3;
         for (int x = 0; x < image.width; ++x) {

@@ -1,12 +1,29 @@
-// Parsing of the avsview command line: options with their values, the
-// sources, and the combinations that make no page.
+// Parsing of the avsview command line (split by kit::splitArguments): options
+// with their values, the sources, and the combinations that make no page.
 #include "options.h"
 
 #include <cctype>
 
+#include "kit/arguments.h"
+
 namespace avsview {
 
 namespace {
+
+const std::vector<kit::OptionSpec> kSpecs = {
+    {"--rate", true},      {"--chunk", true},   {"--autostart", true}, {"--size", true},
+    {"--url", true},       {"--hold", true},    {"--save-as", true},   {"--snapshot", true},
+    {"--plugin", true},    {"--help", false},   {"-h", false},         {"--full", false},
+    {"--no-length", false}, {"--play", false},  {"--cancel-save", false},
+};
+
+bool takesValue(const std::string& name) {
+    for (const kit::OptionSpec& spec : kSpecs) {
+        if (name == spec.name)
+            return spec.takesValue;
+    }
+    return false;
+}
 
 bool startsWithNoCase(const std::string& text, const char* prefix) {
     for (std::size_t i = 0; prefix[i] != '\0'; ++i) {
@@ -110,18 +127,8 @@ bool applyValue(const std::string& name, const std::string& value, ViewOptions& 
     return true;
 }
 
-bool takesValue(const std::string& name) {
-    static const char* const names[] = {"--rate", "--chunk", "--autostart", "--size", "--url",
-                                        "--hold", "--save-as", "--snapshot", "--plugin"};
-    for (const char* known : names) {
-        if (name == known)
-            return true;
-    }
-    return false;
-}
-
-// Applies one option without a value; false for an unknown name.
-bool applyFlag(const std::string& name, ViewOptions& options, bool& cancelSave) {
+// Applies one option without a value.
+void applyFlag(const std::string& name, ViewOptions& options, bool& cancelSave) {
     if (name == "--help" || name == "-h")
         options.help = true;
     else if (name == "--full")
@@ -132,9 +139,32 @@ bool applyFlag(const std::string& name, ViewOptions& options, bool& cancelSave) 
         options.play = true;
     else if (name == "--cancel-save")
         cancelSave = true;
-    else
-        return false;
+}
+
+// Applies one source or option in order.
+bool apply(const kit::Argument& argument, ViewOptions& options, bool& cancelSave, std::string& error) {
+    if (argument.isOperand) {
+        if (argument.value.empty())
+            return error = "an empty SOURCE", false;
+        options.sources.push_back(argument.value);
+    } else if (takesValue(argument.name)) {
+        return applyValue(argument.name, argument.value, options, error);
+    } else {
+        applyFlag(argument.name, options, cancelSave);
+    }
     return true;
+}
+
+std::string describe(const kit::ArgumentError& error) {
+    switch (error.kind) {
+    case kit::ArgumentError::Kind::MissingValue:
+        return error.name + " needs a value";
+    case kit::ArgumentError::Kind::UnexpectedValue:
+        return error.name + " takes no value";
+    case kit::ArgumentError::Kind::UnknownOption:
+        break;
+    }
+    return "unknown option " + error.name;
 }
 
 bool checkCombinations(ViewOptions& options, bool cancelSave, std::string& error) {
@@ -159,38 +189,16 @@ bool isHttpSource(const std::string& source) { return startsWithNoCase(source, "
 
 bool parseOptions(const std::vector<std::string>& args, ViewOptions& options, std::string& error) {
     options = ViewOptions();
+    std::vector<kit::Argument> arguments;
+    kit::ArgumentError argumentError;
+    const bool split = kit::splitArguments(args, kSpecs, arguments, argumentError);
     bool cancelSave = false;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (arg.empty())
-                return error = "an empty SOURCE", false;
-            options.sources.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        const std::size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        if (takesValue(name)) {
-            std::string value;
-            if (equals != std::string::npos)
-                value = arg.substr(equals + 1);
-            else if (i + 1 < args.size())
-                value = args[++i];
-            else
-                return error = name + " needs a value", false;
-            if (!applyValue(name, value, options, error))
-                return false;
-        } else if (!applyFlag(name, options, cancelSave)) {
-            return error = "unknown option " + name, false;
-        } else if (equals != std::string::npos) {
-            return error = name + " takes no value", false;
-        }
+    for (const kit::Argument& argument : arguments) {
+        if (!apply(argument, options, cancelSave, error))
+            return false;
     }
+    if (!split)
+        return error = describe(argumentError), false;
     if (options.help)
         return true;
     return checkCombinations(options, cancelSave, error);
