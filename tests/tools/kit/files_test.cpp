@@ -6,6 +6,7 @@
 
 #include "kit/file.h"
 #include "kit/output_file.h"
+#include "kit/platform_files.h"
 #include "scratch_files.h"
 
 namespace {
@@ -47,6 +48,8 @@ TEST_F(KitFiles, ReadsWhereAskedAfterTheSizeWasTaken) {
 
 TEST_F(KitFiles, OutputAppearsOnlyWhenCommitted) {
     put("out", "old");
+    const std::string taken = "out.part" + std::to_string(kit::currentProcessId());
+    put(taken, "someone else's");  // a file at the first temporary name is left alone
     {
         kit::OutputFile output;
         ASSERT_TRUE(output.create(path("out")));
@@ -56,11 +59,12 @@ TEST_F(KitFiles, OutputAppearsOnlyWhenCommitted) {
         EXPECT_EQ("old", contents("out"));
         kit::OutputFile second;  // a second writer of the same path gets a temporary file of its own
         ASSERT_TRUE(second.create(path("out")));
-        EXPECT_EQ(3u, entries());
+        EXPECT_EQ(4u, entries());
         ASSERT_TRUE(output.commit());
     }
     EXPECT_EQ("new?", contents("out"));
-    EXPECT_EQ(1u, entries());
+    EXPECT_EQ("someone else's", contents(taken));
+    EXPECT_EQ(2u, entries());
 }
 
 TEST_F(KitFiles, AbandonedOrFailedOutputLeavesNothingBehind) {
