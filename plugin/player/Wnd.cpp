@@ -2,7 +2,6 @@
 #include "Wnd.h"
 
 #include <map>
-#include <new>
 
 #include "LibraryInstance.h"
 
@@ -68,14 +67,7 @@ BOOL CWnd::Attach(HWND hWnd)
 {
     if (hWnd == NULL || m_hWnd != NULL || FromHandlePermanent(hWnd) != nullptr)
         return FALSE;
-    try
-    {
-        HandleMap()[hWnd] = this;
-    }
-    catch (const std::bad_alloc&)
-    {
-        return FALSE;
-    }
+    HandleMap()[hWnd] = this;
     m_hWnd = hWnd;
     return TRUE;
 }
@@ -103,8 +95,7 @@ BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle,
                                   GetLibraryInstance(), NULL);
     if (hWnd == NULL)
         return FALSE;
-    // Subclassed like any other window, so that the object hears of the window's end.
-    if (!SubclassWindow(hWnd))
+    if (!Attach(hWnd))
     {
         ::DestroyWindow(hWnd);
         return FALSE;
@@ -113,16 +104,12 @@ BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle,
     return TRUE;
 }
 
-// The window's WM_NCDESTROY lets go of the handle; should the window outlive the call (or its
-// procedure have been replaced since), the object lets go all the same.
 BOOL CWnd::DestroyWindow()
 {
     if (m_hWnd == NULL || !m_bOwnsWindow)
         return FALSE;
-    BOOL bDestroyed = ::DestroyWindow(m_hWnd);
-    if (m_hWnd != NULL)
-        Detach();
-    return bDestroyed;
+    HWND hWnd = Detach();
+    return ::DestroyWindow(hWnd);
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd)
@@ -184,16 +171,7 @@ LRESULT CWnd::WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam)
         return DefWindowProc(nMessage, wParam, lParam);
     CCurrentMessage outer = s_currentMsg;
     s_currentMsg = CCurrentMessage{ nMessage, wParam, lParam };
-    // No C++ exception may leave a window procedure: the system's dispatch cannot pass it on.
-    LRESULT result = 0;
-    try
-    {
-        result = pRow->pfnThunk(this, nMessage, wParam, lParam);
-    }
-    catch (...)
-    {
-        result = 0;
-    }
+    LRESULT result = pRow->pfnThunk(this, nMessage, wParam, lParam);
     s_currentMsg = outer;
     return result;
 }
