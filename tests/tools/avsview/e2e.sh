@@ -37,7 +37,7 @@ prepare_prefix() {
 }
 
 start_server() {
-  python3 "$SERVER" --dir "$work" --port-file port --lifetime 170 "$@" 2>server.log &
+  python3 "$SERVER" --dir "$work" --port-file port --lifetime 500 "$@" 2>server.log &
   server_pid=$!
   for _ in $(seq 100); do [ -s port ] && return 0; sleep 0.05; done
   fail "the HTTP server did not start"
@@ -46,11 +46,11 @@ start_server() {
 # Runs avsview with a time limit; its summary goes to out.txt, the code to $rc.
 run_avsview() {
   set +e
-  timeout 120 wine "$AVSVIEW" "$@" >out.txt 2>err.txt
+  timeout 400 wine "$AVSVIEW" "$@" >out.txt 2>err.txt
   rc=$?
   set -e
   cat out.txt
-  [ $rc -ne 124 ] || fail "avsview did not end within 120 s"
+  [ $rc -ne 124 ] || fail "avsview did not end within 400 s"
 }
 
 expect_rc() { [ "$rc" -eq "$1" ] || { cat err.txt >&2; fail "exit code $rc, expected $1"; }; }
@@ -138,7 +138,7 @@ truncated)
 stalled)
   # A server that never answers: closing the page ends the connection attempt.
   start_server --stall
-  (set +e; timeout 120 wine "$AVSVIEW" --save-as saved.avi "http://127.0.0.1:$(cat port)/clip.avs" >out.txt 2>err.txt
+  (set +e; timeout 400 wine "$AVSVIEW" --save-as saved.avi "http://127.0.0.1:$(cat port)/clip.avs" >out.txt 2>err.txt
    echo $? >rc.txt) &
   page_pid=$!
   for _ in $(seq 200); do grep -q stalling server.log && break; sleep 0.05; done
@@ -154,7 +154,7 @@ stalled)
 closed)
   # The page is closed (WM_CLOSE, as by its close box) once the plug-in has made
   # its temporary file, while the download still runs for about 10 s.
-  (set +e; timeout 120 wine "$AVSVIEW" --rate 10000 --save-as saved.avi clip.avs >out.txt 2>err.txt
+  (set +e; timeout 400 wine "$AVSVIEW" --rate 10000 --save-as saved.avi clip.avs >out.txt 2>err.txt
    echo $? >rc.txt) &
   page_pid=$!
   for _ in $(seq 200); do
