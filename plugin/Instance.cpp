@@ -78,6 +78,7 @@ NPError NPP_New(NPMIMEType, NPP instance, uint16_t mode, int16_t argc, char* arg
     pRecord->m_bStreamOpen = FALSE;
     pRecord->m_szTempPath[0] = '\0';
     ReadAutoStart(pRecord, argc, argn, argv);
+    AddLiveInstance(pRecord);
     instance->pdata = pRecord;
     return NPERR_NO_ERROR;
 }
@@ -105,6 +106,7 @@ NPError NPP_Destroy(NPP instance, NPSavedData**)
     if (pRecord->m_szTempPath[0] != '\0')
         DeleteFileA(pRecord->m_szTempPath);
     ReleaseInstanceObjects(pRecord);
+    RemoveLiveInstance(pRecord);
     delete pRecord;
     instance->pdata = NULL;
     return NPERR_NO_ERROR;

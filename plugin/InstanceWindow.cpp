@@ -1,5 +1,7 @@
 // Attaching the instance to the browser's window and letting go of it:
 // NPP_SetWindow and the teardown of the instance's player and windows.
+#include <new>
+
 #include "MciPlayer.h"
 #include "PluginFuncs.h"
 #include "PluginInstance.h"
@@ -10,15 +12,23 @@ namespace
 // Subclasses the browser's window with a new plug-in window object and
 // creates the hidden side window beneath it. The object is kept in the
 // record even when subclassing fails (it is then attached to nothing).
+// Without memory for the objects nothing is kept and nothing is attached.
 NPError AttachWindow(PluginInstance* pRecord, HWND hBrowserWnd)
 {
-    pRecord->m_pWindow = new CPluginWindow();
+    pRecord->m_pWindow = new (std::nothrow) CPluginWindow();
+    if (pRecord->m_pWindow == NULL)
+        return NPERR_OUT_OF_MEMORY_ERROR;
     if (!pRecord->m_pWindow->SubclassWindow(hBrowserWnd))
     {
         MessageBoxA(NULL, "SubclassWindow Failed", "Plug-in-test", MB_OK);
         return NPERR_GENERIC_ERROR;
     }
-    pRecord->m_pSideWindow = new CWnd();
+    pRecord->m_pSideWindow = new (std::nothrow) CWnd();
+    if (pRecord->m_pSideWindow == NULL)
+    {
+        ReleaseInstanceWindows(pRecord);
+        return NPERR_OUT_OF_MEMORY_ERROR;
+    }
     const RECT rcNone = { -1, -1, -1, -1 };
     pRecord->m_pSideWindow->Create("STATIC", "SIDEWINDOW", WS_CHILD, rcNone, pRecord->m_pWindow, 0);
     pRecord->m_pWindow->SetInstance(pRecord);
@@ -74,6 +84,11 @@ void ReleaseInstanceObjects(PluginInstance* pRecord)
         delete pRecord->m_pPlayer;
         pRecord->m_pPlayer = NULL;
     }
+    ReleaseInstanceWindows(pRecord);
+}
+
+void ReleaseInstanceWindows(PluginInstance* pRecord)
+{
     if (pRecord->m_pWindow == NULL)
         return;
     pRecord->m_pWindow->RestoreWindowProc();

@@ -28,9 +28,22 @@ struct PluginInstance
     BOOL m_bStreamOpen;             // a stream is being received (NPP_NewStream until NPP_DestroyStream)
     char m_szTempPath[kStreamNameSize];   // full path of the temporary clip file, "" when none
     char m_szSaveName[kStreamNameSize];   // file name proposed by the Save As offer
+    NPStream* m_pStream;            // the stream being received (NPP_NewStream until NPP_DestroyStream), else NULL
+    PluginInstance* m_pNextLive;    // next record in the library's list of live instances
 };
+
+// The library's live records, from NPP_New until NPP_Destroy. A host may deliver a last call
+// for a stream whose instance is gone: its pdata then names a freed record, which is never
+// looked into - only compared with the live ones.
+void AddLiveInstance(PluginInstance* pRecord);
+void RemoveLiveInstance(PluginInstance* pRecord);
+// The live record whose current stream this is (through the stream's pdata), else NULL.
+PluginInstance* FindStreamRecord(const NPStream* stream);
 
 // Releases the player (closing its device first), then the window object -
 // giving the browser's window its own procedure back - and the side window.
 // Afterwards the record holds no player and no windows.
 void ReleaseInstanceObjects(PluginInstance* pRecord);
+// The window part of it: the window object (the browser's window gets its own procedure
+// back) and the side window.
+void ReleaseInstanceWindows(PluginInstance* pRecord);

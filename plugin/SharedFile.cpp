@@ -1,15 +1,31 @@
 // SharedFile.cpp - buffered shared temporary file over the C runtime's streams.
 #include "SharedFile.h"
 
+#include <errno.h>
+#include <fcntl.h>
 #include <io.h>
-#include <limits.h>
 #include <share.h>
+#include <sys/stat.h>
 
-BOOL CSharedFile::Create(const char* pszPath)
+// The exclusive create is made on a descriptor; the runtime stream over it does not truncate.
+BOOL CSharedFile::CreateNew(const char* pszPath, BOOL* pbNameTaken)
 {
     Close();
-    m_pFile = _fsopen(pszPath, "w+b", _SH_DENYNO);
-    return m_pFile != NULL;
+    *pbNameTaken = FALSE;
+    int fd = _sopen(pszPath, _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE);
+    if (fd == -1)
+    {
+        *pbNameTaken = errno == EEXIST;
+        return FALSE;
+    }
+    m_pFile = _fdopen(fd, "w+b");
+    if (m_pFile == NULL)
+    {
+        _close(fd);
+        DeleteFileA(pszPath);
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL CSharedFile::Write(const void* pData, DWORD nBytes)
@@ -21,7 +37,7 @@ BOOL CSharedFile::Write(const void* pData, DWORD nBytes)
 
 BOOL CSharedFile::SeekTo(DWORD dwPos)
 {
-    if (m_pFile == NULL || dwPos > LONG_MAX)
+    if (m_pFile == NULL || dwPos > kMaxPosition)
         return FALSE;
     return fseek(m_pFile, static_cast<long>(dwPos), SEEK_SET) == 0;
 }

@@ -8,18 +8,22 @@
 class CSharedFile
 {
 public:
+    // Farthest position SeekTo reaches (the runtime's positioning range).
+    static const DWORD kMaxPosition = 0x7FFFFFFF;
+
     CSharedFile() : m_pFile(NULL) {}
     ~CSharedFile() { Close(); }
 
-    // Creates the file (truncating one of that name) for reading and writing,
-    // shared for both with other openers, without newline translation.
-    BOOL Create(const char* pszPath);
+    // Creates a new file for reading and writing, shared for both with other openers,
+    // without newline translation. A file of that name is never opened or truncated:
+    // FALSE then, with *pbNameTaken TRUE (FALSE for any other failure).
+    BOOL CreateNew(const char* pszPath, BOOL* pbNameTaken);
     BOOL IsOpen() const { return m_pFile != NULL; }
 
     // Writes through the runtime's stream buffer; FALSE when not every byte was taken.
     BOOL Write(const void* pData, DWORD nBytes);
-    // Positions from the start of the file; FALSE beyond the runtime's positioning
-    // range or when the buffered bytes cannot be written out first.
+    // Positions from the start of the file; FALSE beyond kMaxPosition or when the
+    // buffered bytes cannot be written out first.
     BOOL SeekTo(DWORD dwPos);
     // Hands the buffered bytes to the system so that other openers see them.
     BOOL Flush();

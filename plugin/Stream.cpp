@@ -15,11 +15,6 @@ namespace
 // NPP_WriteReady's answer: the plug-in takes chunks of any size.
 const int32_t WRITE_READY_BYTES = 0x0FFFFFFF;
 
-PluginInstance* RecordOf(NPStream* stream)
-{
-    return stream != NULL ? static_cast<PluginInstance*>(stream->pdata) : NULL;
-}
-
 // A local file is not offered for saving; a remote clip is, under the name its URL ends with.
 // A stream without a URL changes nothing.
 void PrepareSaveOffer(PluginInstance* pRecord, const char* pszUrl)
@@ -41,10 +36,8 @@ void PrepareSaveOffer(PluginInstance* pRecord, const char* pszUrl)
 // The temporary clip file of a new stream, or NULL (and no path) when it cannot be made.
 CStreamFile* CreateStreamFile(PluginInstance* pRecord, DWORD dwStreamEnd)
 {
-    if (!MakeTempClipPath(pRecord->m_szTempPath))
-        return NULL;
     CStreamFile* pFile = new (std::nothrow) CStreamFile(dwStreamEnd);
-    if (pFile != NULL && pFile->Create(pRecord->m_szTempPath))
+    if (pFile != NULL && CreateTempClipFile(*pFile, pRecord->m_szTempPath))
         return pFile;
     delete pFile;
     pRecord->m_szTempPath[0] = '\0';
@@ -102,6 +95,7 @@ NPError NPP_NewStream(NPP instance, NPMIMEType, NPStream* stream, NPBool, uint16
         return NPERR_GENERIC_ERROR;
     }
     stream->pdata = pRecord;
+    pRecord->m_pStream = stream;
     PrepareSaveOffer(pRecord, stream->url);
     pRecord->m_pStreamFile = CreateStreamFile(pRecord, stream->end);
     if (pRecord->m_pStreamFile == NULL && pRecord->m_pPlayer != NULL)
@@ -117,14 +111,16 @@ int32_t NPP_WriteReady(NPP, NPStream*)
     return WRITE_READY_BYTES;
 }
 
-// -1 ends the stream: no temporary file, or a chunk that cannot be placed or written (the
-// stream then never counts as complete, so the clip is not offered for saving).
+// -1 ends the stream: no temporary file (or no instance any more), or a chunk that cannot be
+// placed or written (the stream then never counts as complete, so the clip is not offered for
+// saving). The stream's current length is taken at every chunk: the browser may learn it late.
 int32_t NPP_Write(NPP, NPStream* stream, int32_t offset, int32_t len, void* buffer)
 {
-    PluginInstance* pRecord = RecordOf(stream);
+    PluginInstance* pRecord = FindStreamRecord(stream);
     CStreamFile* pFile = pRecord != NULL ? pRecord->m_pStreamFile : NULL;
     if (pFile == NULL || len < 0 || (buffer == NULL && len != 0))
         return -1;
+    pFile->SetStreamEnd(stream->end);
     if (!pFile->Receive(buffer, static_cast<DWORD>(len)))
         return -1;
     CMciPlayer* pPlayer = pRecord->m_pPlayer;
@@ -137,17 +133,20 @@ int32_t NPP_Write(NPP, NPStream* stream, int32_t offset, int32_t len, void* buff
     return len;
 }
 
-// The end of the stream decides whether the clip is complete: then playback may run to the
-// end and the clip may be offered for saving; a partial clip is never offered.
+// The end of the stream decides, by the stream's length as the browser knows it now, whether
+// the clip is complete: then playback may run to the end and the clip may be offered for
+// saving; a partial clip is never offered. A stream whose instance is gone changes nothing.
 NPError NPP_DestroyStream(NPP, NPStream* stream, NPReason)
 {
-    PluginInstance* pRecord = RecordOf(stream);
+    PluginInstance* pRecord = FindStreamRecord(stream);
     if (pRecord == NULL)
         return NPERR_NO_ERROR;
     pRecord->m_bStreamOpen = FALSE;
+    pRecord->m_pStream = NULL;
     CStreamFile* pFile = pRecord->m_pStreamFile;
     if (pFile == NULL)
         return NPERR_NO_ERROR;
+    pFile->SetStreamEnd(stream->end);
     BOOL bComplete = pFile->Finish();
     delete pFile;
     pRecord->m_pStreamFile = NULL;

@@ -12,10 +12,10 @@ DWORD ReadLittleEndian32(const BYTE* p)
 }
 }
 
-CStreamFile::CStreamFile(DWORD dwStreamEnd)
-    : m_dwStreamEnd(dwStreamEnd), m_state(kHeader), m_abHeader(), m_nHeaderBytes(0), m_header(),
-      m_nBlockRemaining(0), m_nStartBytes(kUnknownStartBytes), m_nBytesReceived(0), m_bClipChunk(FALSE),
-      m_bClockSet(FALSE), m_dwLastExtendTick(0), m_bCloseFailed(FALSE)
+CStreamFile::CStreamFile(DWORD dwStreamEnd, DWORD nMaxGapAhead)
+    : m_dwStreamEnd(dwStreamEnd), m_nMaxGapAhead(nMaxGapAhead), m_state(kHeader), m_abHeader(), m_nHeaderBytes(0),
+      m_header(), m_nBlockRemaining(0), m_nClipWritten(0), m_nPlaceHeldAt(0), m_nStartBytes(kUnknownStartBytes),
+      m_nBytesReceived(0), m_bClipChunk(FALSE), m_bClockSet(FALSE), m_dwLastExtendTick(0), m_bCloseFailed(FALSE)
 {
 }
 
@@ -30,13 +30,13 @@ BOOL CStreamFile::Receive(const void* pData, DWORD nBytes)
         return Fail();
     if (m_state == kBlock && !TakeBlock(pNext, nBytes))
         return Fail();
-    if (m_state == kClipData && nBytes != 0 && !m_file.Write(pNext, nBytes))
+    if (m_state == kClipData && nBytes != 0 && !TakeClipData(pNext, nBytes))
         return Fail();
     return TRUE;
 }
 
 // Collects header bytes (the header may be split over chunks), then checks the header
-// and positions the file for the placed block.
+// and prepares the placed block.
 BOOL CStreamFile::TakeHeader(const BYTE*& pData, DWORD& nBytes)
 {
     DWORD nTake = std::min<DWORD>(kHeaderBytes - m_nHeaderBytes, nBytes);
@@ -51,31 +51,53 @@ BOOL CStreamFile::TakeHeader(const BYTE*& pData, DWORD& nBytes)
     m_header.blockLength = ReadLittleEndian32(m_abHeader + 4);
     if (!BlockFits())
         return FALSE;
-    m_nStartBytes = std::min<DWORD>(m_header.blockLength, 0xFFFFFFFF - kStartAfterBlock) + kStartAfterBlock;
     m_nBlockRemaining = m_header.blockLength;
     if (m_nBlockRemaining == 0)
+    {
+        m_nStartBytes = kStartAfterBlock;
         return StartClipData();
-    m_state = kBlock;
-    return m_file.SeekTo(m_header.blockOffset);
+    }
+    return StartBlock();
 }
 
-// A placed block must lie inside the clip that the announced stream can deliver:
-// the clip data fills offsets 0 .. end - 8 - blockLength - 1 and the block may not lie
-// beyond that, or the file would be padded up to an offset no data will ever reach.
+// Where the browser announces a length, the placed block must lie inside the clip that the
+// stream can deliver: the clip data fills offsets 0 .. end - 8 - blockLength - 1 and the block
+// may not lie beyond that. Without an announced length any block is taken: one far out waits
+// aside until the clip data reaches it, so it never pads the file. Either way the block must
+// start where the file can be positioned.
 BOOL CStreamFile::BlockFits() const
 {
     if (m_header.blockLength == 0)
         return TRUE;
-    ULONGLONG nLimit = kUnannouncedBlockLimit;
-    if (m_dwStreamEnd != 0)
-        nLimit = m_dwStreamEnd < kHeaderBytes ? 0 : m_dwStreamEnd - kHeaderBytes;
+    if (m_header.blockOffset > CSharedFile::kMaxPosition)
+        return FALSE;
+    if (m_dwStreamEnd == 0)
+        return TRUE;
+    ULONGLONG nLimit = m_dwStreamEnd < kHeaderBytes ? 0 : m_dwStreamEnd - kHeaderBytes;
     return static_cast<ULONGLONG>(m_header.blockOffset) + m_header.blockLength <= nLimit;
+}
+
+// A block within reach goes to its offset at once; one further out is held aside, and
+// playback cannot start before it has reached its place.
+BOOL CStreamFile::StartBlock()
+{
+    m_state = kBlock;
+    ULONGLONG nStart = static_cast<ULONGLONG>(m_header.blockLength) + kStartAfterBlock;
+    if (m_header.blockOffset <= m_nMaxGapAhead)
+    {
+        m_nStartBytes = static_cast<DWORD>(std::min<ULONGLONG>(nStart, 0xFFFFFFFF));
+        return m_file.SeekTo(m_header.blockOffset);
+    }
+    m_nPlaceHeldAt = m_header.blockOffset - m_nMaxGapAhead;
+    nStart = std::max<ULONGLONG>(nStart, kHeaderBytes + static_cast<ULONGLONG>(m_header.blockLength) + m_nPlaceHeldAt);
+    m_nStartBytes = static_cast<DWORD>(std::min<ULONGLONG>(nStart, 0xFFFFFFFF));
+    return m_heldBlock.Create();
 }
 
 BOOL CStreamFile::TakeBlock(const BYTE*& pData, DWORD& nBytes)
 {
     DWORD nTake = std::min(m_nBlockRemaining, nBytes);
-    if (nTake != 0 && !m_file.Write(pData, nTake))
+    if (nTake != 0 && !(IsBlockHeld() ? m_heldBlock.Append(pData, nTake) : m_file.Write(pData, nTake)))
         return FALSE;
     m_nBlockRemaining -= nTake;
     pData += nTake;
@@ -87,6 +109,33 @@ BOOL CStreamFile::StartClipData()
 {
     m_state = kClipData;
     return m_file.SeekTo(0);
+}
+
+// A held block goes to its place when the clip data reaches m_nMaxGapAhead before it, before
+// any clip data can reach the block's own bytes.
+BOOL CStreamFile::TakeClipData(const BYTE* pData, DWORD nBytes)
+{
+    if (IsBlockHeld() && m_nClipWritten + nBytes >= m_nPlaceHeldAt)
+    {
+        DWORD nBefore = static_cast<DWORD>(m_nPlaceHeldAt - m_nClipWritten);
+        if (nBefore != 0 && !m_file.Write(pData, nBefore))
+            return FALSE;
+        m_nClipWritten += nBefore;
+        pData += nBefore;
+        nBytes -= nBefore;
+        if (!PlaceHeldBlock())
+            return FALSE;
+    }
+    if (nBytes != 0 && !m_file.Write(pData, nBytes))
+        return FALSE;
+    m_nClipWritten += nBytes;
+    return TRUE;
+}
+
+BOOL CStreamFile::PlaceHeldBlock()
+{
+    return m_file.SeekTo(m_header.blockOffset) && m_heldBlock.WriteTo(m_file) &&
+           m_file.SeekTo(static_cast<DWORD>(m_nClipWritten));
 }
 
 BOOL CStreamFile::Fail()
@@ -131,9 +180,10 @@ void CStreamFile::CloseFile()
         m_bCloseFailed = TRUE;
 }
 
+// A stream of nothing but its header is no clip, even when that is all it announced.
 BOOL CStreamFile::Finish()
 {
     CloseFile();
-    return m_state != kHeader && m_state != kFailed && !m_bCloseFailed && m_dwStreamEnd != 0 &&
-           m_nBytesReceived == m_dwStreamEnd;
+    return m_state == kClipData && !IsBlockHeld() && !m_bCloseFailed && m_nBytesReceived > kHeaderBytes &&
+           m_dwStreamEnd != 0 && m_nBytesReceived == m_dwStreamEnd;
 }

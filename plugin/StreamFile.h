@@ -1,9 +1,11 @@
 // StreamFile.h - the temporary clip file of the stream being received: rebuilds the clip in it
 // (header, placed block, clip data from offset 0) and decides when playback starts and extends.
+// The rules by which a stream is accepted, placed and judged complete are all kept here.
 #pragma once
 
 #include <windows.h>
 
+#include "HeldBlock.h"
 #include "SharedFile.h"
 
 // The two little-endian words at the start of every stream.
@@ -23,16 +25,24 @@ public:
         kUnknownStartBytes = 99999999,// start threshold before the header has arrived
         kExtendInterval = 15000,      // milliseconds between two extensions of playback
         kExtendHoldBack = 100,        // frames held back behind the playable estimate
-        // Where the browser announces no length, the placed block must end below this
-        // offset: the stream cannot be checked, and positioning far out would pad the file.
-        kUnannouncedBlockLimit = 64 * 1024 * 1024
+        // How far the file may reach beyond the clip data written so far. Writing a placed
+        // block further out would make the system allocate (and on Windows zero-fill) the gap
+        // for bytes that have not arrived: such a block is held aside until the clip data has
+        // come this close to its offset.
+        kMaxGapAhead = 64 * 1024 * 1024
     };
 
-    // dwStreamEnd is the stream length the browser announces (0 = not known).
-    explicit CStreamFile(DWORD dwStreamEnd);
+    // dwStreamEnd is the stream length the browser announces (0 = not known); nMaxGapAhead
+    // how far the file may reach beyond the clip data written (kMaxGapAhead but in tests).
+    explicit CStreamFile(DWORD dwStreamEnd, DWORD nMaxGapAhead = kMaxGapAhead);
 
-    // Creates the temporary file; FALSE when it cannot be created.
-    BOOL Create(const char* pszPath) { return m_file.Create(pszPath); }
+    // Creates the temporary file; it must not exist yet. FALSE when it cannot be created,
+    // with *pbNameTaken TRUE when a file of that name exists (it is left alone).
+    BOOL CreateNew(const char* pszPath, BOOL* pbNameTaken) { return m_file.CreateNew(pszPath, pbNameTaken); }
+
+    // The browser may learn or correct the length while the stream runs: the stream side
+    // hands over its current value before every use.
+    void SetStreamEnd(DWORD dwStreamEnd) { m_dwStreamEnd = dwStreamEnd; }
 
     // Takes the next chunk of the stream and writes it where it belongs. FALSE ends the
     // stream: a header whose placed block cannot belong to the announced stream, a file
@@ -49,6 +59,8 @@ public:
     DWORD GetStartBytes() const { return m_nStartBytes; }
     DWORD GetBytesReceived() const { return m_nBytesReceived; }
     BOOL HasFailed() const { return m_state == kFailed; }
+    // TRUE while the placed block waits aside for the clip data to come close enough.
+    BOOL IsBlockHeld() const { return m_heldBlock.IsHeld(); }
 
     // Extension of progressive playback. IsExtensionDue starts the clock at the stream's
     // first test and is TRUE once kExtendInterval has passed since the last extension, or
@@ -66,32 +78,40 @@ public:
     void Flush() { m_file.Flush(); }
     // Closes the file early; later chunks are refused. Remembers whether the close lost data.
     void CloseFile();
-    // Closes the file and tells whether the clip arrived completely: the header was read,
-    // nothing failed, every byte reached the file and the announced length was received.
+    // Closes the file and tells whether a clip arrived completely: the header was read,
+    // at least one clip byte followed it, nothing failed, the placed block reached its
+    // place, every byte reached the file and the announced length was received.
     BOOL Finish();
 
 private:
     enum State
     {
         kHeader,    // collecting the 8 header bytes
-        kBlock,     // writing the placed block at its offset
+        kBlock,     // writing the placed block at its offset (or aside)
         kClipData,  // writing clip data from file offset 0 on
         kFailed     // the stream was refused; nothing more is written
     };
 
     BOOL TakeHeader(const BYTE*& pData, DWORD& nBytes);
     BOOL TakeBlock(const BYTE*& pData, DWORD& nBytes);
+    BOOL TakeClipData(const BYTE* pData, DWORD nBytes);
     BOOL BlockFits() const;
+    BOOL StartBlock();
     BOOL StartClipData();
+    BOOL PlaceHeldBlock();
     BOOL Fail();
 
     CSharedFile m_file;        // the temporary clip file
+    CHeldBlock m_heldBlock;    // the placed block while it waits aside
     DWORD m_dwStreamEnd;       // stream length announced by the browser, 0 = not known
+    DWORD m_nMaxGapAhead;      // how far the file may reach beyond the clip data written
     State m_state;             // where in the stream layout the next byte belongs
     BYTE m_abHeader[kHeaderBytes]; // header bytes collected so far
     DWORD m_nHeaderBytes;      // how many of them have arrived
     StreamHeader m_header;     // the decoded header, once complete
     DWORD m_nBlockRemaining;   // bytes of the placed block still to be written
+    ULONGLONG m_nClipWritten;  // clip data bytes written from offset 0 on
+    ULONGLONG m_nPlaceHeldAt;  // clip data written when a held block goes to its place
     DWORD m_nStartBytes;       // stream offset at which playback starts
     DWORD m_nBytesReceived;    // stream bytes delivered, header included
     BOOL m_bClipChunk;         // the last chunk began in the clip data

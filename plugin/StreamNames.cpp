@@ -3,23 +3,61 @@
 
 #include <string.h>
 
-BOOL MakeTempClipPath(char (&pszPath)[kStreamNameSize])
+#include "StreamFile.h"
+
+namespace
+{
+// Names tried for one clip file before giving up.
+const int MAX_NAME_TRIES = 16;
+
+// The clip file's path for a temporary name: its last three characters become "avi".
+// FALSE when the name does not fit the path field.
+BOOL AviPathOf(const char* pszName, char (&pszPath)[kStreamNameSize])
+{
+    size_t nName = strnlen(pszName, MAX_PATH + 1);
+    if (nName < 3 || nName >= kStreamNameSize)
+        return FALSE;
+    memcpy(pszPath, pszName, nName - 3);
+    memcpy(pszPath + nName - 3, "avi", 4);
+    return TRUE;
+}
+
+// Characters after which the save name starts: path separators and every character that a
+// Windows file name cannot hold.
+bool EndsUrlPart(char c)
+{
+    return static_cast<unsigned char>(c) < 0x20 || strchr(":/\\|?*\"<>", c) != NULL;
+}
+}
+
+// The placeholders stay until the end, so that the system hands out a new name every time.
+BOOL CreateTempClipFile(CStreamFile& file, char (&pszPath)[kStreamNameSize])
 {
     pszPath[0] = '\0';
     char szDir[MAX_PATH + 1];
     DWORD nDir = GetTempPathA(sizeof(szDir), szDir);
     if (nDir == 0 || nDir >= sizeof(szDir))
         return FALSE;
-    char szName[MAX_PATH + 1];
-    if (GetTempFileNameA(szDir, "ZEV", 0, szName) == 0)
-        return FALSE;
-    DeleteFileA(szName);
-    size_t nName = strnlen(szName, sizeof(szName));
-    if (nName < 3 || nName >= kStreamNameSize)
-        return FALSE;
-    memcpy(pszPath, szName, nName - 3);
-    memcpy(pszPath + nName - 3, "avi", 4);
-    return TRUE;
+    char aszPlaceholders[MAX_NAME_TRIES][MAX_PATH + 1];
+    int nPlaceholders = 0;
+    BOOL bCreated = FALSE;
+    while (!bCreated && nPlaceholders < MAX_NAME_TRIES)
+    {
+        char* pszName = aszPlaceholders[nPlaceholders];
+        if (GetTempFileNameA(szDir, "ZEV", 0, pszName) == 0)
+            break;
+        nPlaceholders++;
+        BOOL bNameTaken = FALSE;
+        bCreated = AviPathOf(pszName, pszPath) && file.CreateNew(pszPath, &bNameTaken);
+        if (bCreated)
+            break;
+        pszPath[0] = '\0';
+        if (!bNameTaken)
+            break;
+    }
+    for (int i = 0; i < nPlaceholders; i++)
+        DeleteFileA(aszPlaceholders[i]);
+    return bCreated;
 }
 
 BOOL IsLocalUrl(const char* pszUrl)
@@ -32,7 +70,7 @@ void MakeSaveName(const char* pszUrl, char (&pszName)[kStreamNameSize])
     const char* pszTail = pszUrl;
     for (const char* p = pszUrl; *p != '\0'; p++)
     {
-        if (strchr(":/\\|", *p) != NULL)
+        if (EndsUrlPart(*p))
             pszTail = p + 1;
     }
     size_t nTail = strlen(pszTail);

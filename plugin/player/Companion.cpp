@@ -12,7 +12,8 @@
 #include "PluginInstance.h"
 #include "PluginWindow.h"
 
-const char g_szGalleryUrl[] = "http://www.zev.com/gallery/";
+// A reserved example domain: the product's own gallery address is not known to this project.
+const char g_szGalleryUrl[] = "http://www.example.com/gallery/";
 
 namespace
 {
@@ -25,7 +26,8 @@ const char DEFAULT_DIRECTORY[] = "C:\\vedorer";
 
 // Appended to the directory as it stands (a trailing backslash is doubled).
 const char GO_PAGE_NAME[] = "\\GoZev.htm";
-const char ABOUT_TAIL[] = "\\DAZAVOZ32.EXE /ABOUT";
+const char ABOUT_PROGRAM[] = "\\DAZAVOZ32.EXE";
+const char ABOUT_SWITCH[] = " /ABOUT";
 
 // Longest directory values read, terminator included.
 const DWORD GO_DIRECTORY_SIZE = 250;
@@ -66,12 +68,16 @@ void CPluginWindow::OnAbout()
         pPlayer->ShowAbout();
 }
 
-// Uses none of the player's state; WinExec returns without waiting.
+// Uses none of the player's state; WinExec returns without waiting. A directory with blanks
+// is quoted together with the program name: unquoted, the system would first look for a
+// program named by the part before the first blank ("C:\Program Files\..." runs C:\Program.exe).
 void CMciPlayer::ShowAbout()
 {
-    char szCommand[ABOUT_DIRECTORY_SIZE - 1 + sizeof(ABOUT_TAIL)];
-    static_assert(sizeof(szCommand) == 276, "the longest directory, the command tail and the terminator");
-    ReadCompanionDirectory(szCommand, ABOUT_DIRECTORY_SIZE);
-    strncat(szCommand, ABOUT_TAIL, ABOUT_DIRECTORY_SIZE);
+    char szDirectory[ABOUT_DIRECTORY_SIZE];
+    ReadCompanionDirectory(szDirectory, ABOUT_DIRECTORY_SIZE);
+    char szCommand[1 + ABOUT_DIRECTORY_SIZE - 1 + sizeof(ABOUT_PROGRAM) + sizeof(ABOUT_SWITCH)];
+    static_assert(sizeof(szCommand) == 278, "the longest directory, quotes, the command tail and the terminator");
+    const char* pszQuote = strpbrk(szDirectory, " \t") != NULL ? "\"" : "";
+    snprintf(szCommand, sizeof(szCommand), "%s%s%s%s%s", pszQuote, szDirectory, ABOUT_PROGRAM, pszQuote, ABOUT_SWITCH);
     WinExec(szCommand, SW_SHOW);
 }

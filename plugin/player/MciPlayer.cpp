@@ -3,6 +3,8 @@
 
 #include <digitalv.h>
 
+#include <new>
+
 #include "StreamFile.h"
 #include "Wnd.h"
 
@@ -42,8 +44,18 @@ BOOL CMciPlayer::SendCommand(UINT nMessage, DWORD dwFlags, void* pParams)
 
 BOOL CMciPlayer::Open(CWnd* pOwnerWnd, CWnd* pParentWnd, LPCSTR strFile, DWORD dwStart)
 {
-    // The name may be this player's own m_strFile, which Close empties.
-    std::string file(strFile ? strFile : "");
+    // The name may be this player's own m_strFile, which Close empties. A copy that cannot
+    // be made fails the open before anything changes.
+    std::string file;
+    try
+    {
+        file = strFile ? strFile : "";
+    }
+    catch (const std::bad_alloc&)
+    {
+        m_dwLastError = MCIERR_OUT_OF_MEMORY;
+        return FALSE;
+    }
     if (m_wDeviceID != 0)
         Close();
     m_pParentWnd = pParentWnd;
@@ -62,7 +74,7 @@ BOOL CMciPlayer::Open(CWnd* pOwnerWnd, CWnd* pParentWnd, LPCSTR strFile, DWORD d
         return FALSE;
     }
 
-    m_strFile = file;
+    m_strFile.swap(file);
     m_pOwnerWnd = pOwnerWnd;
     m_wDeviceID = open.wDeviceID;
     if (dwStart != 0)
@@ -112,7 +124,8 @@ BOOL CMciPlayer::Reopen(DWORD dwStart)
         return FALSE;
     CWnd* pOwnerWnd = m_pOwnerWnd;
     CWnd* pParentWnd = m_pParentWnd;
-    std::string file = m_strFile;
+    std::string file;
+    file.swap(m_strFile);
     Close();
     if (!Open(pOwnerWnd, pParentWnd, file.c_str(), dwStart))
         return FALSE;

@@ -2,6 +2,7 @@
 #include "Wnd.h"
 
 #include <map>
+#include <new>
 
 #include "LibraryInstance.h"
 
@@ -67,7 +68,14 @@ BOOL CWnd::Attach(HWND hWnd)
 {
     if (hWnd == NULL || m_hWnd != NULL || FromHandlePermanent(hWnd) != nullptr)
         return FALSE;
-    HandleMap()[hWnd] = this;
+    try
+    {
+        HandleMap()[hWnd] = this;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return FALSE;
+    }
     m_hWnd = hWnd;
     return TRUE;
 }
@@ -95,7 +103,8 @@ BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle,
                                   GetLibraryInstance(), NULL);
     if (hWnd == NULL)
         return FALSE;
-    if (!Attach(hWnd))
+    // Subclassed like any other window, so that the object hears of the window's end.
+    if (!SubclassWindow(hWnd))
     {
         ::DestroyWindow(hWnd);
         return FALSE;
@@ -104,12 +113,16 @@ BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle,
     return TRUE;
 }
 
+// The window's WM_NCDESTROY lets go of the handle; should the window outlive the call (or its
+// procedure have been replaced since), the object lets go all the same.
 BOOL CWnd::DestroyWindow()
 {
     if (m_hWnd == NULL || !m_bOwnsWindow)
         return FALSE;
-    HWND hWnd = Detach();
-    return ::DestroyWindow(hWnd);
+    BOOL bDestroyed = ::DestroyWindow(m_hWnd);
+    if (m_hWnd != NULL)
+        Detach();
+    return bDestroyed;
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd)
@@ -171,7 +184,16 @@ LRESULT CWnd::WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam)
         return DefWindowProc(nMessage, wParam, lParam);
     CCurrentMessage outer = s_currentMsg;
     s_currentMsg = CCurrentMessage{ nMessage, wParam, lParam };
-    LRESULT result = pRow->pfnThunk(this, nMessage, wParam, lParam);
+    // No C++ exception may leave a window procedure: the system's dispatch cannot pass it on.
+    LRESULT result = 0;
+    try
+    {
+        result = pRow->pfnThunk(this, nMessage, wParam, lParam);
+    }
+    catch (...)
+    {
+        result = 0;
+    }
     s_currentMsg = outer;
     return result;
 }

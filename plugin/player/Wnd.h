@@ -7,9 +7,12 @@
 #include "MessageTable.h"
 
 // Wraps one window handle. A window is either created by the object (Create;
-// destroyed with it) or an existing window subclassed by it (SubclassWindow;
-// the window procedure it replaced is remembered and receives every message
-// that no table row handles). A handle is attached to at most one object.
+// destroyed with it) or an existing window subclassed by it (SubclassWindow).
+// Either way the framework's window procedure is installed on it and the one
+// it replaced is remembered and receives every message that no table row
+// handles. A handle is attached to at most one object, and only while its
+// window exists: the object lets go of it at the window's WM_NCDESTROY, also
+// when the window goes with its parent.
 //
 // A derived class with messages of its own declares
 //     const CMessageTable* GetMessageTable() const override;
@@ -38,7 +41,8 @@ public:
     static CWnd* FromHandlePermanent(HWND hWnd);
 
     // Links the object to hWnd without touching the window. Fails for a NULL
-    // handle, when the object already has a window or hWnd already has an object.
+    // handle, when the object already has a window or hWnd already has an object,
+    // and when the handle map cannot grow (out of memory).
     BOOL Attach(HWND hWnd);
     // Unlinks the object from its window without touching the window; returns the handle.
     HWND Detach();

@@ -12,6 +12,7 @@
 
 #include "PluginLibrary.h"
 #include "RigInstance.h"
+#include "StreamFile.h"
 #include "TestFiles.h"
 
 typedef std::vector<BYTE> Bytes;
@@ -51,6 +52,16 @@ class CClipFileTest : public ::testing::Test
 protected:
     void SetUp() override { m_strPath = FreshTempPath(".avi"); }
     void TearDown() override { DeleteFileA(m_strPath.c_str()); }
+
+    // Creates the receiver's file at strPath, which the test owns: the file of an earlier
+    // receiver of the test (closed by now) goes first.
+    static bool CreateFresh(CStreamFile& receiver, const std::string& strPath)
+    {
+        DeleteFileA(strPath.c_str());
+        BOOL bNameTaken = FALSE;
+        return receiver.CreateNew(strPath.c_str(), &bNameTaken) != FALSE;
+    }
+    bool Create(CStreamFile& receiver) { return CreateFresh(receiver, m_strPath); }
 
     std::string m_strPath;  // the clip file of the test
 };

@@ -351,4 +351,29 @@ TEST_F(WndTest, DestroyWindowOnlyDestroysWindowsTheObjectCreated)
     EXPECT_TRUE(IsWindow(m_hWnd));
     EXPECT_EQ(m_wnd->GetSafeHwnd(), m_hWnd);
 }
+
+// A window the object created goes away with its parent (the browser destroying its window
+// first): the object lets go of the handle at once, so that a value the system hands out
+// again can be attached to another object and is never destroyed by this one.
+TEST_F(WndTest, ACreatedWindowDestroyedWithItsParentIsForgotten)
+{
+    CWnd parent;
+    ASSERT_TRUE(parent.Attach(m_hWnd));
+    auto child = std::make_unique<CWnd>();
+    RECT none = { -1, -1, -1, -1 };
+    ASSERT_TRUE(child->Create("STATIC", "SIDEWINDOW", WS_CHILD, none, &parent, 0));
+    HWND hChild = child->GetSafeHwnd();
+    parent.Detach();
+    DestroyWindow(m_hWnd);
+    EXPECT_FALSE(IsWindow(hChild));
+    EXPECT_EQ(child->GetSafeHwnd(), nullptr);
+    EXPECT_EQ(CWnd::FromHandlePermanent(hChild), nullptr);
+    EXPECT_FALSE(child->DestroyWindow());
+
+    CWnd reuser;
+    EXPECT_TRUE(reuser.Attach(hChild)) << "the handle value is free for a new window";
+    child.reset();
+    EXPECT_EQ(CWnd::FromHandlePermanent(hChild), &reuser);
+    reuser.Detach();
+}
 }

@@ -32,13 +32,15 @@ struct CWindowCalls
     std::vector<HWND> invalidated;      // InvalidateRect, whole window with erase
     std::vector<HWND> partlyInvalidated;// InvalidateRect with a rectangle or without erase
     std::vector<HWND> updated;          // UpdateWindow
-    int nProcChanges = 0;               // SetWindowLongA(GWL_WNDPROC)
+    int nProcChanges = 0;               // SetWindowLongA(GWL_WNDPROC) on hBrowserWnd
+    HWND hBrowserWnd = NULL;            // the browser's window handed to the instance
+    std::vector<HWND> destroyed;        // DestroyWindow
     std::vector<bool> sideAliveAtClose; // MCI_CLOSE: did the side window still exist
     HWND hSideWnd = NULL;               // the side window to look for at MCI_CLOSE
 };
 
 CWindowCalls g_calls;
-CIatHook g_boxHook, g_invalidateHook, g_updateHook, g_procHook, g_mciHook;
+CIatHook g_boxHook, g_invalidateHook, g_updateHook, g_procHook, g_mciHook, g_destroyHook;
 
 int WINAPI SpyMessageBoxA(HWND hOwner, LPCSTR pszText, LPCSTR pszCaption, UINT uType)
 {
@@ -60,9 +62,15 @@ BOOL WINAPI SpyUpdateWindow(HWND hWnd)
 
 LONG WINAPI SpySetWindowLongA(HWND hWnd, int nIndex, LONG lValue)
 {
-    if (nIndex == GWL_WNDPROC)
+    if (nIndex == GWL_WNDPROC && hWnd == g_calls.hBrowserWnd)
         g_calls.nProcChanges++;
     return g_procHook.Original<decltype(&SetWindowLongA)>()(hWnd, nIndex, lValue);
+}
+
+BOOL WINAPI SpyDestroyWindow(HWND hWnd)
+{
+    g_calls.destroyed.push_back(hWnd);
+    return g_destroyHook.Original<decltype(&DestroyWindow)>()(hWnd);
 }
 
 MCIERROR WINAPI SpyMciSendCommandA(MCIDEVICEID wID, UINT uMsg, DWORD_PTR dwFlags, DWORD_PTR dwParam)
@@ -83,6 +91,8 @@ void InstallSpies()
         g_updateHook.Install(hModule, "user32.dll", "UpdateWindow", reinterpret_cast<void*>(&SpyUpdateWindow));
     if (!g_procHook.IsInstalled())
         g_procHook.Install(hModule, "user32.dll", "SetWindowLongA", reinterpret_cast<void*>(&SpySetWindowLongA));
+    if (!g_destroyHook.IsInstalled())
+        g_destroyHook.Install(hModule, "user32.dll", "DestroyWindow", reinterpret_cast<void*>(&SpyDestroyWindow));
     if (!g_mciHook.IsInstalled())
         g_mciHook.Install(hModule, "winmm.dll", "mciSendCommandA", reinterpret_cast<void*>(&SpyMciSendCommandA));
 }
@@ -116,12 +126,13 @@ protected:
         ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
         InstallSpies();
         ASSERT_TRUE(g_boxHook.IsInstalled() && g_invalidateHook.IsInstalled() && g_updateHook.IsInstalled() &&
-                    g_procHook.IsInstalled() && g_mciHook.IsInstalled());
+                    g_procHook.IsInstalled() && g_mciHook.IsInstalled() && g_destroyHook.IsInstalled());
         ASSERT_NE(nullptr, m_area.Handle());
         ASSERT_EQ(NPERR_NO_ERROR, m_instance.New(NP_EMBED));
         PumpMessages();
         m_area.ClearMessages();
         g_calls = CWindowCalls();
+        g_calls.hBrowserWnd = m_area.Handle();
     }
 
     HWND SideWindow() const
@@ -354,4 +365,29 @@ TEST_F(SetWindow, WithdrawalClosesTheDeviceBeforeTheSideWindowGoes)
     ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(NULL));
     EXPECT_EQ(std::vector<bool>{ true }, g_calls.sideAliveAtClose);
     EXPECT_FALSE(IsWindow(g_calls.hSideWnd));
+}
+
+// The browser destroys its window (and with it the side window) before it withdraws it: the
+// dead handles are forgotten at once, the teardown destroys no window by a dead handle (its
+// value may belong to an unrelated window by then), and a new window is subclassed.
+TEST_F(SetWindow, HandlesOfWindowsTheBrowserDestroyedAreForgotten)
+{
+    ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
+    PluginInstance* pRecord = m_instance.Record();
+    HWND hSide = SideWindow();
+    ASSERT_TRUE(IsWindow(hSide));
+    m_area.Destroy();
+    ASSERT_FALSE(IsWindow(hSide));
+    EXPECT_EQ(nullptr, pRecord->m_pSideWindow->GetSafeHwnd());
+    EXPECT_EQ(nullptr, pRecord->m_pWindow->GetSafeHwnd());
+    g_calls.destroyed.clear();
+    EXPECT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(NULL));
+    EXPECT_TRUE(g_calls.destroyed.empty()) << "DestroyWindow on a dead handle";
+
+    CBrowserWindow again(m_page.Handle(), 320, 240);
+    EXPECT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(again.Handle()));
+    EXPECT_TRUE(g_calls.boxes.empty());
+    EXPECT_TRUE(IsWindow(SideWindow()));
+    EXPECT_EQ(NPERR_NO_ERROR, m_instance.Destroy());
+    EXPECT_EQ(CBrowserWindow::BrowserProc(), ProcOf(again.Handle()));
 }

@@ -35,7 +35,7 @@ protected:
     BOOL Offer(DWORD dwEnd, DWORD offset, DWORD length)
     {
         m_pReceiver.reset(new CStreamFile(dwEnd));
-        if (!m_pReceiver->Create(m_strPath.c_str()))
+        if (!Create(*m_pReceiver))
             return FALSE;
         std::vector<BYTE> chunk = MakeStreamHeader(offset, length);
         chunk.resize(chunk.size() + 4000, 0x5A);
@@ -89,13 +89,33 @@ TEST_F(HostileHeader, OffsetThatCannotBePositionedEndsTheStream)
     ExpectNothingWritten();
 }
 
-TEST_F(HostileHeader, UnannouncedLengthLimitsHowFarOutTheBlockMayLie)
+// A server announcing 0x80000010 bytes and sending the header {0x7FFF0000, 16}: the block fits
+// the announced stream, but the file may not reach out to where it belongs before the clip
+// data comes near; it holds no more than what was delivered.
+TEST_F(HostileHeader, LyingAnnouncedLengthCannotMakeTheFileGrowBeyondWhatArrived)
 {
-    EXPECT_FALSE(Offer(0, 0x7FFF0000, 5000));
-    ExpectNothingWritten();
-    EXPECT_FALSE(Offer(0, CStreamFile::kUnannouncedBlockLimit - 4999, 5000));
-    ExpectNothingWritten();
-    EXPECT_TRUE(Offer(0, 1000000, 5000));
+    EXPECT_TRUE(Offer(0x80000010, 0x7FFF0000, 16));
+    EXPECT_TRUE(m_pReceiver->IsBlockHeld());
+    EXPECT_EQ(4000u - 16u, m_pReceiver->GetLength()) << "the clip data only";
+    std::vector<BYTE> more(100000, 0x33);
+    EXPECT_TRUE(m_pReceiver->Receive(more.data(), static_cast<DWORD>(more.size())));
+    EXPECT_EQ(4000u - 16u + 100000u, m_pReceiver->GetLength());
+    EXPECT_LE(FileSize(), 8 + 4000 + 100000);
+    EXPECT_FALSE(m_pReceiver->Finish()) << "the block never reached its place";
+}
+
+// Without an announced length any block is taken (a long clip's index may travel first), and
+// none pads the file: one further out than the gap bound waits aside.
+TEST_F(HostileHeader, UnannouncedLengthTakesEveryBlockButPadsNoFurtherThanTheBound)
+{
+    EXPECT_TRUE(Offer(0, 0x7FFF0000, 5000));
+    EXPECT_TRUE(m_pReceiver->IsBlockHeld());
+    EXPECT_EQ(0u, m_pReceiver->GetLength());
+    EXPECT_TRUE(Offer(0, CStreamFile::kMaxGapAhead + 1, 5000));
+    EXPECT_TRUE(m_pReceiver->IsBlockHeld());
+    EXPECT_EQ(0u, m_pReceiver->GetLength());
+    EXPECT_TRUE(Offer(0, 1000000, 5000)) << "a block within reach goes to its place at once";
+    EXPECT_FALSE(m_pReceiver->IsBlockHeld());
     EXPECT_EQ(1004000u, m_pReceiver->GetLength());
 }
 
@@ -108,7 +128,7 @@ TEST_F(HostileHeader, EmptyBlockNeedsNoPlaceAndIsNotPositioned)
 TEST_F(HostileHeader, RefusalComesWithTheChunkThatCompletesASplitHeader)
 {
     m_pReceiver.reset(new CStreamFile(1000));
-    ASSERT_TRUE(m_pReceiver->Create(m_strPath.c_str()));
+    ASSERT_TRUE(Create(*m_pReceiver));
     std::vector<BYTE> header = MakeStreamHeader(0x40000000, 100);
     EXPECT_TRUE(m_pReceiver->Receive(header.data(), 5));
     EXPECT_FALSE(m_pReceiver->Receive(header.data() + 5, 3));

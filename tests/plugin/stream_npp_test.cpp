@@ -6,6 +6,9 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <malloc.h>
+
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -28,20 +31,35 @@ BOOL WINAPI FakeGetSaveFileNameA(OPENFILENAMEA* pOfn)
     return TRUE;
 }
 
-// Temporary names: the system's, or the name s_strTempName (created like the system does;
-// an empty name fails the call).
+// Temporary names: the system's, or the next of s_tempNames (its placeholder created like the
+// system does); no name left fails the call.
 CIatHook s_tempNameHook;
 bool s_bScriptedTempName;
-std::string s_strTempName;
+std::deque<std::string> s_tempNames;
 UINT WINAPI FakeGetTempFileNameA(LPCSTR pszDir, LPCSTR pszPrefix, UINT uUnique, LPSTR pszName)
 {
     if (!s_bScriptedTempName)
         return s_tempNameHook.Original<decltype(&GetTempFileNameA)>()(pszDir, pszPrefix, uUnique, pszName);
-    if (s_strTempName.empty())
+    if (s_tempNames.empty())
         return 0;
-    memcpy(pszName, s_strTempName.c_str(), s_strTempName.size() + 1);
+    memcpy(pszName, s_tempNames.front().c_str(), s_tempNames.front().size() + 1);
+    s_tempNames.pop_front();
     CloseHandle(CreateFileA(pszName, GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
     return 1;
+}
+
+// The plug-in's frees: with s_bPoisonFrees the block is overwritten and kept (never handed out
+// again), so that a later look into a freed record reads garbage pointers.
+CIatHook s_freeHook;
+bool s_bPoisonFrees;
+void __cdecl PoisoningFree(void* p)
+{
+    if (s_bPoisonFrees && p != NULL)
+    {
+        memset(p, 0xDD, _msize(p));
+        return;
+    }
+    s_freeHook.Original<void(__cdecl*)(void*)>()(p);
 }
 
 // The runtime's writes: at most s_nWriteBudget more bytes reach the file (no limit when -1);
@@ -89,7 +107,8 @@ protected:
         s_bHooked = s_saveHook.Install(hPlugin, "comdlg32.dll", "GetSaveFileNameA", (void*)&FakeGetSaveFileNameA) &&
                     s_tempNameHook.Install(hPlugin, "kernel32.dll", "GetTempFileNameA", (void*)&FakeGetTempFileNameA) &&
                     s_fwriteHook.Install(hPlugin, "msvcrt.dll", "fwrite", (void*)&FakeFwrite) &&
-                    s_fcloseHook.Install(hPlugin, "msvcrt.dll", "fclose", (void*)&FakeFclose);
+                    s_fcloseHook.Install(hPlugin, "msvcrt.dll", "fclose", (void*)&FakeFclose) &&
+                    s_freeHook.Install(hPlugin, "msvcrt.dll", "free", (void*)&PoisoningFree);
     }
     void SetUp() override
     {
@@ -98,14 +117,17 @@ protected:
         s_nSaveOffers = 0;
         s_strSaveTo.clear();
         s_bScriptedTempName = false;
+        s_tempNames.clear();
         s_nWriteBudget = -1;
         s_bCloseFails = false;
+        s_bPoisonFrees = false;
         m_strSaved = TempDir() + "saved_" + std::to_string(GetCurrentProcessId()) + ".avi";
         DeleteFileA(m_strSaved.c_str());
         m_nZevFilesBefore = CountTempFiles("ZEV*");
     }
     void TearDown() override
     {
+        s_bPoisonFrees = false;
         s_bScriptedTempName = false;
         s_nWriteBudget = -1;
         s_bCloseFails = false;
@@ -163,6 +185,9 @@ TEST_F(StreamNpp, SaveNameAndOfferFollowTheUrl)
         { "clip.avs", "clip.avi", FALSE },
         { "", "untouched", TRUE },
         { NULL, "untouched", TRUE },
+        { "http://host/get.cgi?id=7&f=clip.avs", "id=7&f=clip.avi", FALSE },
+        { "http://host/a\"b<c>d*e.avs", "e.avi", FALSE },
+        { "http://host/clip\tname.avs", "name.avi", FALSE },
     };
     for (const SaveNameCase& c : cases)
     {
@@ -172,6 +197,25 @@ TEST_F(StreamNpp, SaveNameAndOfferFollowTheUrl)
         ASSERT_EQ(NPERR_NO_ERROR, stream.Open(c.pszUrl, 1000));
         EXPECT_STREQ(c.pszName, pInstance->Record()->m_szSaveName) << (c.pszUrl ? c.pszUrl : "(no URL)");
         EXPECT_EQ(c.bNoSaveOffer, pInstance->Record()->m_pPlayer->m_bNoSaveOffer) << (c.pszUrl ? c.pszUrl : "(no URL)");
+    }
+}
+
+// No character that a Windows file name cannot hold reaches the Save As dialog, whatever the URL.
+TEST_F(StreamNpp, SaveNameNeverHoldsCharactersAFileNameCannotHold)
+{
+    std::string strUrl = "http://host/";
+    for (int c = 1; c < 128; c++)
+        strUrl += static_cast<char>(c);
+    strUrl += "clip.avs";
+    for (size_t nCut : { strUrl.size(), strUrl.size() - 8, strUrl.size() - 60 })
+    {
+        std::unique_ptr<CRigInstance> pInstance = NewInstance();
+        CRigStream stream(Plugin(), *pInstance);
+        ASSERT_EQ(NPERR_NO_ERROR, stream.Open(strUrl.substr(0, nCut).c_str(), 1000));
+        std::string strName = pInstance->Record()->m_szSaveName;
+        for (char c : strName)
+            EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 && strchr("?*:\"<>|/\\", c) == NULL)
+                << "character " << static_cast<int>(c) << " in " << strName;
     }
 }
 
@@ -334,7 +378,6 @@ TEST_F(StreamNpp, HostileHeaderEndsTheStreamWithoutPadding)
 TEST_F(StreamNpp, NoTemporaryNameEndsTheStream)
 {
     s_bScriptedTempName = true;
-    s_strTempName.clear();
     std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
     CRigStream stream(Plugin(), *pInstance);
     ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 1000));
@@ -358,7 +401,7 @@ TEST_F(StreamNpp, TemporaryPathLongerThanTheFieldIsRefusedSafely)
     s_bScriptedTempName = true;
     for (const std::string* pName : { &strFits, &strTooLong })
     {
-        s_strTempName = *pName;
+        s_tempNames = { *pName };
         std::unique_ptr<CRigInstance> pInstance = NewInstance();
         PluginInstance* pRecord = pInstance->Record();
         strcpy(pRecord->m_szSaveName, "sentinel");
@@ -389,12 +432,12 @@ TEST_F(StreamNpp, FileThatCannotBeCreatedEndsTheStream)
     std::string strBase = TempDir() + "ZEVDIR" + std::to_string(GetCurrentProcessId());
     ASSERT_TRUE(CreateDirectoryA((strBase + ".avi").c_str(), NULL));
     s_bScriptedTempName = true;
-    s_strTempName = strBase + ".TMP";
+    s_tempNames = { strBase + ".TMP" };
     std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
     CRigStream stream(Plugin(), *pInstance);
     ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 1000));
     EXPECT_STREQ("", pInstance->Record()->m_szTempPath);
-    EXPECT_FALSE(FileExists(s_strTempName)) << "placeholder left behind";
+    EXPECT_FALSE(FileExists(strBase + ".TMP")) << "placeholder left behind";
     BYTE chunk[1000] = {};
     EXPECT_EQ(-1, stream.Write(chunk, sizeof(chunk)));
     stream.Close();
@@ -469,5 +512,201 @@ TEST_F(StreamNpp, StreamWithoutWindowOrPlayerIsStillWritten)
     EXPECT_EQ(clip, ReadFileBytes(strTemp));
     pInstance->Destroy();
     EXPECT_FALSE(FileExists(strTemp));
+}
+
+// The system's temporary name reserves only the .TMP name: another instance (or program) may
+// hold the .avi of the same stem. Its file is never opened, truncated or deleted; the plug-in
+// takes the next name, and leaves no placeholder behind.
+TEST_F(StreamNpp, TemporaryNameWhoseAviIsTakenIsPassedOver)
+{
+    std::string strStem = TempDir() + "ZEVC" + std::to_string(GetCurrentProcessId());
+    std::string strOthers = strStem + "A.avi";
+    ASSERT_TRUE(WriteWholeFile(strOthers, "another instance's clip"));
+    s_bScriptedTempName = true;
+    s_tempNames = { strStem + "A.TMP", strStem + "B.TMP" };
+    Bytes clip = RandomBytes(30000, 11);
+    std::unique_ptr<CRigInstance> pInstance = NewInstance();
+    CRigStream stream(Plugin(), *pInstance);
+    Bytes bytes = MakeClipStream(clip, 25000);
+    ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, static_cast<DWORD>(bytes.size())));
+    EXPECT_EQ(strStem + "B.avi", pInstance->Record()->m_szTempPath);
+    EXPECT_FALSE(FileExists(strStem + "A.TMP")) << "placeholder left behind";
+    EXPECT_FALSE(FileExists(strStem + "B.TMP")) << "placeholder left behind";
+    EXPECT_TRUE(stream.WriteRest(bytes, 4096));
+    stream.Close();
+    EXPECT_EQ("another instance's clip", ReadWholeFile(strOthers));
+    EXPECT_EQ(clip, ReadFileBytes(strStem + "B.avi"));
+    pInstance->Destroy();
+    EXPECT_FALSE(FileExists(strStem + "B.avi"));
+    EXPECT_EQ("another instance's clip", ReadWholeFile(strOthers)) << "teardown deleted another's clip";
+    DeleteFileA(strOthers.c_str());
+}
+
+// Two instances handed the same name: each gets a file of its own, and the first teardown
+// leaves the second clip alone.
+TEST_F(StreamNpp, InstancesGivenTheSameNameGetFilesOfTheirOwn)
+{
+    std::string strStem = TempDir() + "ZEVS" + std::to_string(GetCurrentProcessId());
+    s_bScriptedTempName = true;
+    s_tempNames = { strStem + "A.TMP", strStem + "A.TMP", strStem + "B.TMP" };
+    Bytes clips[2] = { RandomBytes(40000, 12), RandomBytes(50000, 13) };
+    std::unique_ptr<CRigInstance> instances[2] = { NewInstance(), NewInstance() };
+    std::unique_ptr<CRigStream> streams[2];
+    Bytes bytes[2];
+    for (int i = 0; i < 2; i++)
+    {
+        bytes[i] = MakeClipStream(clips[i], 30000);
+        streams[i].reset(new CRigStream(Plugin(), *instances[i]));
+        ASSERT_EQ(NPERR_NO_ERROR, streams[i]->Open(REMOTE_URL, static_cast<DWORD>(bytes[i].size())));
+    }
+    std::string paths[2] = { instances[0]->Record()->m_szTempPath, instances[1]->Record()->m_szTempPath };
+    EXPECT_EQ(strStem + "A.avi", paths[0]);
+    EXPECT_EQ(strStem + "B.avi", paths[1]);
+    for (int i = 0; i < 2; i++)
+    {
+        EXPECT_TRUE(streams[i]->WriteRest(bytes[i], 3000));
+        streams[i]->Close();
+    }
+    instances[0]->Destroy();
+    EXPECT_FALSE(FileExists(paths[0]));
+    EXPECT_EQ(clips[1], ReadFileBytes(paths[1]));
+    instances[1]->Destroy();
+    EXPECT_EQ(2, s_nSaveOffers);
+}
+
+// Names keep colliding: after a bounded number of tries the stream ends, nothing of the
+// other files was touched and no placeholder is left.
+TEST_F(StreamNpp, EveryNameTakenEndsTheStreamAndTouchesNothing)
+{
+    std::string strStem = TempDir() + "ZEVT" + std::to_string(GetCurrentProcessId());
+    std::vector<std::string> others;
+    s_bScriptedTempName = true;
+    for (int i = 0; i < 40; i++)
+    {
+        others.push_back(strStem + std::to_string(i) + ".avi");
+        ASSERT_TRUE(WriteWholeFile(others.back(), "taken"));
+        s_tempNames.push_back(strStem + std::to_string(i) + ".TMP");
+    }
+    std::unique_ptr<CRigInstance> pInstance = NewInstance();
+    CRigStream stream(Plugin(), *pInstance);
+    ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 1000));
+    EXPECT_STREQ("", pInstance->Record()->m_szTempPath);
+    EXPECT_LT(0u, s_tempNames.size()) << "the tries are bounded";
+    BYTE chunk[100] = {};
+    EXPECT_EQ(-1, stream.Write(chunk, sizeof(chunk)));
+    stream.Close();
+    pInstance->Destroy();
+    for (int i = 0; i < 40; i++)
+    {
+        EXPECT_EQ("taken", ReadWholeFile(others[i]));
+        EXPECT_FALSE(FileExists(strStem + std::to_string(i) + ".TMP"));
+        DeleteFileA(others[i].c_str());
+    }
+    EXPECT_EQ(0, s_nSaveOffers);
+}
+
+// A server announcing 0x80000010 bytes and sending {0x7FFF0000, 16}: the stream is taken (the
+// header agrees with the announced length), but the file grows only with what arrives.
+TEST_F(StreamNpp, LyingAnnouncedLengthCannotMakeTheFileGrow)
+{
+    std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
+    CRigStream stream(Plugin(), *pInstance);
+    ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 0x80000010));
+    Bytes chunk = MakeStreamHeader(0x7FFF0000, 16);
+    chunk.resize(8 + 16 + 20000, 0x44);
+    EXPECT_EQ(static_cast<int32_t>(chunk.size()), stream.Write(chunk.data(), static_cast<DWORD>(chunk.size())));
+    EXPECT_EQ(static_cast<int32_t>(chunk.size()), stream.Write(chunk.data(), static_cast<DWORD>(chunk.size())));
+    std::string strTemp = pInstance->Record()->m_szTempPath;
+    stream.Close();
+    EXPECT_EQ(2u * chunk.size() - 8 - 16, ReadFileBytes(strTemp).size()) << "clip data only, no padding";
+    EXPECT_TRUE(pInstance->Record()->m_pPlayer->m_bNoSaveOffer);
+    pInstance->Destroy();
+    EXPECT_FALSE(FileExists(strTemp));
+    EXPECT_EQ(0, s_nSaveOffers);
+}
+
+// Without Content-Length (a chunked or compressed response) a long clip whose index travels
+// first is taken; its block waits aside while it lies far out.
+TEST_F(StreamNpp, UnannouncedLongClipWithItsIndexFirstIsTaken)
+{
+    std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
+    CRigStream stream(Plugin(), *pInstance);
+    ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 0));
+    Bytes chunk = MakeStreamHeader(200u << 20, 60000);
+    chunk.resize(8 + 70000, 0x55);
+    EXPECT_EQ(static_cast<int32_t>(chunk.size()), stream.Write(chunk.data(), static_cast<DWORD>(chunk.size())));
+    EXPECT_EQ(10000, stream.Write(&chunk[8], 10000));
+    std::string strTemp = pInstance->Record()->m_szTempPath;
+    stream.Close();
+    EXPECT_EQ(20000u, ReadFileBytes(strTemp).size());
+    pInstance->Destroy();
+    EXPECT_FALSE(FileExists(strTemp));
+}
+
+// The browser may learn the length after the stream began (it is 0 at NPP_NewStream): the
+// value at the end decides, and the complete clip is offered.
+TEST_F(StreamNpp, LengthLearnedDuringTheStreamDecidesCompleteness)
+{
+    Bytes clip = RandomBytes(60000, 14);
+    Bytes bytes = MakeClipStream(clip, 50000);
+    s_strSaveTo = m_strSaved;
+    std::unique_ptr<CRigInstance> pInstance = NewInstance();
+    CRigStream stream(Plugin(), *pInstance);
+    ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 0));
+    ASSERT_TRUE(stream.WriteRest(bytes, 7000));
+    stream.Stream().end = static_cast<uint32_t>(bytes.size());
+    stream.Close();
+    EXPECT_FALSE(pInstance->Record()->m_pPlayer->m_bNoSaveOffer);
+    pInstance->Destroy();
+    EXPECT_EQ(1, s_nSaveOffers);
+    EXPECT_EQ(clip, ReadFileBytes(m_strSaved));
+}
+
+// A stream of nothing but its 8-byte header delivered no clip: nothing is offered for saving.
+TEST_F(StreamNpp, HeaderOnlyStreamIsNoClipAndIsNotOffered)
+{
+    for (DWORD blockOffset : { 0u, 5000u })
+    {
+        std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
+        CRigStream stream(Plugin(), *pInstance);
+        ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 8));
+        Bytes header = MakeStreamHeader(blockOffset, 0);
+        s_strSaveTo = m_strSaved;
+        EXPECT_EQ(8, stream.Write(header.data(), 8)) << "block offset " << blockOffset;
+        stream.Close();
+        EXPECT_TRUE(pInstance->Record()->m_pPlayer->m_bNoSaveOffer) << "block offset " << blockOffset;
+        pInstance->Destroy();
+    }
+    EXPECT_EQ(0, s_nSaveOffers);
+    EXPECT_FALSE(FileExists(m_strSaved));
+}
+
+// Some hosts deliver a last call for a stream that the instance outlived. The freed record
+// (overwritten here, as a reused block would be) is not looked into, and a later instance's
+// stream is not disturbed by the stale one.
+TEST_F(StreamNpp, StreamCallsAfterDestroyTouchNoFreedRecord)
+{
+    Bytes clip = RandomBytes(40000, 15);
+    Bytes bytes = MakeClipStream(clip, 30000);
+    std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
+    CRigStream stale(Plugin(), *pInstance);
+    ASSERT_EQ(NPERR_NO_ERROR, stale.Open(REMOTE_URL, static_cast<DWORD>(bytes.size())));
+    ASSERT_EQ(20000, stale.Write(bytes.data(), 20000));
+    s_bPoisonFrees = true;
+    pInstance->Destroy();
+    EXPECT_EQ(-1, stale.Write(&bytes[20000], 10000));
+    EXPECT_EQ(NPERR_NO_ERROR, stale.Close());
+    s_bPoisonFrees = false;
+
+    std::unique_ptr<CRigInstance> pLater = NewInstance();
+    stale.Stream().pdata = pLater->Record();
+    CRigStream fresh(Plugin(), *pLater);
+    ASSERT_EQ(NPERR_NO_ERROR, fresh.Open(REMOTE_URL, static_cast<DWORD>(bytes.size())));
+    EXPECT_EQ(-1, stale.Write(&bytes[0], 10000)) << "another instance's record";
+    EXPECT_EQ(NPERR_NO_ERROR, stale.Close());
+    EXPECT_TRUE(pLater->Record()->m_bStreamOpen);
+    EXPECT_TRUE(fresh.WriteRest(bytes, 5000));
+    fresh.Close();
+    EXPECT_EQ(clip, ReadFileBytes(pLater->Record()->m_szTempPath));
 }
 }

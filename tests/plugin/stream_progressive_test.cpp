@@ -48,6 +48,7 @@ protected:
         m_clip = RandomBytes(CLIP_BYTES, 9);
         m_bytes = MakeClipStream(m_clip, CLIP_BYTES - BLOCK);
         ASSERT_EQ(ReceivedAt(FRAMES), m_bytes.size());
+        m_dwAnnounced = static_cast<DWORD>(m_bytes.size());
     }
 
     // A new instance (in the browser window if wanted) with the stream opened, and the
@@ -62,7 +63,7 @@ protected:
             ASSERT_EQ(NPERR_NO_ERROR, m_pInstance->SetWindow(m_window.Handle()));
         }
         m_pStream.reset(new CRigStream(Plugin(), *m_pInstance));
-        ASSERT_EQ(NPERR_NO_ERROR, m_pStream->Open("http://www.example.com/clip.avs", static_cast<DWORD>(m_bytes.size())));
+        ASSERT_EQ(NPERR_NO_ERROR, m_pStream->Open("http://www.example.com/clip.avs", m_dwAnnounced));
         CScriptedMci::TakeCalls();
     }
     // The stream opened and its first chunk (header, block and 3000 bytes of clip data) delivered.
@@ -118,6 +119,7 @@ protected:
     static bool s_bHooked;
     CBrowserWindow m_window{ NULL, 320, 240 };
     Bytes m_clip, m_bytes;
+    DWORD m_dwAnnounced = 0;   // the length NPP_NewStream announces
     std::unique_ptr<CRigInstance> m_pInstance;
     std::unique_ptr<CRigStream> m_pStream;
 };
@@ -136,6 +138,24 @@ TEST_F(ProgressivePlayback, FirstReleaseComesAtOnceAndThenNeedsMoreThanTheStep)
     EXPECT_EQ(225u, nPlayed);
     ExpectExtension(ReceiveUpTo(ReceivedAt(1401)), 1301);
     EXPECT_EQ(1301u, SyncFrame());
+}
+
+// The browser learns the length only after the stream began: the estimate and the end of the
+// stream use the value it holds at the time.
+TEST_F(ProgressivePlayback, LengthLearnedDuringTheStreamIsUsed)
+{
+    m_dwAnnounced = 0;
+    StartStream();
+    ASSERT_NO_FATAL_FAILURE(ClipStarted());
+    m_pStream->Stream().end = static_cast<uint32_t>(m_bytes.size());
+    ExpectExtension(ReceiveUpTo(ReceivedAt(1100)), 1000);
+    CScriptedMci::Advance(15000);
+    ExpectExtension(ReceiveUpTo(ReceivedAt(1401)), 1301);
+    ReceiveUpTo(ReceivedAt(FRAMES));
+    ASSERT_EQ(NPERR_NO_ERROR, m_pStream->Close());
+    std::vector<CScriptedCall> calls = CScriptedMci::TakeCalls();
+    ASSERT_EQ(1u, calls.size()) << "complete: playback goes on to the end";
+    EXPECT_EQ(FRAMES, calls[0].dwTo);
 }
 
 TEST_F(ProgressivePlayback, ShortStepAllowsSmallerAdvances)

@@ -38,7 +38,7 @@ TEST_F(StreamReassembly, BlockAndClipDataOfTheFirstChunkLandWhereTheyBelong)
     Bytes clip = RandomBytes(1005000, 1);
     Bytes stream = MakeClipStream(clip, 1000000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
-    ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+    ASSERT_TRUE(Create(receiver));
     EXPECT_EQ(99999999u, receiver.GetStartBytes());
 
     ASSERT_TRUE(receiver.Receive(&stream[0], 8 + 5000 + 3000));
@@ -62,7 +62,7 @@ TEST_F(StreamReassembly, BlockEndingWithTheFirstChunkSendsTheNextChunkToOffsetZe
     Bytes clip = RandomBytes(1005000, 2);
     Bytes stream = MakeClipStream(clip, 1000000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
-    ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+    ASSERT_TRUE(Create(receiver));
     std::vector<BOOL> clipChunks;
     Feed(receiver, stream, { 5008, 4000 }, &clipChunks);
     EXPECT_EQ((std::vector<BOOL>{ FALSE, TRUE, TRUE }), clipChunks);
@@ -75,7 +75,7 @@ TEST_F(StreamReassembly, BlockSpreadOverChunksGoesOnInsideTheBlockAndSplitsTheLa
     Bytes clip = RandomBytes(45000, 3);
     Bytes stream = MakeClipStream(clip, 40000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
-    ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+    ASSERT_TRUE(Create(receiver));
     std::vector<BOOL> clipChunks;
     Feed(receiver, stream, { 8 + 1000, 1000, 1000, 1000, 1000 + 500, 7000 }, &clipChunks);
     // Header chunk, three inside the block, the finishing chunk: none is a clip-data chunk.
@@ -89,7 +89,7 @@ TEST_F(StreamReassembly, EmptyBlockPutsEveryByteAfterTheHeaderFromOffsetZero)
     Bytes clip = RandomBytes(30000, 4);
     Bytes stream = MakeClipStream(clip, static_cast<DWORD>(clip.size()));
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
-    ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+    ASSERT_TRUE(Create(receiver));
     ASSERT_TRUE(receiver.Receive(&stream[0], 8));
     EXPECT_EQ(10000u, receiver.GetStartBytes());
     ASSERT_TRUE(receiver.Receive(&stream[8], 9000));
@@ -108,7 +108,7 @@ TEST_F(StreamReassembly, HeaderSplitOverChunksIsCollectedFirst)
     Bytes clip = RandomBytes(20000, 5);
     Bytes stream = MakeClipStream(clip, 15000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
-    ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+    ASSERT_TRUE(Create(receiver));
     std::vector<BOOL> clipChunks;
     Feed(receiver, stream, { 1, 2, 3, 2 + 4999, 1 + 100 }, &clipChunks);
     EXPECT_EQ((std::vector<BOOL>{ FALSE, FALSE, FALSE, FALSE, FALSE, TRUE }), clipChunks);
@@ -139,7 +139,7 @@ TEST_F(StreamReassembly, RandomChunkingsRebuildTheClipByteForByte)
             total += n;
         }
         CStreamFile receiver(static_cast<DWORD>(stream.size()));
-        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        ASSERT_TRUE(Create(receiver));
         Feed(receiver, stream, sizes);
         EXPECT_EQ(stream.size(), receiver.GetBytesReceived());
         EXPECT_TRUE(receiver.Finish());
@@ -154,8 +154,8 @@ TEST_F(StreamReassembly, InterleavedStreamsDoNotDisturbEachOther)
     Bytes streamA = MakeClipStream(clipA, 45000), streamB = MakeClipStream(clipB, 60000);
     std::string strPathB = m_strPath + ".b.avi";
     CStreamFile a(static_cast<DWORD>(streamA.size())), b(static_cast<DWORD>(streamB.size()));
-    ASSERT_TRUE(a.Create(m_strPath.c_str()));
-    ASSERT_TRUE(b.Create(strPathB.c_str()));
+    ASSERT_TRUE(Create(a));
+    ASSERT_TRUE(CreateFresh(b, strPathB));
     for (size_t pos = 0; pos < streamB.size(); pos += 1000)
     {
         if (pos < streamA.size())
@@ -179,33 +179,116 @@ TEST_F(StreamReassembly, CompleteOnlyWithTheHeaderReadAndTheAnnouncedLengthReach
     Bytes stream = MakeClipStream(clip, 11000);
     {
         CStreamFile receiver(static_cast<DWORD>(stream.size()));
-        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        ASSERT_TRUE(Create(receiver));
         ASSERT_TRUE(receiver.Receive(&stream[0], static_cast<DWORD>(stream.size() - 1)));
         EXPECT_FALSE(receiver.Finish()) << "one byte short";
     }
     {
         CStreamFile receiver(0);
-        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        ASSERT_TRUE(Create(receiver));
         ASSERT_TRUE(receiver.Receive(&stream[0], static_cast<DWORD>(stream.size())));
         EXPECT_FALSE(receiver.Finish()) << "length never announced";
     }
     {
         CStreamFile receiver(0);
-        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        ASSERT_TRUE(Create(receiver));
         EXPECT_FALSE(receiver.Finish()) << "nothing announced, nothing received";
     }
     {
         CStreamFile receiver(5);
-        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        ASSERT_TRUE(Create(receiver));
         ASSERT_TRUE(receiver.Receive(&stream[0], 5));
         EXPECT_FALSE(receiver.Finish()) << "stream shorter than its header";
     }
+    for (DWORD blockOffset : { 0u, 11000u })
+    {
+        Bytes header = MakeStreamHeader(blockOffset, 0);
+        CStreamFile receiver(8);
+        ASSERT_TRUE(Create(receiver));
+        ASSERT_TRUE(receiver.Receive(header.data(), 8));
+        EXPECT_FALSE(receiver.Finish()) << "a stream of nothing but its header is no clip";
+    }
+    {
+        Bytes blockOnly = MakeClipStream(clip, 0);
+        CStreamFile receiver(static_cast<DWORD>(blockOnly.size()));
+        ASSERT_TRUE(Create(receiver));
+        ASSERT_TRUE(receiver.Receive(blockOnly.data(), static_cast<DWORD>(blockOnly.size())));
+        EXPECT_TRUE(receiver.Finish()) << "the whole clip as the placed block";
+        EXPECT_EQ(clip, ReadFile());
+    }
     {
         CStreamFile receiver(static_cast<DWORD>(stream.size()));
-        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        ASSERT_TRUE(Create(receiver));
         receiver.CloseFile();
         EXPECT_FALSE(receiver.Receive(&stream[0], static_cast<DWORD>(stream.size()))) << "file closed early";
         EXPECT_FALSE(receiver.Finish());
+    }
+}
+
+// The length the browser announces may come or change while the stream runs: completeness
+// goes by the value at the end.
+TEST_F(StreamReassembly, CompletenessGoesByTheLengthKnownAtTheEnd)
+{
+    Bytes clip = RandomBytes(20000, 31);
+    Bytes stream = MakeClipStream(clip, 19000);
+    CStreamFile receiver(0);
+    ASSERT_TRUE(Create(receiver));
+    ASSERT_TRUE(receiver.Receive(stream.data(), static_cast<DWORD>(stream.size())));
+    receiver.SetStreamEnd(static_cast<DWORD>(stream.size()));
+    EXPECT_TRUE(receiver.Finish());
+    EXPECT_EQ(clip, ReadFile());
+}
+
+// Clips as avspack packs them, with a gap bound small enough to test: the index (the file's
+// tail) first, and a range from the middle followed by the whole file. A block further out
+// than the bound waits aside; the file never reaches beyond the clip data written plus the
+// bound, the block lands before any clip data can reach it, and every chunking, with the
+// length announced or not, rebuilds the clip byte for byte.
+TEST_F(StreamReassembly, BlockBeyondTheGapBoundWaitsAsideAndLandsInPlace)
+{
+    const DWORD GAP = 40000;
+    Bytes clip = RandomBytes(300000, 32);
+    Bytes indexFirst = MakeClipStream(clip, 250000);
+    Bytes rangeFirst = MakeStreamHeader(200000, 30000);
+    rangeFirst.insert(rangeFirst.end(), clip.begin() + 200000, clip.begin() + 230000);
+    rangeFirst.insert(rangeFirst.end(), clip.begin(), clip.end());
+    std::mt19937 gen(33);
+    for (const Bytes* pStream : { &indexFirst, &rangeFirst })
+    {
+        const Bytes& stream = *pStream;
+        DWORD blockLength = stream[4] | stream[5] << 8 | stream[6] << 16;
+        DWORD blockOffset = stream[0] | stream[1] << 8 | stream[2] << 16;
+        for (DWORD dwEnd : { static_cast<DWORD>(stream.size()), static_cast<DWORD>(0) })
+        {
+            for (DWORD maxChunk : { 997u, 65536u })
+            {
+                CStreamFile receiver(dwEnd, GAP);
+                ASSERT_TRUE(Create(receiver));
+                DWORD nExpectedStart = 8 + blockLength + blockOffset - GAP;
+                size_t pos = 0;
+                while (pos < stream.size())
+                {
+                    DWORD n = std::uniform_int_distribution<DWORD>(1, maxChunk)(gen);
+                    n = static_cast<DWORD>(std::min<size_t>(n, stream.size() - pos));
+                    ASSERT_TRUE(receiver.Receive(&stream[pos], n));
+                    pos += n;
+                    if (pos < 8)
+                        continue;
+                    EXPECT_EQ(nExpectedStart, receiver.GetStartBytes()) << "playback waits for the block";
+                    DWORD nClipData = pos > 8 + blockLength ? static_cast<DWORD>(pos - 8 - blockLength) : 0;
+                    bool bPlaced = nClipData >= blockOffset - GAP;
+                    ASSERT_EQ(!bPlaced, receiver.IsBlockHeld() != FALSE) << "at stream offset " << pos;
+                    DWORD nLength = receiver.GetLength();
+                    if (!bPlaced)
+                        EXPECT_EQ(nClipData, nLength);
+                    else
+                        EXPECT_EQ(std::max(nClipData, blockOffset + blockLength), nLength);
+                }
+                EXPECT_EQ(dwEnd != 0, receiver.Finish() != FALSE) << "announced " << dwEnd;
+                EXPECT_TRUE(clip == ReadFile()) << "block at " << blockOffset << ", announced " << dwEnd
+                                                << ", chunks up to " << maxChunk;
+            }
+        }
     }
 }
 }

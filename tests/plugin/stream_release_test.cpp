@@ -17,7 +17,7 @@ protected:
     // blockLength bytes, after nReceived bytes (header included) have arrived.
     void Receive(CStreamFile& receiver, DWORD blockLength, DWORD nReceived)
     {
-        ASSERT_TRUE(receiver.Create(m_strPath.c_str()));
+        ASSERT_TRUE(Create(receiver));
         std::vector<BYTE> bytes(nReceived, 0);
         bytes[4] = static_cast<BYTE>(blockLength);
         bytes[5] = static_cast<BYTE>(blockLength >> 8);

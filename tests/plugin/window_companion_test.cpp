@@ -256,6 +256,21 @@ TEST_F(WindowCompanion, AboutFromTheMenuStartsTheCompanionWithItsSwitch)
     EXPECT_TRUE(g_launches.opened.empty());
 }
 
+// A directory with blanks ("C:\Program Files\...") is quoted with the program name: unquoted,
+// the system would first look for a program named by the part before the first blank.
+TEST_F(WindowCompanion, AboutQuotesADirectoryWithBlanks)
+{
+    CWindowRig rig(NP_EMBED, 200, 150);
+    ASSERT_TRUE(rig.IsReady());
+    std::string dir = m_strDir + "\\my player";
+    MakeDirectory(dir);
+    ASSERT_TRUE(CopyFileA(m_strStub.c_str(), (dir + "\\DAZAVOZ32.EXE").c_str(), FALSE));
+    WriteProfile(dir.c_str());
+    rig.Command(ID_ABOUT);
+    EXPECT_EQ(std::vector<std::string>{ "\"" + dir + "\\DAZAVOZ32.EXE\" /ABOUT" }, g_launches.commands);
+    EXPECT_TRUE(WaitFor([&] { return FileExists(dir + "\\commandline.txt"); })) << "the companion did not start";
+}
+
 TEST_F(WindowCompanion, GoFromTheMenuWritesTheRefreshPageAndOpensItThroughTheAssociation)
 {
     ASSERT_EQ(0, strncmp(g_szGalleryUrl, "http://", 7)) << "a web address";
