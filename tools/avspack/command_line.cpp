@@ -82,12 +82,12 @@ std::string describe(const kit::ArgumentError& error) {
 }  // namespace
 
 bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error) {
-    static const std::vector<kit::OptionSpec> specs = {
+    static const std::vector<kit::OptionRule> rules = {
         {"--help", false}, {"-h", false}, {"--info", false}, {"--unpack", false}, {"--block", true}};
     line = CommandLine();
     std::vector<kit::Argument> arguments;
     kit::ArgumentError argumentError;
-    const bool split = kit::splitArguments(args, specs, arguments, argumentError);
+    const bool split = kit::splitArguments(args, rules, arguments, argumentError);
     bool blockGiven = false;
     for (const kit::Argument& argument : arguments) {
         if (argument.isOperand) {

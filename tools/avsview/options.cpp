@@ -10,7 +10,7 @@ namespace avsview {
 
 namespace {
 
-const std::vector<kit::OptionSpec> kSpecs = {
+const std::vector<kit::OptionRule> kRules = {
     {"--rate", true},      {"--chunk", true},   {"--autostart", true}, {"--size", true},
     {"--url", true},       {"--hold", true},    {"--save-as", true},   {"--snapshot", true},
     {"--plugin", true},    {"--help", false},   {"-h", false},         {"--full", false},
@@ -18,9 +18,9 @@ const std::vector<kit::OptionSpec> kSpecs = {
 };
 
 bool takesValue(const std::string& name) {
-    for (const kit::OptionSpec& spec : kSpecs) {
-        if (name == spec.name)
-            return spec.takesValue;
+    for (const kit::OptionRule& rule : kRules) {
+        if (name == rule.name)
+            return rule.takesValue;
     }
     return false;
 }
@@ -191,7 +191,7 @@ bool parseOptions(const std::vector<std::string>& args, ViewOptions& options, st
     options = ViewOptions();
     std::vector<kit::Argument> arguments;
     kit::ArgumentError argumentError;
-    const bool split = kit::splitArguments(args, kSpecs, arguments, argumentError);
+    const bool split = kit::splitArguments(args, kRules, arguments, argumentError);
     bool cancelSave = false;
     for (const kit::Argument& argument : arguments) {
         if (!apply(argument, options, cancelSave, error))

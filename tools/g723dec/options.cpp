@@ -125,14 +125,14 @@ Status Parser::finish()
 
 Status parseOptions(const std::vector<std::string>& args, Options& options)
 {
-    static const std::vector<kit::OptionSpec> specs = {
+    static const std::vector<kit::OptionRule> rules = {
         {"-h", false},        {"--help", false},     {"--stats", false},     {"--raw", false},
         {"--framing", true},  {"--lose", true},      {"--loss-rate", true},  {"--seed", true},
         {"-o", true},         {"--output-dir", true},
     };
     std::vector<kit::Argument> arguments;
     kit::ArgumentError error;
-    const bool split = kit::splitArguments(args, specs, arguments, error);
+    const bool split = kit::splitArguments(args, rules, arguments, error);
     Parser parser{options, {}};
     for (const kit::Argument& argument : arguments) {
         Status status = parser.apply(argument);

@@ -7,9 +7,9 @@ namespace kit {
 
 namespace {
 
-const OptionSpec* findSpec(const std::vector<OptionSpec>& specs, const std::string& name) {
-    auto it = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& spec) { return name == spec.name; });
-    return it == specs.end() ? nullptr : &*it;
+const OptionRule* findRule(const std::vector<OptionRule>& rules, const std::string& name) {
+    auto it = std::find_if(rules.begin(), rules.end(), [&](const OptionRule& rule) { return name == rule.name; });
+    return it == rules.end() ? nullptr : &*it;
 }
 
 bool isOperand(const std::string& arg) { return arg.size() < 2 || arg[0] != '-'; }
@@ -23,7 +23,7 @@ bool fail(ArgumentError::Kind kind, const std::string& arg, const std::string& n
 
 }  // namespace
 
-bool splitArguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+bool splitArguments(const std::vector<std::string>& args, const std::vector<OptionRule>& rules,
                     std::vector<Argument>& arguments, ArgumentError& error) {
     arguments.clear();
     bool optionsEnded = false;
@@ -42,14 +42,14 @@ bool splitArguments(const std::vector<std::string>& args, const std::vector<Opti
         }
         const std::size_t equals = arg.find('=');
         argument.name = arg.substr(0, equals);
-        const OptionSpec* spec = findSpec(specs, argument.name);
-        if (!spec) return fail(ArgumentError::Kind::UnknownOption, arg, argument.name, error);
+        const OptionRule* rule = findRule(rules, argument.name);
+        if (!rule) return fail(ArgumentError::Kind::UnknownOption, arg, argument.name, error);
         const bool assigned = equals != std::string::npos;
-        if (assigned && (!spec->takesValue || arg[1] != '-'))
+        if (assigned && (!rule->takesValue || arg[1] != '-'))
             return fail(ArgumentError::Kind::UnexpectedValue, arg, argument.name, error);
         if (assigned) {
             argument.value = arg.substr(equals + 1);
-        } else if (spec->takesValue) {
+        } else if (rule->takesValue) {
             if (i + 1 == args.size()) return fail(ArgumentError::Kind::MissingValue, arg, argument.name, error);
             argument.value = args[++i];
         }

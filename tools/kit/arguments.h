@@ -9,14 +9,14 @@
 
 namespace kit {
 
-struct OptionSpec {
+struct OptionRule {
     const char* name;  // "--name" or "-n"
     bool takesValue;   // false for a flag
 };
 
 struct Argument {
     bool isOperand = false;  // an operand (value) rather than an option (name, value)
-    std::string name;        // the option as named in the spec
+    std::string name;        // the option as named in the rule
     std::string value;       // the option's value, or the operand
 };
 
@@ -33,7 +33,7 @@ struct ArgumentError {
 
 // Splits args (the arguments after the program name). On failure, arguments
 // holds those before the faulty one, so that a tool can act on them in order.
-bool splitArguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+bool splitArguments(const std::vector<std::string>& args, const std::vector<OptionRule>& rules,
                     std::vector<Argument>& arguments, ArgumentError& error);
 
 }  // namespace kit

@@ -7,7 +7,7 @@ namespace {
 
 using Kind = kit::ArgumentError::Kind;
 
-const std::vector<kit::OptionSpec> kSpecs = {{"--flag", false}, {"-f", false}, {"--value", true}, {"-v", true}};
+const std::vector<kit::OptionRule> kRules = {{"--flag", false}, {"-f", false}, {"--value", true}, {"-v", true}};
 
 // The arguments as text: "NAME=VALUE" for options, "<OPERAND>" for operands.
 std::vector<std::string> describe(const std::vector<kit::Argument>& arguments) {
@@ -22,7 +22,7 @@ TEST(KitArguments, OptionsAnywhereValuesBothWaysDashDashEndsThem) {
     kit::ArgumentError error;
     ASSERT_TRUE(kit::splitArguments({"a", "--flag", "-", "--value", "-x", "--value=b=c", "-v", "d", "", "--", "--flag",
                                      "-f"},
-                                    kSpecs, arguments, error));
+                                    kRules, arguments, error));
     EXPECT_EQ((std::vector<std::string>{"<a>", "--flag=", "<->", "--value=-x", "--value=b=c", "-v=d", "<>", "<--flag>",
                                         "<-f>"}),
               describe(arguments));
@@ -46,7 +46,7 @@ TEST(KitArguments, MistakesNameTheArgumentAndKeepWhatCameBefore) {
     for (const Case& c : cases) {
         std::vector<kit::Argument> arguments;
         kit::ArgumentError error;
-        EXPECT_FALSE(kit::splitArguments(c.args, kSpecs, arguments, error)) << c.argument;
+        EXPECT_FALSE(kit::splitArguments(c.args, kRules, arguments, error)) << c.argument;
         EXPECT_EQ(c.kind, error.kind) << c.argument;
         EXPECT_EQ(c.argument, error.argument);
         EXPECT_EQ(c.name, error.name);
