@@ -34,10 +34,29 @@ ln -sf /proc/self/fd /dev/fd
 for port in /dev/ttyS1 /dev/ttyS2; do
   stty -F "$port" raw -echo
 done
-bash "$vm_job" </dev/null >/dev/ttyS1 2>/dev/ttyS2
-echo "vm-job-exit: $?" >/dev/ttyS0
+# The job writes into pipes, as it would when run here with its output
+# captured: given a terminal, Wine would draw a console on it and send the
+# program's stderr there too. Relays copy the pipes to the serial ports.
+mkfifo /run/job.out /run/job.err
+cat /run/job.out >/dev/ttyS1 &
+out_relay=$!
+cat /run/job.err >/dev/ttyS2 &
+err_relay=$!
+bash "$vm_job" </dev/null >/run/job.out 2>/run/job.err
+status=$?
 # What the job left running ends here, asked first (Xvfb then removes its lock
-# file from the shared /tmp).
-kill -TERM -1 2>/dev/null && sleep 1
-kill -KILL -1 2>/dev/null
+# file from the shared /tmp); the relays end once nothing holds the pipes.
+signal_others() {
+  local pid
+  for pid in $(ps -e -o pid=); do
+    case " 1 $BASHPID $out_relay $err_relay " in
+      *" $pid "*) ;;
+      *) kill "-$1" "$pid" 2>/dev/null ;;
+    esac
+  done
+}
+signal_others TERM; sleep 1
+signal_others KILL
+wait "$out_relay" "$err_relay"
+echo "vm-job-exit: $status" >/dev/ttyS0
 umount "$vm_repo" /tmp/.X11-unix /tmp
