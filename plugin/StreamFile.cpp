@@ -3,14 +3,8 @@
 
 #include <algorithm>
 
-namespace
-{
-DWORD ReadLittleEndian32(const BYTE* p)
-{
-    return static_cast<DWORD>(p[0]) | static_cast<DWORD>(p[1]) << 8 | static_cast<DWORD>(p[2]) << 16 |
-           static_cast<DWORD>(p[3]) << 24;
-}
-}
+#include "stream_acceptance.h"
+#include "stream_completeness.h"
 
 CStreamFile::CStreamFile(DWORD dwStreamEnd, DWORD nMaxGapAhead)
     : m_dwStreamEnd(dwStreamEnd), m_nMaxGapAhead(nMaxGapAhead), m_state(kHeader), m_abHeader(), m_nHeaderBytes(0),
@@ -47,50 +41,32 @@ BOOL CStreamFile::TakeHeader(const BYTE*& pData, DWORD& nBytes)
     if (m_nHeaderBytes < kHeaderBytes)
         return TRUE;
 
-    m_header.blockOffset = ReadLittleEndian32(m_abHeader);
-    m_header.blockLength = ReadLittleEndian32(m_abHeader + 4);
+    m_header = avs::decodeStreamHeader(m_abHeader);
     if (!BlockFits())
         return FALSE;
+    m_nStartBytes = avs::startBytes(m_header, m_nMaxGapAhead);
     m_nBlockRemaining = m_header.blockLength;
     if (m_nBlockRemaining == 0)
-    {
-        m_nStartBytes = kStartAfterBlock;
         return StartClipData();
-    }
     return StartBlock();
 }
 
-// Where the browser announces a length, the placed block must lie inside the clip that the
-// stream can deliver: the clip data fills offsets 0 .. end - 8 - blockLength - 1 and the block
-// may not lie beyond that. Without an announced length any block is taken: one far out waits
-// aside until the clip data reaches it, so it never pads the file. Either way the block must
-// start where the file can be positioned.
+// The placed block must fit the stream as announced so far and start where the file can be
+// positioned.
 BOOL CStreamFile::BlockFits() const
 {
-    if (m_header.blockLength == 0)
-        return TRUE;
-    if (m_header.blockOffset > CSharedFile::kMaxPosition)
-        return FALSE;
-    if (m_dwStreamEnd == 0)
-        return TRUE;
-    ULONGLONG nLimit = m_dwStreamEnd < kHeaderBytes ? 0 : m_dwStreamEnd - kHeaderBytes;
-    return static_cast<ULONGLONG>(m_header.blockOffset) + m_header.blockLength <= nLimit;
+    static_assert(avs::kMaxBlockOffset <= CSharedFile::kMaxPosition, "a block offset taken must be reachable");
+    return avs::acceptsHeader(m_header, m_dwStreamEnd);
 }
 
-// A block within reach goes to its offset at once; one further out is held aside, and
-// playback cannot start before it has reached its place.
+// A block within reach goes to its offset at once; one further out is held aside (playback
+// cannot start before it has reached its place).
 BOOL CStreamFile::StartBlock()
 {
     m_state = kBlock;
-    ULONGLONG nStart = static_cast<ULONGLONG>(m_header.blockLength) + kStartAfterBlock;
-    if (m_header.blockOffset <= m_nMaxGapAhead)
-    {
-        m_nStartBytes = static_cast<DWORD>(std::min<ULONGLONG>(nStart, 0xFFFFFFFF));
+    if (avs::mayPlaceBlock(m_header, m_nClipWritten, m_nMaxGapAhead))
         return m_file.SeekTo(m_header.blockOffset);
-    }
-    m_nPlaceHeldAt = m_header.blockOffset - m_nMaxGapAhead;
-    nStart = std::max<ULONGLONG>(nStart, kHeaderBytes + static_cast<ULONGLONG>(m_header.blockLength) + m_nPlaceHeldAt);
-    m_nStartBytes = static_cast<DWORD>(std::min<ULONGLONG>(nStart, 0xFFFFFFFF));
+    m_nPlaceHeldAt = avs::blockPlacementPoint(m_header, m_nMaxGapAhead);
     return m_heldBlock.Create();
 }
 
@@ -111,11 +87,11 @@ BOOL CStreamFile::StartClipData()
     return m_file.SeekTo(0);
 }
 
-// A held block goes to its place when the clip data reaches m_nMaxGapAhead before it, before
-// any clip data can reach the block's own bytes.
+// A held block goes to its place as soon as the clip data may reach m_nMaxGapAhead before it,
+// before any clip data can reach the block's own bytes.
 BOOL CStreamFile::TakeClipData(const BYTE* pData, DWORD nBytes)
 {
-    if (IsBlockHeld() && m_nClipWritten + nBytes >= m_nPlaceHeldAt)
+    if (IsBlockHeld() && avs::mayPlaceBlock(m_header, m_nClipWritten + nBytes, m_nMaxGapAhead))
     {
         DWORD nBefore = static_cast<DWORD>(m_nPlaceHeldAt - m_nClipWritten);
         if (nBefore != 0 && !m_file.Write(pData, nBefore))
@@ -180,10 +156,9 @@ void CStreamFile::CloseFile()
         m_bCloseFailed = TRUE;
 }
 
-// A stream of nothing but its header is no clip, even when that is all it announced.
 BOOL CStreamFile::Finish()
 {
     CloseFile();
-    return m_state == kClipData && !IsBlockHeld() && !m_bCloseFailed && m_nBytesReceived > kHeaderBytes &&
-           m_dwStreamEnd != 0 && m_nBytesReceived == m_dwStreamEnd;
+    return !m_bCloseFailed &&
+           avs::isCompleteStream(m_state == kClipData && !IsBlockHeld(), m_nBytesReceived, m_dwStreamEnd);
 }

@@ -1,35 +1,33 @@
 // StreamFile.h - the temporary clip file of the stream being received: rebuilds the clip in it
 // (header, placed block, clip data from offset 0) and decides when playback starts and extends.
-// The rules by which a stream is accepted, placed and judged complete are all kept here.
+// The rules by which a stream is accepted, placed and judged complete are the stream format's
+// (avsformat); this class applies them to the file.
 #pragma once
 
 #include <windows.h>
 
 #include "HeldBlock.h"
 #include "SharedFile.h"
+#include "stream_header.h"
+#include "stream_placement.h"
 
 // The two little-endian words at the start of every stream.
-struct StreamHeader
-{
-    DWORD blockOffset;  // file offset at which the placed block belongs
-    DWORD blockLength;  // length in bytes of the placed block that follows the header
-};
+typedef avs::StreamHeader StreamHeader;
 
 class CStreamFile
 {
 public:
     enum
     {
-        kHeaderBytes = 8,             // size of StreamHeader in the stream
-        kStartAfterBlock = 10000,     // clip bytes after the placed block before playback starts
-        kUnknownStartBytes = 99999999,// start threshold before the header has arrived
+        kHeaderBytes = avs::kStreamHeaderSize,        // size of StreamHeader in the stream
+        kUnknownStartBytes = avs::kUnknownStartBytes, // start threshold before the header has arrived
         kExtendInterval = 15000,      // milliseconds between two extensions of playback
         kExtendHoldBack = 100,        // frames held back behind the playable estimate
         // How far the file may reach beyond the clip data written so far. Writing a placed
         // block further out would make the system allocate (and on Windows zero-fill) the gap
         // for bytes that have not arrived: such a block is held aside until the clip data has
         // come this close to its offset.
-        kMaxGapAhead = 64 * 1024 * 1024
+        kMaxGapAhead = avs::kMaxGapAhead
     };
 
     // dwStreamEnd is the stream length the browser announces (0 = not known); nMaxGapAhead

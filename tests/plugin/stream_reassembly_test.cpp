@@ -117,36 +117,6 @@ TEST_F(StreamReassembly, HeaderSplitOverChunksIsCollectedFirst)
     EXPECT_EQ(clip, ReadFile());
 }
 
-// Random chunkings, from single bytes to 1 MiB chunks, with the header split at random too.
-TEST_F(StreamReassembly, RandomChunkingsRebuildTheClipByteForByte)
-{
-    const DWORD maxChunks[] = { 1, 7, 4096, 65536, 1 << 20 };
-    unsigned seed = 10;
-    for (DWORD maxChunk : maxChunks)
-    {
-        std::mt19937 gen(seed);
-        DWORD clipSize = maxChunk < 64 ? 200000 : 3000000;
-        Bytes clip = RandomBytes(clipSize, seed++);
-        DWORD length = std::uniform_int_distribution<DWORD>(0, clipSize / 4)(gen);
-        DWORD offset = clipSize - length;
-        Bytes stream = MakeClipStream(clip, offset);
-        std::vector<DWORD> sizes;
-        for (size_t total = 0; total < stream.size();)
-        {
-            DWORD n = std::uniform_int_distribution<DWORD>(1, maxChunk)(gen);
-            n = static_cast<DWORD>(std::min<size_t>(n, stream.size() - total));
-            sizes.push_back(n);
-            total += n;
-        }
-        CStreamFile receiver(static_cast<DWORD>(stream.size()));
-        ASSERT_TRUE(Create(receiver));
-        Feed(receiver, stream, sizes);
-        EXPECT_EQ(stream.size(), receiver.GetBytesReceived());
-        EXPECT_TRUE(receiver.Finish());
-        EXPECT_TRUE(clip == ReadFile()) << "chunks up to " << maxChunk << ", block " << offset << "+" << length;
-    }
-}
-
 // Streams received at the same time keep their own state: each file is its own clip.
 TEST_F(StreamReassembly, InterleavedStreamsDoNotDisturbEachOther)
 {
@@ -173,56 +143,15 @@ TEST_F(StreamReassembly, InterleavedStreamsDoNotDisturbEachOther)
     DeleteFileA(strPathB.c_str());
 }
 
-TEST_F(StreamReassembly, CompleteOnlyWithTheHeaderReadAndTheAnnouncedLengthReached)
+// (Which streams are complete is the table's, stream_cases_test.)
+TEST_F(StreamReassembly, FileClosedEarlyRefusesTheStreamAndIsNoClip)
 {
-    Bytes clip = RandomBytes(12000, 30);
-    Bytes stream = MakeClipStream(clip, 11000);
-    {
-        CStreamFile receiver(static_cast<DWORD>(stream.size()));
-        ASSERT_TRUE(Create(receiver));
-        ASSERT_TRUE(receiver.Receive(&stream[0], static_cast<DWORD>(stream.size() - 1)));
-        EXPECT_FALSE(receiver.Finish()) << "one byte short";
-    }
-    {
-        CStreamFile receiver(0);
-        ASSERT_TRUE(Create(receiver));
-        ASSERT_TRUE(receiver.Receive(&stream[0], static_cast<DWORD>(stream.size())));
-        EXPECT_FALSE(receiver.Finish()) << "length never announced";
-    }
-    {
-        CStreamFile receiver(0);
-        ASSERT_TRUE(Create(receiver));
-        EXPECT_FALSE(receiver.Finish()) << "nothing announced, nothing received";
-    }
-    {
-        CStreamFile receiver(5);
-        ASSERT_TRUE(Create(receiver));
-        ASSERT_TRUE(receiver.Receive(&stream[0], 5));
-        EXPECT_FALSE(receiver.Finish()) << "stream shorter than its header";
-    }
-    for (DWORD blockOffset : { 0u, 11000u })
-    {
-        Bytes header = MakeStreamHeader(blockOffset, 0);
-        CStreamFile receiver(8);
-        ASSERT_TRUE(Create(receiver));
-        ASSERT_TRUE(receiver.Receive(header.data(), 8));
-        EXPECT_FALSE(receiver.Finish()) << "a stream of nothing but its header is no clip";
-    }
-    {
-        Bytes blockOnly = MakeClipStream(clip, 0);
-        CStreamFile receiver(static_cast<DWORD>(blockOnly.size()));
-        ASSERT_TRUE(Create(receiver));
-        ASSERT_TRUE(receiver.Receive(blockOnly.data(), static_cast<DWORD>(blockOnly.size())));
-        EXPECT_TRUE(receiver.Finish()) << "the whole clip as the placed block";
-        EXPECT_EQ(clip, ReadFile());
-    }
-    {
-        CStreamFile receiver(static_cast<DWORD>(stream.size()));
-        ASSERT_TRUE(Create(receiver));
-        receiver.CloseFile();
-        EXPECT_FALSE(receiver.Receive(&stream[0], static_cast<DWORD>(stream.size()))) << "file closed early";
-        EXPECT_FALSE(receiver.Finish());
-    }
+    Bytes stream = MakeClipStream(RandomBytes(12000, 30), 11000);
+    CStreamFile receiver(static_cast<DWORD>(stream.size()));
+    ASSERT_TRUE(Create(receiver));
+    receiver.CloseFile();
+    EXPECT_FALSE(receiver.Receive(&stream[0], static_cast<DWORD>(stream.size())));
+    EXPECT_FALSE(receiver.Finish());
 }
 
 // The length the browser announces may come or change while the stream runs: completeness
@@ -289,6 +218,42 @@ TEST_F(StreamReassembly, BlockBeyondTheGapBoundWaitsAsideAndLandsInPlace)
                                                 << ", chunks up to " << maxChunk;
             }
         }
+    }
+}
+
+// A placed block far out waits aside from the first chunk on: the file holds only the clip data
+// that arrived. A server announcing 0x80000010 bytes and sending {0x7FFF0000, 16}, and blocks of
+// unannounced streams beyond the gap bound; one within reach goes to its place at once.
+TEST_F(StreamReassembly, FarBlockWaitsAsideAndTheFileHoldsOnlyWhatArrived)
+{
+    struct Case
+    {
+        DWORD dwEnd, offset, length;
+        bool bHeld;
+        DWORD nLength;  // file length after the first chunk (header and 4000 bytes)
+    };
+    const Case cases[] = {
+        { 0x80000010, 0x7FFF0000, 16, true, 4000 - 16 },
+        { 0, 0x7FFF0000, 5000, true, 0 },
+        { 0, CStreamFile::kMaxGapAhead + 1, 5000, true, 0 },
+        { 0, 1000000, 5000, false, 1004000 },
+    };
+    for (const Case& c : cases)
+    {
+        CStreamFile receiver(c.dwEnd);
+        ASSERT_TRUE(Create(receiver));
+        Bytes chunk = MakeStreamHeader(c.offset, c.length);
+        chunk.resize(chunk.size() + 4000, 0x5A);
+        ASSERT_TRUE(receiver.Receive(chunk.data(), static_cast<DWORD>(chunk.size()))) << c.offset;
+        EXPECT_EQ(c.bHeld, receiver.IsBlockHeld() != FALSE) << c.offset;
+        EXPECT_EQ(c.nLength, receiver.GetLength()) << c.offset;
+        if (c.length != 16)
+            continue;
+        Bytes more(100000, 0x33);
+        ASSERT_TRUE(receiver.Receive(more.data(), static_cast<DWORD>(more.size())));
+        EXPECT_EQ(4000u - 16u + 100000u, receiver.GetLength());
+        EXPECT_FALSE(receiver.Finish()) << "the block never reached its place";
+        EXPECT_LE(ReadFile().size(), 8u + 4000u + 100000u);
     }
 }
 }

@@ -20,6 +20,12 @@ public:
     bool create(std::string& error);
     bool seekTo(uint64_t offset) override { return m_file.seekTo(offset); }
     bool write(const uint8_t* data, std::size_t length) override { return m_file.write(data, length); }
+    // The output appears only once the clip is complete, when a held block is in its place
+    // anyway: its bytes go there at once.
+    bool holdBlock(uint64_t clipOffset, const uint8_t* data, std::size_t length) override {
+        return seekTo(clipOffset) && write(data, length);
+    }
+    bool writeHeldBlock() override { return true; }
     // Flushes, closes and moves the file into place.
     bool commit(std::string& error);
     // Message for the last failed seekTo or write.

@@ -5,12 +5,11 @@
 
 #include "commands.h"
 #include "stream_file.h"
+#include "stream_placement.h"
 
 namespace avspack {
 
 namespace {
-
-constexpr uint64_t kStartBytesAfterBlock = 10000;  // clip data the plug-in waits for before it plays
 
 std::string range(uint64_t first, uint64_t length) {
     return std::to_string(first) + ".." + std::to_string(first + length - 1);
@@ -50,7 +49,7 @@ void printParts(const avs::StreamLayout& layout, std::ostream& out) {
         out << " at stream offset " << avs::kStreamHeaderSize + header.blockLength << ", for clip offsets "
             << range(0, layout.clipDataLength);
     out << "\nrebuilt clip:  " << layout.clipLength << " bytes\n";
-    const uint64_t startBytes = header.blockLength + kStartBytesAfterBlock;
+    const uint64_t startBytes = avs::startBytes(header, avs::kMaxGapAhead);
     out << "playback:      starts once " << startBytes << " stream bytes have arrived"
         << (startBytes > layout.streamLength ? " (never during the download: the stream is shorter)" : "") << "\n";
 }
@@ -92,7 +91,7 @@ int infoCommand(const std::string& path, std::ostream& out, std::ostream& err) {
         return kExitOk;
     }
     out << "consistent:    no, the plug-in refuses this stream\n";
-    for (avs::LayoutProblem problem : layout.problems) out << "problem:       " << avs::describeProblem(problem, layout) << "\n";
+    for (avs::HeaderProblem problem : layout.problems) out << "problem:       " << avs::describeProblem(problem, layout) << "\n";
     return kExitFailure;
 }
 

@@ -1,5 +1,6 @@
 // avspack --unpack IN.avs OUT.avi: rebuilds the clip by feeding the whole
-// stream, in chunks, through the same placement the plug-in performs.
+// stream, in chunks, through the stream format's reassembler; the clip is
+// written only when the stream is a complete clip by the format's rules.
 #include <vector>
 
 #include "clip_output.h"
@@ -30,6 +31,10 @@ bool rebuild(kit::File& in, const std::string& inPath, uint64_t streamLength, Cl
             return false;
         }
         left -= part;
+    }
+    if (!reassembler.isComplete()) {
+        error = inPath + ": no clip to rebuild: the stream holds nothing after its header";
+        return false;
     }
     return output.commit(error);
 }

@@ -122,9 +122,9 @@ void PluginElement::beginStream() {
     const ByteSource& source = m_prefetch.source();
     m_report.totalKnown = source.lengthKnown();
     m_report.total = source.length();
-    const uint32_t end = m_options.noLength || !source.lengthKnown() ? 0 : uint32_t(source.length());
+    m_streamEnd = m_options.noLength || !source.lengthKnown() ? 0 : uint32_t(source.length());
     m_busy = true;
-    m_delivery.begin(m_url, end, source.lastModified());
+    m_delivery.begin(m_url, m_streamEnd, source.lastModified());
     m_busy = false;
     m_report.newStreamResult = m_delivery.newStreamResult();
     m_report.streamType = m_delivery.streamType();
@@ -155,16 +155,16 @@ void PluginElement::topUpPending() {
 
 // A stream the plug-in will refuse after its header (a raw AVI, say) still goes
 // out as it is, as a browser would send it; the user is told why nothing plays.
+// The plug-in judges the header by the length it was told (0 = not known).
 void PluginElement::warnIfRefused() {
-    if (m_headerChecked || m_pending.size() < avs::kStreamHeaderSize || !m_report.totalKnown)
+    if (m_headerChecked || m_pending.size() < avs::kStreamHeaderSize)
         return;
     m_headerChecked = true;
-    if (m_report.total < avs::kStreamHeaderSize)
-        return;
-    const avs::StreamLayout layout = avs::layStream(avs::decodeStreamHeader(m_pending.data()), m_report.total);
-    if (!avs::isAccepted(layout))
+    const avs::StreamHeader header = avs::decodeStreamHeader(m_pending.data());
+    const avs::HeaderProblem problem = avs::headerProblem(header, m_streamEnd);
+    if (problem != avs::HeaderProblem::None)
         std::fprintf(stderr, "avsview: warning: [%d] %s is not a stream the plug-in accepts: %s\n", m_report.index,
-                     m_report.source.c_str(), avs::describeProblem(layout.problems.front(), layout).c_str());
+                     m_report.source.c_str(), avs::describeProblem(problem, avs::layStream(header, m_streamEnd)).c_str());
 }
 
 uint32_t PluginElement::pump(LinkPacer& link, uint32_t nowMs) {

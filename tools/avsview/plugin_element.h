@@ -76,6 +76,7 @@ private:
     bool m_streamOver = false;                // see streamOver()
     bool m_busy = false;                      // see busy()
     bool m_headerChecked = false;             // the stream's header was looked at
+    uint32_t m_streamEnd = 0;                 // the length the plug-in is told, 0 = not known
     ElementReport m_report;                   // what happened, for the summary
 };
 

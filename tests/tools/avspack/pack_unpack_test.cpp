@@ -1,8 +1,12 @@
 // Packing writes exactly header, block and clip data; unpacking gives back
-// the original byte for byte, for several clips and every kind of block.
+// the original byte for byte, for several clips and every kind of block, and
+// rebuilds every whole-file stream of the table of cases as the plug-in does.
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "avi_builder.h"
+#include "stream_cases.h"
 #include "test_support.h"
 
 using avstest::AviRecipe;
@@ -89,3 +93,30 @@ TEST_P(AvspackRoundTrip, WholeFileAsTheBlock) {
 
 INSTANTIATE_TEST_SUITE_P(Clips, AvspackRoundTrip, ::testing::ValuesIn(clips()),
                          [](const ::testing::TestParamInfo<Clip>& info) { return info.param.name; });
+
+// A stream file is a stream whose length is announced: unpacking gives the clip of a complete
+// one, and nothing (exit 1, a message naming the file) for one that is refused or no clip.
+class AvspackUnpack : public avstest::ScratchTest {};
+
+TEST_F(AvspackUnpack, EveryWholeFileCaseOfTheTable) {
+    int run = 0;
+    for (const streamcases::StreamCase& c : streamcases::streamCases()) {
+        if (!c.isWholeFile()) continue;
+        const std::string in = path("in" + std::to_string(run) + ".avs"), out = path("out" + std::to_string(run) + ".avi");
+        ++run;
+        avstest::writeFile(in, c.stream);
+        const ToolRun unpack = avstest::runTool({"--unpack", in, out});
+        if (c.complete) {
+            ASSERT_EQ(unpack.exitCode, 0) << c.name << ": " << unpack.err;
+            EXPECT_TRUE(avstest::readFile(out) == c.clip) << c.name;
+            continue;
+        }
+        EXPECT_EQ(unpack.exitCode, 1) << c.name;
+        EXPECT_NE(unpack.err.find(in), std::string::npos) << c.name << ": " << unpack.err;
+        if (!c.taken) {
+            EXPECT_NE(unpack.err.find("refuses this stream"), std::string::npos) << c.name << ": " << unpack.err;
+        }
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.name;
+    }
+    EXPECT_GE(run, 20);
+}

@@ -1,41 +1,23 @@
-// The stream format unit: the layout rules (accepted and refused headers)
-// and chunk-by-chunk reassembly.
+// The stream format library: the layout of a whole stream, the start threshold, and what
+// chunk-by-chunk reassembly does beyond the outcomes in the table of cases (positions, the
+// number of writes, a failing writer).
 #include <algorithm>
 #include <numeric>
 #include <random>
 
 #include <gtest/gtest.h>
 
+#include "memory_clip.h"
+#include "stream_layout.h"
+#include "stream_placement.h"
 #include "stream_reassembler.h"
-#include "test_support.h"
 
 using avs::FeedResult;
-using avs::LayoutProblem;
+using avs::HeaderProblem;
 using avs::StreamHeader;
-using avstest::Bytes;
+typedef std::vector<uint8_t> Bytes;
 
 namespace {
-
-// A clip in memory that records how often it was touched and can fail a write.
-class MemoryClip : public avs::ClipWriter {
-public:
-    bool seekTo(uint64_t offset) override {
-        ++calls;
-        position = offset;
-        return true;
-    }
-    bool write(const uint8_t* data, std::size_t length) override {
-        if (++calls == failOnCall) return false;
-        if (position + length > bytes.size()) bytes.resize(position + length);
-        std::copy(data, data + length, bytes.begin() + std::ptrdiff_t(position));
-        position += length;
-        return true;
-    }
-    Bytes bytes;          // the clip so far
-    uint64_t position = 0;
-    int calls = 0;        // seekTo and write calls so far
-    int failOnCall = -1;  // the call (counted from 1) that fails, if a write
-};
 
 Bytes pattern(std::size_t length, uint32_t seed) {
     std::mt19937 random(seed);
@@ -79,15 +61,15 @@ TEST(AvsStreamLayout, AcceptsStreamsThatFillEveryClipByte) {
 TEST(AvsStreamLayout, RefusesBlocksTheStreamCannotCarryOrThatNeedPadding) {
     struct Case {
         uint32_t offset, length;
-        LayoutProblem problem;
+        HeaderProblem problem;
         const char* text;
     };
     const Case cases[] = {
-        {0, 1001, LayoutProblem::BlockBeyondStream, "announces 1001 bytes but only 1000 follow"},
-        {0xFFFFFFFFu, 0xFFFFFFFFu, LayoutProblem::BlockBeyondStream, "announces 4294967295 bytes"},
-        {901, 100, LayoutProblem::BlockBeyondClip, "so 1 byte would be padding"},
-        {0xFFFFFFFFu, 1, LayoutProblem::BlockBeyondClip, "4294966296 bytes would be padding"},
-        {1000, 1, LayoutProblem::BlockBeyondClip, "clip offset 1000"},
+        {0, 1001, HeaderProblem::BlockBeyondStream, "announces 1001 bytes but only 1000 follow"},
+        {0xFFFFFFFFu, 0xFFFFFFFFu, HeaderProblem::BlockBeyondStream, "announces 4294967295 bytes"},
+        {901, 100, HeaderProblem::BlockBeyondClip, "so 1 byte would be padding"},
+        {0xFFFFFFFFu, 1, HeaderProblem::BlockBeyondClip, "4294966296 bytes would be padding"},
+        {1000, 1, HeaderProblem::BlockBeyondClip, "clip offset 1000"},
     };
     for (const Case& c : cases) {
         const avs::StreamLayout layout = avs::layStream(StreamHeader{c.offset, c.length}, 1008);
@@ -96,6 +78,31 @@ TEST(AvsStreamLayout, RefusesBlocksTheStreamCannotCarryOrThatNeedPadding) {
         EXPECT_NE(avs::describeProblem(c.problem, layout).find(c.text), std::string::npos)
             << avs::describeProblem(c.problem, layout);
     }
+}
+
+// Without an announced length only the reach of the file limits the block; the message names it.
+TEST(AvsStreamLayout, BlockBeyondTheReachOfTheFileIsRefusedWhateverTheLength) {
+    EXPECT_EQ(avs::headerProblem(StreamHeader{0x7FFFFFFFu, 16}, 0), HeaderProblem::None);
+    EXPECT_EQ(avs::headerProblem(StreamHeader{0x80000000u, 16}, 0), HeaderProblem::BlockOutOfReach);
+    EXPECT_EQ(avs::headerProblem(StreamHeader{0x80000000u, 0}, 0), HeaderProblem::None);
+    const avs::StreamLayout layout = avs::layStream(StreamHeader{0x90000000u, 16}, 0xFFFFFFFFu);
+    ASSERT_EQ(layout.problems, std::vector<HeaderProblem>{HeaderProblem::BlockOutOfReach});
+    EXPECT_NE(avs::describeProblem(layout.problems[0], layout).find("beyond the 2147483648 bytes a clip file can reach"),
+              std::string::npos);
+}
+
+// Playback starts kStartAfterBlock bytes after the placed block, and never before a block held
+// aside can have reached its place.
+TEST(AvsStreamPlacement, StartThresholdWaitsForTheBlockInItsPlace) {
+    const uint32_t gap = 40000;
+    EXPECT_EQ(avs::startBytes(StreamHeader{1000000, 5000}, avs::kMaxGapAhead), 15000u);
+    EXPECT_EQ(avs::startBytes(StreamHeader{0xFFFFFFFFu, 0}, gap), 10000u);
+    EXPECT_EQ(avs::startBytes(StreamHeader{250000, 50000}, gap), 8u + 50000 + 250000 - gap);
+    EXPECT_EQ(avs::startBytes(StreamHeader{45000, 5000}, gap), 15000u) << "the block is placed early enough";
+    EXPECT_EQ(avs::startBytes(StreamHeader{0, 0xFFFFFFF0u}, gap), 0xFFFFFFFFu);
+    EXPECT_EQ(avs::blockPlacementPoint(StreamHeader{250000, 50000}, gap), 250000u - gap);
+    EXPECT_FALSE(avs::mayPlaceBlock(StreamHeader{250000, 50000}, 250000 - gap - 1, gap));
+    EXPECT_TRUE(avs::mayPlaceBlock(StreamHeader{250000, 50000}, 250000 - gap, gap));
 }
 
 TEST(AvsStreamReassembler, FirstChunkPlacesTheBlockFarAwayAndTheRestAtZero) {
@@ -136,44 +143,7 @@ TEST(AvsStreamReassembler, HeaderInPiecesIsCollectedBeforeAnythingIsWritten) {
     EXPECT_EQ(clip.calls, 0);
     ASSERT_EQ(reassembler.feed(stream.data() + 3, 5), FeedResult::Taken);
     EXPECT_TRUE(reassembler.headerComplete());
-    EXPECT_EQ(reassembler.layout().header.blockOffset, 4u);
-}
-
-// Streams built from one clip with different blocks, cut into chunks in several ways.
-TEST(AvsStreamReassembler, RebuildsTheClipForEveryBlockAndChunking) {
-    const Bytes original = pattern(70000, 3);
-    const uint32_t size = uint32_t(original.size());
-    struct Block {
-        uint32_t offset, length;
-        uint64_t clipData;
-    };
-    const Block blocks[] = {{60000, 10000, 60000}, {1000, 5000, size}, {0, 0, size}, {0, size, 0}, {size - 1, 1, size - 1}};
-    std::mt19937 random(4);
-    for (const Block& block : blocks) {
-        const Bytes stream = avstest::expectedStream(original, block.offset, block.length, block.clipData);
-        for (std::size_t maxChunk : {std::size_t(1), std::size_t(7), std::size_t(4096), std::size_t(1) << 20}) {
-            MemoryClip clip;
-            avs::StreamReassembler reassembler(clip, stream.size());
-            for (std::size_t at = 0; at < stream.size();) {
-                const std::size_t part = std::min(stream.size() - at, 1 + random() % maxChunk);
-                ASSERT_EQ(reassembler.feed(stream.data() + at, part), FeedResult::Taken);
-                at += part;
-            }
-            EXPECT_EQ(reassembler.bytesReceived(), stream.size());
-            EXPECT_TRUE(clip.bytes == original) << block.offset << ":" << block.length << " chunks up to " << maxChunk;
-        }
-    }
-}
-
-TEST(AvsStreamReassembler, RefusedHeaderEndsTheStreamWithNothingWritten) {
-    for (const StreamHeader header : {StreamHeader{0, 101}, StreamHeader{100, 1}, StreamHeader{0xFFFFFFFFu, 1}}) {
-        Bytes stream = headerOnly(header.blockOffset, header.blockLength, 100);
-        MemoryClip clip;
-        avs::StreamReassembler reassembler(clip, stream.size());
-        EXPECT_EQ(reassembler.feed(stream.data(), stream.size()), FeedResult::Refused);
-        EXPECT_EQ(reassembler.feed(stream.data(), 1), FeedResult::Refused);
-        EXPECT_EQ(clip.calls, 0);
-    }
+    EXPECT_EQ(reassembler.header().blockOffset, 4u);
 }
 
 TEST(AvsStreamReassembler, FailedWriteAbandonsTheStream) {

@@ -1,5 +1,5 @@
-// The 8-byte header at the start of a packed clip stream: where the placed
-// block belongs in the clip and how long it is (two little-endian words).
+// The 8-byte header at the start of a clip stream: where the placed block
+// belongs in the clip and how long it is (two little-endian words).
 #pragma once
 
 #include <cstddef>
