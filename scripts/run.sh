@@ -2,11 +2,15 @@
 # The main job on the shipped samples:
 #  1. installs what is missing and builds both builds (scripts/build.sh);
 #  2. decodes samples/speech.g723 with the native decoder into build/speech-decoded.wav;
-#  3. packs samples/clip.avi with avspack into build/demo/clip.avs;
-#  4. plays it through the real plug-in (streamplug.dll) in avsview under Wine
-#     (scripts/wine-run.sh), on a private Xvfb display, at a modem's 7000 bytes/s,
-#     saves the clip through the plug-in's real Save As dialog, checks the saved
-#     copy against the original and writes a PNG snapshot of the playing window.
+#  3. packs samples/speech-clip.avi (a test picture with G.723.1 speech) with avspack
+#     into build/demo/clip.avs;
+#  4. plays it through the real plug-in (streamplug.dll) in avsview under Wine, on a
+#     private Xvfb display, at a modem's 7000 bytes/s, with its sound: the G.723.1 ACM
+#     codec driver (g7231.acm) installed into the project's prefix and Wine's
+#     PulseAudio driver on a PulseAudio server of the run's own (scripts/pulse-play.sh);
+#     saves the clip through the plug-in's real Save As dialog, checks the saved copy
+#     against the original, writes a PNG snapshot of the playing window and, beside
+#     it, what was heard as a WAV file.
 # Every step has a time limit, so the script ends by itself.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,7 +27,7 @@ echo "== clip"
 demo=build/demo
 rm -rf "$demo"
 mkdir -p "$demo"
-build/native/tools/avspack/avspack samples/clip.avi "$demo/clip.avs"
+build/native/tools/avspack/avspack samples/speech-clip.avi "$demo/clip.avs"
 
 cat <<'EOF'
 Wine's AVI device cannot open a file while it is being written (it opens the
@@ -31,22 +35,29 @@ file deny-write and indexes only the frames present at open time), so the plug-i
 cannot start the clip while it downloads here. avsview therefore uses --play:
 once the download has ended it sends the plug-in the Play command, as a user
 would pick it from the plug-in's popup menu.
+The clip's speech is G.723.1, which Wine's wave mapper plays only through an
+installed ACM codec driver: g7231.acm is installed into the prefix first, and a
+PulseAudio server of this run's own records what Wine plays.
 (Wine's line "Read access denied for device Z:" comes from the Save As dialog
 listing the drives and is harmless.)
 EOF
-echo "playing $demo/clip.avs through streamplug.dll at 7000 bytes/s (about $(( $(stat -c %s "$demo/clip.avs") / 7000 + 5 )) s of download)"
+echo "playing $demo/clip.avs through streamplug.dll at 7000 bytes/s (about $(( $(stat -c %s "$demo/clip.avs") / 7000 + 5 )) s of download), with its sound"
 status=0
-WINE_RUN_TIME_LIMIT=900 scripts/wine-run.sh --display build/win32/tools/avsview/avsview.exe \
-  --rate 7000 --chunk 1400 --play \
+WINE_RUN_TIME_LIMIT=900 scripts/pulse-play.sh --acm build/win32/acm/g7231.acm "$demo/heard-sound.wav" \
+  build/win32/tools/avsview/avsview.exe --rate 7000 --chunk 1400 --play \
   --save-as "$demo/saved-clip.avi" --snapshot "$demo/playing-window.png" "$demo/clip.avs" || status=$?
 [ $status -eq 0 ] || { echo "run.sh: avsview failed (exit code $status)" >&2; exit 1; }
-if ! cmp -s "$demo/saved-clip.avi" samples/clip.avi; then
-  echo "run.sh: the saved copy differs from samples/clip.avi" >&2
+if ! cmp -s "$demo/saved-clip.avi" samples/speech-clip.avi; then
+  echo "run.sh: the saved copy differs from samples/speech-clip.avi" >&2
   exit 1
 fi
+# The loudest sample heard (16-bit samples after the 44-byte header).
+peak=$(od -An -v -td2 -w2 -j44 "$demo/heard-sound.wav" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > p) p = v } END { print p + 0 }')
+[ "$peak" -gt 0 ] || { echo "run.sh: nothing was heard: $demo/heard-sound.wav is silent" >&2; exit 1; }
 
 echo "== results"
 echo "decoded speech:      $root/build/speech-decoded.wav"
 echo "packed clip:         $root/$demo/clip.avs"
-echo "saved copy:          $root/$demo/saved-clip.avi (identical to samples/clip.avi)"
+echo "saved copy:          $root/$demo/saved-clip.avi (identical to samples/speech-clip.avi)"
 echo "snapshot of the playing window: $root/$demo/playing-window.png"
+echo "what was heard:      $root/$demo/heard-sound.wav ($(( ($(stat -c %s "$demo/heard-sound.wav") - 44) / 16000 )) s from the start of the download, the clip's speech in it; loudest sample $peak)"
