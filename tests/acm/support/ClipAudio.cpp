@@ -1,71 +1,90 @@
 // Reads the format record and the data chunks of a sample's G.723.1 audio
-// by walking its RIFF chunks (lists are entered, everything else skipped).
+// with the tools' RIFF kit: a WAV's "fmt " and "data" chunks, or the "strf"
+// of an AVI's first audio stream and that stream's chunks in the movie lists.
 #include "ClipAudio.h"
 
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+
+#include "kit/avi_scan.h"
+#include "kit/wav.h"
 
 namespace {
 
-DWORD Le32(const BYTE* pb)
+std::vector<BYTE> ChunkData(kit::File& file, const kit::Chunk& chunk)
 {
-    return pb[0] | pb[1] << 8 | pb[2] << 16 | static_cast<DWORD>(pb[3]) << 24;
+    std::vector<BYTE> data(static_cast<size_t>(chunk.dataEnd - chunk.dataOffset()));
+    data.resize(file.readAt(chunk.dataOffset(), data.data(), data.size()));
+    return data;
 }
 
-class CChunkReader {
-public:
-    CChunkReader(const std::vector<BYTE>& file, CClipAudio& audio) : m_file(file), m_audio(audio) {}
+void ReadWav(kit::File& file, uint64_t size, CClipAudio& audio)
+{
+    kit::WavChunks chunks;
+    kit::findWavChunks(file, size, chunks);
+    if (chunks.hasFormat)
+        audio.m_format = ChunkData(file, chunks.format);
+    if (chunks.hasData)
+        audio.m_chunks.push_back(ChunkData(file, chunks.data));
+}
 
-    void Walk(size_t begin, size_t end)
+// The chunks named id in a movie list, also inside its "rec " lists.
+void ReadStreamChunks(kit::File& file, const kit::Chunk& list, const char* id, CClipAudio& audio)
+{
+    kit::ChunkWalker walker(file, list.childrenOffset(), list.dataEnd);
+    kit::Chunk chunk;
+    while (walker.next(chunk))
     {
-        for (size_t pos = begin; pos + 8 <= end;) {
-            const BYTE* pbChunk = m_file.data() + pos;
-            const size_t cbData = Le32(pbChunk + 4);
-            if (cbData > end - pos - 8) return;
-            Visit(pbChunk, cbData, pos);
-            pos += 8 + cbData + (cbData & 1);
-        }
+        if (chunk.isList("rec "))
+            ReadStreamChunks(file, chunk, id, audio);
+        else if (chunk.is(id))
+            audio.m_chunks.push_back(ChunkData(file, chunk));
     }
+}
 
-private:
-    void Visit(const BYTE* pbChunk, size_t cbData, size_t pos)
-    {
-        const std::vector<BYTE> data(pbChunk + 8, pbChunk + 8 + cbData);
-        if ((Is(pbChunk, "RIFF") || Is(pbChunk, "LIST")) && cbData >= 4) {
-            Walk(pos + 12, pos + 8 + cbData);
-        } else if (Is(pbChunk, "strh") && cbData >= 4) {
-            m_bAudioStream = std::memcmp(pbChunk + 8, "auds", 4) == 0;
-        } else if (Is(pbChunk, "fmt ") || (Is(pbChunk, "strf") && m_bAudioStream)) {
-            m_audio.m_format = data;
-        } else if (Is(pbChunk, "data") || Is(pbChunk, "01wb")) {
-            m_audio.m_chunks.push_back(data);
-        }
-    }
-    static bool Is(const BYTE* pbChunk, const char* id) { return std::memcmp(pbChunk, id, 4) == 0; }
-
-    const std::vector<BYTE>& m_file;
-    CClipAudio& m_audio;
-    bool m_bAudioStream = false;
-};
+void ReadAvi(kit::File& file, uint64_t size, CClipAudio& audio)
+{
+    kit::AviScan scan;
+    if (!kit::scanAvi(file, size, scan) || scan.audio.empty())
+        return;
+    const kit::AviAudioStream& stream = scan.audio.front();
+    // The format record is the data of the "strf" chunk whose header precedes it.
+    kit::ChunkWalker format(file, stream.formatOffset - 8, size);
+    kit::Chunk strf;
+    if (format.next(strf))
+        audio.m_format = ChunkData(file, strf);
+    char id[8];
+    std::snprintf(id, sizeof id, "%02dwb", stream.number);
+    for (const kit::Chunk& list : scan.movieLists)
+        ReadStreamChunks(file, list, id, audio);
+}
 
 }  // namespace
 
 std::vector<BYTE> CClipAudio::Bytes() const
 {
     std::vector<BYTE> bytes;
-    for (const std::vector<BYTE>& chunk : m_chunks) bytes.insert(bytes.end(), chunk.begin(), chunk.end());
+    for (const std::vector<BYTE>& chunk : m_chunks)
+        bytes.insert(bytes.end(), chunk.begin(), chunk.end());
     return bytes;
 }
 
 CClipAudio ReadClipAudio(const std::string& path)
 {
     CClipAudio audio;
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<BYTE> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    CChunkReader(file, audio).Walk(0, file.size());
-    if (audio.m_format.size() < sizeof(PCMWAVEFORMAT) || audio.m_chunks.empty()) {
-        audio.m_error = path + ": no audio format record or no audio data";
+    kit::File file;
+    uint64_t size = 0;
+    kit::Chunk form;
+    if (!file.openForReading(path) || !file.size(size))
+    {
+        audio.m_error = path + ": " + file.lastError();
+        return audio;
     }
+    kit::ChunkWalker top(file, 0, size);
+    if (top.next(form) && form.isList("WAVE"))
+        ReadWav(file, size, audio);
+    else if (form.isList("AVI "))
+        ReadAvi(file, size, audio);
+    if (audio.m_format.size() < sizeof(PCMWAVEFORMAT) || audio.m_chunks.empty())
+        audio.m_error = path + ": no audio format record or no audio data";
     return audio;
 }

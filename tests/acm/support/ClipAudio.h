@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-struct CClipAudio {
+struct CClipAudio
+{
     std::vector<BYTE> m_format;               // the format record, extra bytes included
     std::vector<std::vector<BYTE>> m_chunks;  // the data chunks in stream order
     std::string m_error;                      // why the file could not be read; empty on success
@@ -18,6 +19,5 @@ struct CClipAudio {
     const WAVEFORMATEX* Format() const { return reinterpret_cast<const WAVEFORMATEX*>(m_format.data()); }
 };
 
-// Reads a WAV file or an AVI clip whose audio is stream 1 (as ffmpeg writes
-// a clip with one video and one audio stream).
+// Reads a WAV file, or the first audio stream of an AVI clip.
 CClipAudio ReadClipAudio(const std::string& path);
