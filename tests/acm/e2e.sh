@@ -8,9 +8,10 @@
 #                 of the clip's audio track (normalised cross-correlation at
 #                 the best lag at least 0.9, compared without zero samples:
 #                 acm_sound_match says why)
-#   unregistered  no driver installed: the wave mapper cannot open the track,
-#                 so the device plays the pictures alone; the recording stays
-#                 silent and the page ends normally
+#   unregistered  no driver installed: the wave mapper cannot open the track
+#                 (WAVERR_BADFORMAT), so the device plays the pictures alone and
+#                 tells the plug-in nothing; the recording stays silent and the
+#                 page ends normally
 # Environment: AVSVIEW, AVSPACK, G723DEC, SOUND_MATCH (the .exe files), DRIVER
 #              (g7231.acm), CLIP (the sample AVI), WORK (a folder of this test's own).
 set -euo pipefail
