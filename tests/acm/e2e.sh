@@ -42,6 +42,8 @@ trap cleanup EXIT
 # The test's own prefix: X11 graphics without a window manager, Wine's
 # PulseAudio driver.
 prepare_prefix() {
+  # A prefix made otherwise (as by an earlier version of this test) is made again.
+  grep -qs '"Audio"="pulse"' "$prefix/user.reg" || rm -f "$prefix/.prepared"
   prepare_wine_prefix 'HKCU\Software\Wine\X11 Driver|Managed|N' 'HKCU\Software\Wine\Drivers|Audio|pulse'
   wineserver -k 2>/dev/null || true   # a server left by a run that was killed
   wineserver -p
