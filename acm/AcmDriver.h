@@ -29,7 +29,8 @@
 #include <pshpack1.h>
 
 // lParam2 of DRV_OPEN when the ACM opens the driver (NULL for configuration).
-typedef struct {
+typedef struct
+{
     DWORD cbStruct;
     FOURCC fccType;
     FOURCC fccComp;
@@ -42,7 +43,8 @@ typedef struct {
 } ACMDRVOPENDESCW, *LPACMDRVOPENDESCW;
 
 // lParam1 of the stream messages: one per conversion stream.
-typedef struct {
+typedef struct
+{
     DWORD cbStruct;
     LPWAVEFORMATEX pwfxSrc;
     LPWAVEFORMATEX pwfxDst;
@@ -56,8 +58,9 @@ typedef struct {
 } ACMDRVSTREAMINSTANCE, *LPACMDRVSTREAMINSTANCE;
 
 // lParam2 of ACMDM_STREAM_CONVERT: the buffers of one conversion.
-typedef struct tACMDRVSTREAMHEADER *LPACMDRVSTREAMHEADER;
-typedef struct tACMDRVSTREAMHEADER {
+typedef struct tACMDRVSTREAMHEADER* LPACMDRVSTREAMHEADER;
+typedef struct tACMDRVSTREAMHEADER
+{
     DWORD cbStruct;
     DWORD fdwStatus;
     DWORD_PTR dwUser;
@@ -82,7 +85,8 @@ typedef struct tACMDRVSTREAMHEADER {
 } ACMDRVSTREAMHEADER;
 
 // lParam2 of ACMDM_STREAM_SIZE.
-typedef struct {
+typedef struct
+{
     DWORD cbStruct;
     DWORD fdwSize;
     DWORD cbSrcLength;
@@ -90,7 +94,8 @@ typedef struct {
 } ACMDRVSTREAMSIZE, *LPACMDRVSTREAMSIZE;
 
 // lParam1 of ACMDM_FORMAT_SUGGEST.
-typedef struct {
+typedef struct
+{
     DWORD cbStruct;
     DWORD fdwSuggest;
     LPWAVEFORMATEX pwfxSrc;

@@ -10,15 +10,18 @@ namespace {
 // open for configuration. The driver keeps nothing per open.
 LRESULT OnOpen(LPACMDRVOPENDESCW paod)
 {
-    if (paod == NULL) return 1;
-    if (paod->fccType != ACMDRIVERDETAILS_FCCTYPE_AUDIOCODEC) return 0;
+    if (paod == NULL)
+        return 1;
+    if (paod->fccType != ACMDRIVERDETAILS_FCCTYPE_AUDIOCODEC)
+        return 0;
     paod->dwError = MMSYSERR_NOERROR;
     return 1;
 }
 
 LRESULT OnDriverMessage(UINT uMsg, LPARAM lParam1, LPARAM lParam2)
 {
-    switch (uMsg) {
+    switch (uMsg)
+    {
     case ACMDM_DRIVER_NOTIFY:
         return MMSYSERR_NOERROR;
     case ACMDM_DRIVER_DETAILS:
@@ -55,7 +58,8 @@ LRESULT OnDriverMessage(UINT uMsg, LPARAM lParam1, LPARAM lParam2)
 
 extern "C" LRESULT CALLBACK DriverProc(DWORD_PTR dwDriverId, HDRVR hdrvr, UINT uMsg, LPARAM lParam1, LPARAM lParam2)
 {
-    switch (uMsg) {
+    switch (uMsg)
+    {
     case DRV_LOAD:
     case DRV_FREE:
     case DRV_ENABLE:
@@ -70,7 +74,8 @@ extern "C" LRESULT CALLBACK DriverProc(DWORD_PTR dwDriverId, HDRVR hdrvr, UINT u
     case DRV_REMOVE:
         return DRVCNF_OK;
     default:
-        if (uMsg >= DRV_USER) return OnDriverMessage(uMsg, lParam1, lParam2);
+        if (uMsg >= DRV_USER)
+            return OnDriverMessage(uMsg, lParam1, lParam2);
         return DefDriverProc(dwDriverId, hdrvr, uMsg, lParam1, lParam2);
     }
 }

@@ -55,7 +55,8 @@ LRESULT CG7231Driver::OnDriverDetails(LPACMDRIVERDETAILSW padd)
 // hwnd -1 asks whether the driver has an about box of its own.
 LRESULT CG7231Driver::OnAbout(HWND hwnd)
 {
-    if (hwnd == reinterpret_cast<HWND>(-1)) return MMSYSERR_NOERROR;
+    if (hwnd == reinterpret_cast<HWND>(-1))
+        return MMSYSERR_NOERROR;
     MessageBoxW(hwnd, s_szFeatures, s_szLongName, MB_OK | MB_ICONINFORMATION);
     return MMSYSERR_NOERROR;
 }
@@ -63,18 +64,22 @@ LRESULT CG7231Driver::OnAbout(HWND hwnd)
 LRESULT CG7231Driver::OnFormatTagDetails(LPACMFORMATTAGDETAILSW paftd, DWORD fdwDetails)
 {
     WORD wTag;
-    switch (fdwDetails & ACM_FORMATTAGDETAILSF_QUERYMASK) {
+    switch (fdwDetails & ACM_FORMATTAGDETAILSF_QUERYMASK)
+    {
     case ACM_FORMATTAGDETAILSF_INDEX:
-        if (paftd->dwFormatTagIndex >= kFormatTagCount) return ACMERR_NOTPOSSIBLE;
+        if (paftd->dwFormatTagIndex >= kFormatTagCount)
+            return ACMERR_NOTPOSSIBLE;
         wTag = FormatTagOfIndex(paftd->dwFormatTagIndex);
         break;
     case ACM_FORMATTAGDETAILSF_LARGESTSIZE:
         wTag = paftd->dwFormatTag == WAVE_FORMAT_UNKNOWN ? kG7231FormatTag : static_cast<WORD>(paftd->dwFormatTag);
-        if (paftd->dwFormatTag > 0xFFFF || StandardFormatCount(wTag) == 0) return ACMERR_NOTPOSSIBLE;
+        if (paftd->dwFormatTag > 0xFFFF || StandardFormatCount(wTag) == 0)
+            return ACMERR_NOTPOSSIBLE;
         break;
     case ACM_FORMATTAGDETAILSF_FORMATTAG:
         wTag = static_cast<WORD>(paftd->dwFormatTag);
-        if (paftd->dwFormatTag > 0xFFFF || StandardFormatCount(wTag) == 0) return ACMERR_NOTPOSSIBLE;
+        if (paftd->dwFormatTag > 0xFFFF || StandardFormatCount(wTag) == 0)
+            return ACMERR_NOTPOSSIBLE;
         break;
     default:
         return MMSYSERR_NOTSUPPORTED;
@@ -92,15 +97,18 @@ LRESULT CG7231Driver::OnFormatTagDetails(LPACMFORMATTAGDETAILSW paftd, DWORD fdw
 
 LRESULT CG7231Driver::OnFormatDetails(LPACMFORMATDETAILSW pafd, DWORD fdwDetails)
 {
-    switch (fdwDetails & ACM_FORMATDETAILSF_QUERYMASK) {
+    switch (fdwDetails & ACM_FORMATDETAILSF_QUERYMASK)
+    {
     case ACM_FORMATDETAILSF_INDEX:
         if (pafd->dwFormatTag > 0xFFFF ||
-            !WriteStandardFormat(static_cast<WORD>(pafd->dwFormatTag), pafd->dwFormatIndex, pafd->pwfx, pafd->cbwfx)) {
+            !WriteStandardFormat(static_cast<WORD>(pafd->dwFormatTag), pafd->dwFormatIndex, pafd->pwfx, pafd->cbwfx))
+        {
             return ACMERR_NOTPOSSIBLE;
         }
         break;
     case ACM_FORMATDETAILSF_FORMAT:
-        if (pafd->cbwfx < sizeof(PCMWAVEFORMAT) || (!IsPcmFormat(pafd->pwfx) && !IsG7231Format(pafd->pwfx))) {
+        if (pafd->cbwfx < sizeof(PCMWAVEFORMAT) || (!IsPcmFormat(pafd->pwfx) && !IsG7231Format(pafd->pwfx)))
+        {
             return ACMERR_NOTPOSSIBLE;
         }
         break;
@@ -118,11 +126,13 @@ LRESULT CG7231Driver::OnFormatSuggest(LPACMDRVFORMATSUGGEST padfs)
 {
     const WAVEFORMATEX* pwfxDst = padfs->pwfxDst;
     const DWORD fdwSuggest = padfs->fdwSuggest;
-    if (padfs->cbwfxSrc < sizeof(PCMWAVEFORMAT) || !IsG7231Format(padfs->pwfxSrc)) return ACMERR_NOTPOSSIBLE;
+    if (padfs->cbwfxSrc < sizeof(PCMWAVEFORMAT) || !IsG7231Format(padfs->pwfxSrc))
+        return ACMERR_NOTPOSSIBLE;
     if (((fdwSuggest & ACM_FORMATSUGGESTF_WFORMATTAG) && pwfxDst->wFormatTag != WAVE_FORMAT_PCM) ||
         ((fdwSuggest & ACM_FORMATSUGGESTF_NCHANNELS) && pwfxDst->nChannels != 1) ||
         ((fdwSuggest & ACM_FORMATSUGGESTF_NSAMPLESPERSEC) && pwfxDst->nSamplesPerSec != kSampleRate) ||
-        ((fdwSuggest & ACM_FORMATSUGGESTF_WBITSPERSAMPLE) && pwfxDst->wBitsPerSample != 16)) {
+        ((fdwSuggest & ACM_FORMATSUGGESTF_WBITSPERSAMPLE) && pwfxDst->wBitsPerSample != 16))
+    {
         return ACMERR_NOTPOSSIBLE;
     }
     return WritePcmFormat(padfs->pwfxDst, padfs->cbwfxDst) ? MMSYSERR_NOERROR : MMSYSERR_INVALPARAM;

@@ -4,7 +4,8 @@
 
 #include "AcmDriver.h"
 
-class CG7231Driver {
+class CG7231Driver
+{
 public:
     static LRESULT OnDriverDetails(LPACMDRIVERDETAILSW padd);
     static LRESULT OnAbout(HWND hwnd);

@@ -5,7 +5,8 @@
 
 namespace {
 
-struct StandardG7231Format {
+struct StandardG7231Format
+{
     WORD nBlockAlign;
     DWORD nAvgBytesPerSec;
     const WCHAR* szRate;
@@ -18,8 +19,10 @@ const StandardG7231Format s_g7231Formats[] = {
 
 const StandardG7231Format* FindG7231Format(WORD nBlockAlign)
 {
-    for (const StandardG7231Format& format : s_g7231Formats) {
-        if (format.nBlockAlign == nBlockAlign) return &format;
+    for (const StandardG7231Format& format : s_g7231Formats)
+    {
+        if (format.nBlockAlign == nBlockAlign)
+            return &format;
     }
     return NULL;
 }
@@ -33,27 +36,29 @@ void WriteRecord(WAVEFORMATEX* pwfx, DWORD cbwfx, const WAVEFORMATEX& wfx)
 
 bool IsG7231Format(const WAVEFORMATEX* pwfx)
 {
-    return pwfx->wFormatTag == kG7231FormatTag && pwfx->nChannels == 1 &&
-           pwfx->nSamplesPerSec == kSampleRate && FindG7231Format(pwfx->nBlockAlign) != NULL;
+    return pwfx->wFormatTag == kG7231FormatTag && pwfx->nChannels == 1 && pwfx->nSamplesPerSec == kSampleRate &&
+           FindG7231Format(pwfx->nBlockAlign) != NULL;
 }
 
 bool IsPcmFormat(const WAVEFORMATEX* pwfx)
 {
-    return pwfx->wFormatTag == WAVE_FORMAT_PCM && pwfx->nChannels == 1 &&
-           pwfx->nSamplesPerSec == kSampleRate && pwfx->wBitsPerSample == 16 &&
-           pwfx->nBlockAlign == 2 && pwfx->nAvgBytesPerSec == 2 * kSampleRate;
+    return pwfx->wFormatTag == WAVE_FORMAT_PCM && pwfx->nChannels == 1 && pwfx->nSamplesPerSec == kSampleRate &&
+           pwfx->wBitsPerSample == 16 && pwfx->nBlockAlign == 2 && pwfx->nAvgBytesPerSec == 2 * kSampleRate;
 }
 
 DWORD StandardFormatCount(WORD wFormatTag)
 {
-    if (wFormatTag == WAVE_FORMAT_PCM) return 1;
-    if (wFormatTag == kG7231FormatTag) return sizeof(s_g7231Formats) / sizeof(s_g7231Formats[0]);
+    if (wFormatTag == WAVE_FORMAT_PCM)
+        return 1;
+    if (wFormatTag == kG7231FormatTag)
+        return sizeof(s_g7231Formats) / sizeof(s_g7231Formats[0]);
     return 0;
 }
 
 bool WritePcmFormat(WAVEFORMATEX* pwfx, DWORD cbwfx)
 {
-    if (cbwfx < sizeof(PCMWAVEFORMAT)) return false;
+    if (cbwfx < sizeof(PCMWAVEFORMAT))
+        return false;
     WAVEFORMATEX wfx = {WAVE_FORMAT_PCM, 1, kSampleRate, 2 * kSampleRate, 2, 16, 0};
     WriteRecord(pwfx, cbwfx, wfx);
     return true;
@@ -61,9 +66,12 @@ bool WritePcmFormat(WAVEFORMATEX* pwfx, DWORD cbwfx)
 
 bool WriteStandardFormat(WORD wFormatTag, DWORD nIndex, WAVEFORMATEX* pwfx, DWORD cbwfx)
 {
-    if (nIndex >= StandardFormatCount(wFormatTag)) return false;
-    if (wFormatTag == WAVE_FORMAT_PCM) return WritePcmFormat(pwfx, cbwfx);
-    if (cbwfx < sizeof(WAVEFORMATEX)) return false;
+    if (nIndex >= StandardFormatCount(wFormatTag))
+        return false;
+    if (wFormatTag == WAVE_FORMAT_PCM)
+        return WritePcmFormat(pwfx, cbwfx);
+    if (cbwfx < sizeof(WAVEFORMATEX))
+        return false;
     const StandardG7231Format& format = s_g7231Formats[nIndex];
     WAVEFORMATEX wfx = {kG7231FormatTag, 1, kSampleRate, format.nAvgBytesPerSec, format.nBlockAlign, 0, 0};
     WriteRecord(pwfx, cbwfx, wfx);
@@ -72,7 +80,8 @@ bool WriteStandardFormat(WORD wFormatTag, DWORD nIndex, WAVEFORMATEX* pwfx, DWOR
 
 void DescribeFormat(const WAVEFORMATEX* pwfx, WCHAR* szText, int nChars)
 {
-    if (pwfx->wFormatTag == WAVE_FORMAT_PCM) {
+    if (pwfx->wFormatTag == WAVE_FORMAT_PCM)
+    {
         swprintf(szText, nChars, L"8.000 kHz, 16 Bit, Mono");
         return;
     }

@@ -9,8 +9,8 @@
 
 const WORD kG7231FormatTag = WAVE_FORMAT_MSG723;  // 0x0042
 const DWORD kSampleRate = 8000;
-const DWORD kFrameSamples = 240;                   // 30 ms
-const DWORD kPcmFrameBytes = kFrameSamples * 2;    // one decoded frame
+const DWORD kFrameSamples = 240;                             // 30 ms
+const DWORD kPcmFrameBytes = kFrameSamples * 2;              // one decoded frame
 const DWORD kLargestFrameBytes = SPEECHDEC_MAX_FRAME_BYTES;  // a 6.3 kbit/s speech frame
 
 // Format tag indices: 0 PCM, 1 G.723.1.

@@ -47,7 +47,8 @@ void CG7231Stream::Keep(const BYTE* pbBytes, DWORD cbBytes)
 void CG7231Stream::DecodeFrame(const BYTE* pbFrame, BYTE* pbDst)
 {
     BYTE abPadded[kLargestFrameBytes] = {0};
-    if (pbFrame != NULL) {
+    if (pbFrame != NULL)
+    {
         CopyMemory(abPadded, pbFrame, FrameBytes(pbFrame[0]));
     }
     int16_t anSamples[kFrameSamples];
@@ -59,28 +60,33 @@ void CG7231Stream::DecodeFrame(const BYTE* pbFrame, BYTE* pbDst)
 void CG7231Stream::Convert(const BYTE* pbSrc, DWORD cbSrc, BYTE* pbDst, DWORD cbDst, DWORD fdwConvert,
                            DWORD* pcbSrcUsed, DWORD* pcbDstUsed)
 {
-    if (fdwConvert & ACM_STREAMCONVERTF_START) Reset();
+    if (fdwConvert & ACM_STREAMCONVERTF_START)
+        Reset();
     DWORD nSrc = 0;
     DWORD nDst = 0;
-    while (nSrc < cbSrc) {
+    while (nSrc < cbSrc)
+    {
         const DWORD nMissing = MissingBytes(pbSrc[nSrc]);
-        if (cbSrc - nSrc < nMissing) {
+        if (cbSrc - nSrc < nMissing)
+        {
             // The block ends inside this frame: its bytes wait for the next one.
-            if (!(fdwConvert & ACM_STREAMCONVERTF_BLOCKALIGN)) {
+            if (!(fdwConvert & ACM_STREAMCONVERTF_BLOCKALIGN))
+            {
                 Keep(pbSrc + nSrc, cbSrc - nSrc);
                 nSrc = cbSrc;
             }
             break;
         }
-        if (cbDst - nDst < kPcmFrameBytes) break;
+        if (cbDst - nDst < kPcmFrameBytes)
+            break;
         Keep(pbSrc + nSrc, nMissing);
         nSrc += nMissing;
         DecodeFrame(m_abFrame, pbDst + nDst);
         nDst += kPcmFrameBytes;
     }
     // A stream that ends inside a frame: the frame counts as lost.
-    if ((fdwConvert & ACM_STREAMCONVERTF_END) && nSrc == cbSrc && m_nFrameBytes > 0 &&
-        cbDst - nDst >= kPcmFrameBytes) {
+    if ((fdwConvert & ACM_STREAMCONVERTF_END) && nSrc == cbSrc && m_nFrameBytes > 0 && cbDst - nDst >= kPcmFrameBytes)
+    {
         DecodeFrame(NULL, pbDst + nDst);
         nDst += kPcmFrameBytes;
     }

@@ -7,7 +7,8 @@
 #include "decoder_state.h"
 #include "G7231Formats.h"
 
-class CG7231Stream {
+class CG7231Stream
+{
 public:
     CG7231Stream();
 
@@ -21,15 +22,15 @@ public:
     // (ACM_STREAMCONVERTF_BLOCKALIGN); at the stream's end
     // (ACM_STREAMCONVERTF_END) it is played as a lost frame.
     // ACM_STREAMCONVERTF_START resets first. Reports the bytes used of each.
-    void Convert(const BYTE* pbSrc, DWORD cbSrc, BYTE* pbDst, DWORD cbDst, DWORD fdwConvert,
-                 DWORD* pcbSrcUsed, DWORD* pcbDstUsed);
+    void Convert(const BYTE* pbSrc, DWORD cbSrc, BYTE* pbDst, DWORD cbDst, DWORD fdwConvert, DWORD* pcbSrcUsed,
+                 DWORD* pcbDstUsed);
 
 private:
     DWORD MissingBytes(BYTE bNext) const;
     void Keep(const BYTE* pbBytes, DWORD cbBytes);
     void DecodeFrame(const BYTE* pbFrame, BYTE* pbDst);
 
-    DecoderState m_decoder;                   // this stream's decoder
-    BYTE m_abFrame[kLargestFrameBytes];       // the frame being assembled
-    DWORD m_nFrameBytes;                      // bytes of it present so far
+    DecoderState m_decoder;              // this stream's decoder
+    BYTE m_abFrame[kLargestFrameBytes];  // the frame being assembled
+    DWORD m_nFrameBytes;                 // bytes of it present so far
 };

@@ -18,13 +18,17 @@ CG7231Stream* StreamOf(LPACMDRVSTREAMINSTANCE padsi)
 
 LRESULT CG7231Driver::OnStreamOpen(LPACMDRVSTREAMINSTANCE padsi)
 {
-    if (padsi->pwfltr != NULL || !IsG7231Format(padsi->pwfxSrc) || !IsPcmFormat(padsi->pwfxDst)) {
+    if (padsi->pwfltr != NULL || !IsG7231Format(padsi->pwfxSrc) || !IsPcmFormat(padsi->pwfxDst))
+    {
         return ACMERR_NOTPOSSIBLE;
     }
-    if (padsi->fdwOpen & ACM_STREAMOPENF_ASYNC) return ACMERR_NOTPOSSIBLE;
-    if (padsi->fdwOpen & ACM_STREAMOPENF_QUERY) return MMSYSERR_NOERROR;
+    if (padsi->fdwOpen & ACM_STREAMOPENF_ASYNC)
+        return ACMERR_NOTPOSSIBLE;
+    if (padsi->fdwOpen & ACM_STREAMOPENF_QUERY)
+        return MMSYSERR_NOERROR;
     CG7231Stream* pStream = new (std::nothrow) CG7231Stream;
-    if (pStream == NULL) return MMSYSERR_NOMEM;
+    if (pStream == NULL)
+        return MMSYSERR_NOMEM;
     padsi->dwDriver = reinterpret_cast<DWORD_PTR>(pStream);
     return MMSYSERR_NOERROR;
 }
@@ -41,15 +45,19 @@ LRESULT CG7231Driver::OnStreamClose(LPACMDRVSTREAMINSTANCE padsi)
 // a destination must hold. From the destination: whole 6.3 kbit/s frames.
 LRESULT CG7231Driver::OnStreamSize(LPACMDRVSTREAMINSTANCE, LPACMDRVSTREAMSIZE padss)
 {
-    switch (padss->fdwSize & ACM_STREAMSIZEF_QUERYMASK) {
-    case ACM_STREAMSIZEF_SOURCE: {
+    switch (padss->fdwSize & ACM_STREAMSIZEF_QUERYMASK)
+    {
+    case ACM_STREAMSIZEF_SOURCE:
+    {
         const DWORD nFrames = padss->cbSrcLength > 0 ? padss->cbSrcLength : 1;
-        if (nFrames > MAXDWORD / kPcmFrameBytes) return ACMERR_NOTPOSSIBLE;
+        if (nFrames > MAXDWORD / kPcmFrameBytes)
+            return ACMERR_NOTPOSSIBLE;
         padss->cbDstLength = nFrames * kPcmFrameBytes;
         return MMSYSERR_NOERROR;
     }
     case ACM_STREAMSIZEF_DESTINATION:
-        if (padss->cbDstLength < kPcmFrameBytes) return ACMERR_NOTPOSSIBLE;
+        if (padss->cbDstLength < kPcmFrameBytes)
+            return ACMERR_NOTPOSSIBLE;
         padss->cbSrcLength = padss->cbDstLength / kPcmFrameBytes * kLargestFrameBytes;
         return MMSYSERR_NOERROR;
     default:
@@ -59,8 +67,8 @@ LRESULT CG7231Driver::OnStreamSize(LPACMDRVSTREAMINSTANCE, LPACMDRVSTREAMSIZE pa
 
 LRESULT CG7231Driver::OnStreamConvert(LPACMDRVSTREAMINSTANCE padsi, LPACMDRVSTREAMHEADER padsh)
 {
-    StreamOf(padsi)->Convert(padsh->pbSrc, padsh->cbSrcLength, padsh->pbDst, padsh->cbDstLength,
-                             padsh->fdwConvert, &padsh->cbSrcLengthUsed, &padsh->cbDstLengthUsed);
+    StreamOf(padsi)->Convert(padsh->pbSrc, padsh->cbSrcLength, padsh->pbDst, padsh->cbDstLength, padsh->fdwConvert,
+                             &padsh->cbSrcLengthUsed, &padsh->cbDstLengthUsed);
     return MMSYSERR_NOERROR;
 }
 

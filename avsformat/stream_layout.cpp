@@ -41,8 +41,8 @@ std::string describeProblem(HeaderProblem problem, const StreamLayout& layout) {
                std::to_string(payload) + " follow the header";
     case HeaderProblem::BlockBeyondClip:
         return "the placed block belongs at clip offset " + std::to_string(layout.header.blockOffset) +
-               " but the stream fills only " + countOf(payload) + " of clip, so " +
-               countOf(layout.blockEnd - payload) + " would be padding";
+               " but the stream fills only " + countOf(payload) + " of clip, so " + countOf(layout.blockEnd - payload) +
+               " would be padding";
     case HeaderProblem::BlockOutOfReach:
         return "the placed block belongs at clip offset " + std::to_string(layout.header.blockOffset) +
                ", beyond the " + std::to_string(uint64_t(kMaxBlockOffset) + 1) + " bytes a clip file can reach";

@@ -21,9 +21,15 @@ FeedResult StreamReassembler::feed(const uint8_t* data, std::size_t length) {
     while (length > 0 && m_state != State::Refused && m_state != State::Failed) {
         std::size_t used = 0;
         switch (m_state) {
-        case State::Header: used = takeHeader(data, length); break;
-        case State::Block: used = placeBlock(data, length); break;
-        default: used = placeClipData(data, length); break;
+        case State::Header:
+            used = takeHeader(data, length);
+            break;
+        case State::Block:
+            used = placeBlock(data, length);
+            break;
+        default:
+            used = placeClipData(data, length);
+            break;
         }
         data += used;
         length -= used;
@@ -75,8 +81,7 @@ std::size_t StreamReassembler::placeBlock(const uint8_t* data, std::size_t lengt
 // its placement point: the block goes to its place, and the rest follows.
 std::size_t StreamReassembler::placeClipData(const uint8_t* data, std::size_t length) {
     const bool placeNow = m_blockHeld && mayPlaceBlock(m_header, m_clipWritten + length, m_gapBound);
-    const std::size_t used =
-        placeNow ? std::size_t(blockPlacementPoint(m_header, m_gapBound) - m_clipWritten) : length;
+    const std::size_t used = placeNow ? std::size_t(blockPlacementPoint(m_header, m_gapBound) - m_clipWritten) : length;
     if (used != 0 && !m_writer.write(data, used)) {
         m_state = State::Failed;
         return length;
@@ -91,8 +96,6 @@ bool StreamReassembler::placeHeldBlock() {
     return m_writer.seekTo(m_header.blockOffset) && m_writer.writeHeldBlock() && m_writer.seekTo(m_clipWritten);
 }
 
-void StreamReassembler::startClipData() {
-    m_state = m_writer.seekTo(0) ? State::ClipData : State::Failed;
-}
+void StreamReassembler::startClipData() { m_state = m_writer.seekTo(0) ? State::ClipData : State::Failed; }
 
 }  // namespace avs

@@ -35,7 +35,13 @@ public:
     bool isComplete() const;
 
 private:
-    enum class State { Header, Block, ClipData, Refused, Failed };
+    enum class State {
+        Header,
+        Block,
+        ClipData,
+        Refused,
+        Failed
+    };
 
     std::size_t takeHeader(const uint8_t* data, std::size_t length);
     std::size_t placeBlock(const uint8_t* data, std::size_t length);
@@ -43,17 +49,17 @@ private:
     bool placeHeldBlock();
     void startClipData();
 
-    ClipWriter& m_writer;                       // where the clip goes
-    uint64_t m_announcedLength;                 // announced stream length, 0 = not known
-    uint32_t m_gapBound;                        // how far the clip may reach beyond the clip data
+    ClipWriter& m_writer;                           // where the clip goes
+    uint64_t m_announcedLength;                     // announced stream length, 0 = not known
+    uint32_t m_gapBound;                            // how far the clip may reach beyond the clip data
     uint8_t m_headerBytes[kStreamHeaderSize] = {};  // header bytes collected so far
-    std::size_t m_headerFill = 0;               // how many of them
-    StreamHeader m_header;                      // decoded once complete
-    uint64_t m_blockRemaining = 0;              // bytes of the placed block still to come
-    bool m_blockHeld = false;                   // the block is kept aside, not yet in its place
-    uint64_t m_clipWritten = 0;                 // clip data bytes written from offset 0 on
-    uint64_t m_bytesReceived = 0;               // stream bytes taken, header included
-    State m_state = State::Header;              // what the next stream byte is
+    std::size_t m_headerFill = 0;                   // how many of them
+    StreamHeader m_header;                          // decoded once complete
+    uint64_t m_blockRemaining = 0;                  // bytes of the placed block still to come
+    bool m_blockHeld = false;                       // the block is kept aside, not yet in its place
+    uint64_t m_clipWritten = 0;                     // clip data bytes written from offset 0 on
+    uint64_t m_bytesReceived = 0;                   // stream bytes taken, header included
+    State m_state = State::Header;                  // what the next stream byte is
 };
 
 }  // namespace avs

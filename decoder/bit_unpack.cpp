@@ -8,10 +8,9 @@ namespace {
 
 constexpr int32_t minValidLagCode = 124;  // lag codes 124..127 are invalid
 constexpr int32_t minPitchLag = 18;
-constexpr int32_t shortLagLimit = 58;     // higher-rate lags below this use the 85-row gain table
+constexpr int32_t shortLagLimit = 58;  // higher-rate lags below this use the 85-row gain table
 
-void readLags(BitCursor& cursor, FrameParams* params)
-{
+void readLags(BitCursor& cursor, FrameParams* params) {
     for (int32_t half = 0; half < 2; ++half) {
         int32_t code = readBits(cursor, 7);
         if (code >= minValidLagCode) {
@@ -25,8 +24,7 @@ void readLags(BitCursor& cursor, FrameParams* params)
     }
 }
 
-void readGains(BitCursor& cursor, FrameParams* params, int32_t lowRate)
-{
+void readGains(BitCursor& cursor, FrameParams* params, int32_t lowRate) {
     for (int32_t i = 0; i < 4; ++i) {
         SubframeParams& sub = params->sub[i];
         int32_t code = readBits(cursor, 12);
@@ -45,8 +43,7 @@ void readGains(BitCursor& cursor, FrameParams* params, int32_t lowRate)
     }
 }
 
-void readLowRatePulses(BitCursor& cursor, FrameParams* params)
-{
+void readLowRatePulses(BitCursor& cursor, FrameParams* params) {
     for (SubframeParams& sub : params->sub) {
         sub.pulsePos = readBits(cursor, 12);
     }
@@ -57,12 +54,10 @@ void readLowRatePulses(BitCursor& cursor, FrameParams* params)
 
 // The 13-bit index M = (h0 * 9 + h1) * 90 + h2 * 9 + h3 carries the high
 // parts of the four position codes; the low parts follow as 16/14/16/14 bits.
-void readHighRatePulses(BitCursor& cursor, FrameParams* params)
-{
+void readHighRatePulses(BitCursor& cursor, FrameParams* params) {
     readBits(cursor, 1);  // reserved
     int32_t combined = readBits(cursor, 13);
-    const int32_t high[4] = {(combined / 90) / 9, (combined / 90) % 9,
-                             (combined % 90) / 9, (combined % 90) % 9};
+    const int32_t high[4] = {(combined / 90) / 9, (combined / 90) % 9, (combined % 90) / 9, (combined % 90) % 9};
     static const int32_t lowBits[4] = {16, 14, 16, 14};
     static const int32_t signBits[4] = {6, 5, 6, 5};
     for (int32_t i = 0; i < 4; ++i) {
@@ -75,8 +70,7 @@ void readHighRatePulses(BitCursor& cursor, FrameParams* params)
 
 }  // namespace
 
-int32_t readBits(BitCursor& cursor, int32_t n)
-{
+int32_t readBits(BitCursor& cursor, int32_t n) {
     // The field lies in at most three bytes; only those are read.
     const int32_t first = cursor.bitPos >> 3;
     const int32_t shift = cursor.bitPos & 7;
@@ -89,8 +83,7 @@ int32_t readBits(BitCursor& cursor, int32_t n)
     return static_cast<int32_t>((window >> shift) & ((1u << n) - 1u));
 }
 
-void unpackFrame(FrameParams* params, uint8_t* frame, int32_t lowRate, int32_t bad)
-{
+void unpackFrame(FrameParams* params, uint8_t* frame, int32_t lowRate, int32_t bad) {
     std::memset(params, 0, sizeof *params);
     params->badFrame = bad;
     if (bad != 0) {

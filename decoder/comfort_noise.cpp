@@ -20,7 +20,7 @@ namespace {
 constexpr int32_t blockLength = 2 * subframeLength;  // 120 samples: two sub-frames
 constexpr int32_t blockPulses = 11;                  // six in the even, five in the odd sub-frame
 constexpr int32_t gridPlaces = 30;
-constexpr float inverseBlockPulses = 0.09090909f;    // 1/11 in single precision
+constexpr float inverseBlockPulses = 0.09090909f;  // 1/11 in single precision
 constexpr float maxPulseAmplitude = 5000.0f;
 constexpr int32_t lagDeltas[4] = {1, 0, 1, 3};
 
@@ -38,8 +38,7 @@ void drawPulses(NoisePulses* pulses, int16_t* seed) {
         const int32_t bits = randomBelow(8192, seed);
         offset[2 * b] = bits & 1;
         offset[2 * b + 1] = subframeLength + ((bits >> 1) & 1);
-        for (int32_t j = 0; j < blockPulses; ++j)
-            pulses->sign[b][j] = ((bits >> (2 + j)) & 1) ? 1.0f : -1.0f;
+        for (int32_t j = 0; j < blockPulses; ++j) pulses->sign[b][j] = ((bits >> (2 + j)) & 1) ? 1.0f : -1.0f;
     }
     for (int32_t i = 0; i < 4; ++i) {
         const int32_t count = (i % 2 == 0) ? 6 : 5;

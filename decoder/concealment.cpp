@@ -10,7 +10,7 @@
 namespace {
 
 constexpr int32_t analysisStart = excitationHistory - 2 * subframeLength;  // element 145
-constexpr int32_t analysisLength = 2 * subframeLength;                   // 120 samples
+constexpr int32_t analysisLength = 2 * subframeLength;                     // 120 samples
 constexpr int32_t maxAnalysisLag = 142;
 constexpr int32_t lagSearchRadius = 3;
 constexpr float inverseAnalysisLength = 0.0083333338f;  // 1/120 in single precision
@@ -48,8 +48,8 @@ float historyLevel(const float* excitation) {
     return std::sqrt(energy * inverseAnalysisLength);
 }
 
-void regenerateExcitation(float* excitation, float* frameExc, int32_t concealLag,
-                          float concealGain, int32_t erasureCount, int16_t* concealSeed) {
+void regenerateExcitation(float* excitation, float* frameExc, int32_t concealLag, float concealGain,
+                          int32_t erasureCount, int16_t* concealSeed) {
     float* current = excitation + excitationHistory;
     if (erasureCount >= silentErasureCount) {
         for (int32_t n = 0; n < frameLength; ++n) current[n] = frameExc[n] = 0.0f;

@@ -21,8 +21,8 @@ float historyLevel(const float* excitation);
 // silence when erasureCount >= 3, else the last concealLag history samples
 // repeated at concealGain, else (concealLag 0) noise of amplitude
 // concealGain in frameExc only, advancing *concealSeed 240 times.
-void regenerateExcitation(float* excitation, float* frameExc, int32_t concealLag,
-                          float concealGain, int32_t erasureCount, int16_t* concealSeed);
+void regenerateExcitation(float* excitation, float* frameExc, int32_t concealLag, float concealGain,
+                          int32_t erasureCount, int16_t* concealSeed);
 
 // Advances the seed (seed * 521 + 259 modulo 2^16, as a signed 16-bit value)
 // and returns its new value.

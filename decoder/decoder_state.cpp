@@ -14,13 +14,9 @@ constexpr int16_t maxLostCount = 10;
 
 }  // namespace
 
-DecoderState::DecoderState()
-{
-    reset(0);
-}
+DecoderState::DecoderState() { reset(0); }
 
-void DecoderState::reset(int32_t mode)
-{
+void DecoderState::reset(int32_t mode) {
     erasureCount = 0;
     postTilt = 0.0f;
     concealSeed = 0;
@@ -42,8 +38,7 @@ void DecoderState::reset(int32_t mode)
     std::memset(outBuf, 0, sizeof outBuf);
 }
 
-int32_t DecoderState::decodeSoundFrame(const void* frame, int16_t* samples)
-{
+int32_t DecoderState::decodeSoundFrame(const void* frame, int16_t* samples) {
     if (frame == nullptr) {
         replaceLostFrame(samples);
         return 1;
@@ -54,8 +49,7 @@ int32_t DecoderState::decodeSoundFrame(const void* frame, int16_t* samples)
     return words;
 }
 
-void DecoderState::decodeSoundFrames(const void* const* frames, int32_t count, int16_t* samples)
-{
+void DecoderState::decodeSoundFrames(const void* const* frames, int32_t count, int16_t* samples) {
     int32_t first = 0;
     while (first < count) {
         if (frames[first] == nullptr) {
@@ -73,8 +67,7 @@ void DecoderState::decodeSoundFrames(const void* const* frames, int32_t count, i
 // A received frame as decodeSoundFrame takes it: the rate from its kind, the
 // lost-frame count back to 0, the frame copied into frameBuf. Returns its
 // length in 16-bit words.
-int32_t DecoderState::receiveFrame(const void* frame)
-{
+int32_t DecoderState::receiveFrame(const void* frame) {
     const int32_t kind = static_cast<const uint8_t*>(frame)[0] & 3;
     const int32_t bytes = speechdecFrameBytes(kind);
     lowRate = kind == 1 ? 1 : 0;
@@ -88,8 +81,7 @@ int32_t DecoderState::receiveFrame(const void* frame)
 // is inside the frame before (each job carries what its filter stages read,
 // so the excitation history moves on as soon as a frame is prepared).
 // Afterwards outBuf holds the last frame's samples.
-void DecoderState::decodeReceivedRun(const void* const* frames, int32_t count, int16_t* samples)
-{
+void DecoderState::decodeReceivedRun(const void* const* frames, int32_t count, int16_t* samples) {
     FilterJob jobs[2];  // the frame being prepared and the one the track is inside
     FilterTrack track;
     startFilterTrack(&track, filterMemories(), samples);
@@ -107,8 +99,7 @@ void DecoderState::decodeReceivedRun(const void* const* frames, int32_t count, i
 // Plays the last output backwards with the gain f^i, f = 0.995 - 0.001 *
 // lostCount; the replacement becomes the last output. The decoder's history
 // is left as the last received frame left it.
-void DecoderState::replaceLostFrame(int16_t* samples)
-{
+void DecoderState::replaceLostFrame(int16_t* samples) {
     double step = lostCount * -0.001 + 0.995;
     double gain = 1.0;
     for (int32_t i = 0; i < frameLength; ++i) {

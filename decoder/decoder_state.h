@@ -11,12 +11,12 @@ struct FilterJob;
 struct FilterMemories;
 
 // Sizes shared by the decoding stages.
-constexpr int32_t frameLength = 240;       // samples per frame (30 ms at 8 kHz)
-constexpr int32_t subframeLength = 60;     // samples per sub-frame
-constexpr int32_t excitationHistory = 265; // past excitation kept: lag 143 + 2 and more for concealment
-constexpr int32_t lpcOrder = 10;           // LSP/LPC order; also the synthesis/postfilter memory length
+constexpr int32_t frameLength = 240;        // samples per frame (30 ms at 8 kHz)
+constexpr int32_t subframeLength = 60;      // samples per sub-frame
+constexpr int32_t excitationHistory = 265;  // past excitation kept: lag 143 + 2 and more for concealment
+constexpr int32_t lpcOrder = 10;            // LSP/LPC order; also the synthesis/postfilter memory length
 constexpr int32_t maxFrameBytes = SPEECHDEC_MAX_FRAME_BYTES;  // the largest frame (higher-rate speech)
-constexpr int16_t initialNoiseSeed = 12345;  // noiseSeed after a reset and after every speech frame
+constexpr int16_t initialNoiseSeed = 12345;                   // noiseSeed after a reset and after every speech frame
 
 // Arithmetic convention of every stage: signal data is float. A sum of
 // products is accumulated in double, each product formed from the operands
@@ -30,25 +30,26 @@ constexpr int16_t initialNoiseSeed = 12345;  // noiseSeed after a reset and afte
 // own stream independently. The object holds its buffers itself, so creating
 // one allocates nothing beyond the object and cannot fail half-way.
 struct DecoderState {
-    int32_t erasureCount;               // consecutive bad speech frames, 0..3
-    float postTilt;                     // smoothed tilt coefficient of the formant postfilter
-    int16_t concealSeed;                // random seed of unvoiced concealment
-    int32_t concealLag;                 // period of voiced concealment; 0 = unvoiced
-    float concealGain;                  // gain (voiced) or noise level (unvoiced) of concealment
-    float prevLsp[lpcOrder];            // previous frame's LSP vector, scale 0..256 for 0..pi
-    float excitation[excitationHistory + frameLength]; // [0..264] past excitation, oldest first; [265..504] current frame
-    float synthBuf[lpcOrder + frameLength];            // [0..9] last synthesis outputs; [10..249] current frame
-    float postBuf[lpcOrder + frameLength];             // [0..9] last postfilter outputs; [10..249] current frame
-    int32_t prevFrameType;              // type of the previous frame after bad-frame mapping: 0 untransmitted, 1 speech, 2 SID
-    int16_t noiseSeed;                  // random seed of comfort noise; 12345 after every speech frame
-    int32_t sidGainIndex;               // last received SID gain code 0..63
-    float noiseGain;                    // smoothed comfort-noise level
+    int32_t erasureCount;     // consecutive bad speech frames, 0..3
+    float postTilt;           // smoothed tilt coefficient of the formant postfilter
+    int16_t concealSeed;      // random seed of unvoiced concealment
+    int32_t concealLag;       // period of voiced concealment; 0 = unvoiced
+    float concealGain;        // gain (voiced) or noise level (unvoiced) of concealment
+    float prevLsp[lpcOrder];  // previous frame's LSP vector, scale 0..256 for 0..pi
+    float excitation[excitationHistory +
+                     frameLength];           // [0..264] past excitation, oldest first; [265..504] current frame
+    float synthBuf[lpcOrder + frameLength];  // [0..9] last synthesis outputs; [10..249] current frame
+    float postBuf[lpcOrder + frameLength];   // [0..9] last postfilter outputs; [10..249] current frame
+    int32_t prevFrameType;  // type of the previous frame after bad-frame mapping: 0 untransmitted, 1 speech, 2 SID
+    int16_t noiseSeed;      // random seed of comfort noise; 12345 after every speech frame
+    int32_t sidGainIndex;   // last received SID gain code 0..63
+    float noiseGain;        // smoothed comfort-noise level
 
-    int32_t lowRate;                    // 1 while decoding a 20-byte (lower-rate) frame, else 0
-    int32_t postfilterOn;               // postfilter switch; always 1, both postfilters run
-    int16_t lostCount;                  // consecutive lost (null) frames, 0..10
-    uint8_t frameBuf[maxFrameBytes];    // private copy of the received frame; unpacking may overwrite it
-    int16_t outBuf[frameLength];        // the last 240 output samples, decoded or replaced
+    int32_t lowRate;                  // 1 while decoding a 20-byte (lower-rate) frame, else 0
+    int32_t postfilterOn;             // postfilter switch; always 1, both postfilters run
+    int16_t lostCount;                // consecutive lost (null) frames, 0..10
+    uint8_t frameBuf[maxFrameBytes];  // private copy of the received frame; unpacking may overwrite it
+    int16_t outBuf[frameLength];      // the last 240 output samples, decoded or replaced
 
     // Constructs a reset decoder (as after reset(0)).
     DecoderState();

@@ -5,8 +5,7 @@
 #include <cstdint>
 
 // sum of a[n] * b[n], n = 0..count-1, each product formed in double.
-inline double dotProduct(const float* a, const float* b, int32_t count)
-{
+inline double dotProduct(const float* a, const float* b, int32_t count) {
     double sum = 0.0;
     for (int32_t n = 0; n < count; ++n) {
         sum += static_cast<double>(a[n]) * static_cast<double>(b[n]);

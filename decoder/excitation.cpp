@@ -25,8 +25,7 @@ struct Pulses {
     int32_t count;
 };
 
-const float* adaptiveTaps(const FrameParams& params, int32_t k, int32_t lowRate)
-{
+const float* adaptiveTaps(const FrameParams& params, int32_t k, int32_t lowRate) {
     int32_t row = params.sub[k].acbGainIndex;
     if (lowRate == 1 || params.pitchLag[k / 2] >= shortLagLimit) {
         return acbGainTable170[row];
@@ -36,8 +35,7 @@ const float* adaptiveTaps(const FrameParams& params, int32_t k, int32_t lowRate)
 
 // The amplitude, negated when negative is 1: the sign bit is set directly,
 // so that no jump depends on the data (negation only flips that bit).
-float signedAmplitude(float amplitude, uint32_t negative)
-{
+float signedAmplitude(float amplitude, uint32_t negative) {
     uint32_t bits;
     std::memcpy(&bits, &amplitude, sizeof bits);
     bits ^= negative << 31;
@@ -53,8 +51,7 @@ struct CombSums {
     int32_t sums[6][32];
 };
 
-CombSums makeCombSums()
-{
+CombSums makeCombSums() {
     CombSums c{};
     for (int32_t r = 0; r < 6; ++r) {
         int32_t sum = 0;
@@ -67,16 +64,14 @@ CombSums makeCombSums()
     return c;
 }
 
-const CombSums& combSums()
-{
+const CombSums& combSums() {
     static const CombSums sums = makeCombSums();
     return sums;
 }
 
 // How many of the 32 running sums of a row are at most target. The sums do
 // not decrease, so those are the first ones.
-int32_t sumsAtMost(const int32_t* sums, int32_t target)
-{
+int32_t sumsAtMost(const int32_t* sums, int32_t target) {
     const __m128i t = _mm_set1_epi32(target);
     __m128i g[8];  // -1 where a sum exceeds the target
     for (int32_t j = 0; j < 8; ++j) {
@@ -93,10 +88,10 @@ int32_t sumsAtMost(const int32_t* sums, int32_t target)
 // Where the enumerative decoding of one sub-frame's pulse positions stands.
 struct MultipulseDecoding {
     const SubframeParams* sub;
-    int32_t count;   // pulses of the sub-frame (6 or 5)
-    int32_t code;    // what is left of the position code
-    int32_t place;   // first place still free (j0)
-    bool open;       // pulses remain to be placed
+    int32_t count;  // pulses of the sub-frame (6 or 5)
+    int32_t code;   // what is left of the position code
+    int32_t place;  // first place still free (j0)
+    bool open;      // pulses remain to be placed
 };
 
 // One step of the decoding: the next pulse of a sub-frame's code on its grid,
@@ -111,8 +106,7 @@ struct MultipulseDecoding {
 // anyway, so counting the running sums at most the bound gives the place at
 // once, without a jump per place. No such place (30): the remaining pulses
 // are left out.
-void placeNextPulse(MultipulseDecoding& d, Pulses* pulses, int32_t m, float amplitude, const CombSums& c)
-{
+void placeNextPulse(MultipulseDecoding& d, Pulses* pulses, int32_t m, float amplitude, const CombSums& c) {
     const int32_t* sums = c.sums[6 - d.count + m];
     const int32_t before = d.place > 0 ? sums[d.place - 1] : 0;
     const int32_t bound = d.code + before;
@@ -133,8 +127,7 @@ void placeNextPulse(MultipulseDecoding& d, Pulses* pulses, int32_t m, float ampl
 // The multipulse codes of several sub-frames side by side, pulse by pulse:
 // each sub-frame's decoding is a chain of dependent steps, and decoding the
 // sub-frames together lets the processor overlap the chains.
-void decodeMultipulses(const FrameParams& params, const int32_t* subframes, int32_t n, Pulses* pulses)
-{
+void decodeMultipulses(const FrameParams& params, const int32_t* subframes, int32_t n, Pulses* pulses) {
     const CombSums& c = combSums();
     MultipulseDecoding d[4];
     for (int32_t i = 0; i < n; ++i) {
@@ -153,8 +146,7 @@ void decodeMultipulses(const FrameParams& params, const int32_t* subframes, int3
 
 // Four pulses on interleaved tracks: track t at grid + 2t + 8p, p = 3 bits
 // of the position code; a set sign bit is positive.
-void decodeTracks(Pulses* pulses, const SubframeParams& sub, float amplitude)
-{
+void decodeTracks(Pulses* pulses, const SubframeParams& sub, float amplitude) {
     for (int32_t t = 0; t < 4; ++t) {
         const int32_t place = (sub.pulsePos >> (3 * t)) & 7;
         pulses->position[t] = sub.grid + 2 * t + 8 * place;
@@ -166,8 +158,7 @@ void decodeTracks(Pulses* pulses, const SubframeParams& sub, float amplitude)
 // Whether the pulses of sub-frame k repeat, and at which period with which
 // weight: the pulse train of the higher rate (open-loop lag, weight 1) or
 // the pitch sharpening of the lower rate.
-bool repetitionOf(const FrameParams& params, int32_t k, int32_t lowRate, int32_t* period, float* gain)
-{
+bool repetitionOf(const FrameParams& params, int32_t k, int32_t lowRate, int32_t* period, float* gain) {
     const SubframeParams& sub = params.sub[k];
     if (lowRate == 0) {
         *period = params.pitchLag[k / 2];
@@ -181,15 +172,13 @@ bool repetitionOf(const FrameParams& params, int32_t k, int32_t lowRate, int32_t
 
 }  // namespace
 
-void extendPeriodic(float* buffer, int32_t pos, int32_t lag)
-{
+void extendPeriodic(float* buffer, int32_t pos, int32_t lag) {
     for (int32_t i = 0; i <= 61 - lag; ++i) {
         buffer[pos + i] = buffer[pos - lag + i];
     }
 }
 
-void buildAdaptiveVector(float* buffer, int32_t pos, int32_t lag, const float* taps)
-{
+void buildAdaptiveVector(float* buffer, int32_t pos, int32_t lag, const float* taps) {
     extendPeriodic(buffer, pos, lag);
     // Four outputs at a time, in descending groups: the inputs of a group lie
     // at least 12 samples below its lowest output (lags are at least 17), so
@@ -207,8 +196,7 @@ void buildAdaptiveVector(float* buffer, int32_t pos, int32_t lag, const float* t
     }
 }
 
-void repeatPulses(float* vec, int32_t period, float gain)
-{
+void repeatPulses(float* vec, int32_t period, float gain) {
     for (int32_t n = period; n < subframeLength; ++n) {
         vec[n] = vec[n] + gain * vec[n - period];
     }
@@ -218,8 +206,7 @@ namespace {
 
 // The pulses of the four sub-frames (the codes do not depend on the
 // excitation, so they are decoded for the whole frame at once).
-void decodeFramePulses(Pulses pulses[4], const FrameParams& params, int32_t lowRate)
-{
+void decodeFramePulses(Pulses pulses[4], const FrameParams& params, int32_t lowRate) {
     if (lowRate == 0) {
         static const int32_t all[4] = {0, 1, 2, 3};
         decodeMultipulses(params, all, 4, pulses);
@@ -237,8 +224,7 @@ void decodeFramePulses(Pulses pulses[4], const FrameParams& params, int32_t lowR
 // then each pulse is added at its place; since a pulse is never zero, adding
 // it to b + 0.0 gives the same as adding it to b.
 void addPulses(float* buffer, int32_t pos, const FrameParams& params, int32_t k, int32_t lowRate,
-               const Pulses& pulses)
-{
+               const Pulses& pulses) {
     int32_t period;
     float gain;
     const bool repeats = repetitionOf(params, k, lowRate, &period, &gain);
@@ -262,8 +248,7 @@ void addPulses(float* buffer, int32_t pos, const FrameParams& params, int32_t k,
 
 // Sub-frame k (sub-frames in order: each reads the ones before).
 void decodeExcitationSubframe(float* excitation, const FrameParams& params, int32_t lowRate, int32_t k,
-                              const Pulses& pulses)
-{
+                              const Pulses& pulses) {
     int32_t pos = excitationHistory + subframeLength * k;
     int32_t lag = params.pitchLag[k / 2] + params.sub[k].lagDelta - 1;
     buildAdaptiveVector(excitation, pos, lag, adaptiveTaps(params, k, lowRate));
@@ -273,8 +258,7 @@ void decodeExcitationSubframe(float* excitation, const FrameParams& params, int3
 
 }  // namespace
 
-void addFixedVector(float* buffer, int32_t pos, const FrameParams& params, int32_t k, int32_t lowRate)
-{
+void addFixedVector(float* buffer, int32_t pos, const FrameParams& params, int32_t k, int32_t lowRate) {
     Pulses pulses;
     if (lowRate == 0) {
         decodeMultipulses(params, &k, 1, &pulses);
@@ -284,8 +268,7 @@ void addFixedVector(float* buffer, int32_t pos, const FrameParams& params, int32
     addPulses(buffer, pos, params, k, lowRate, pulses);
 }
 
-void decodeExcitation(float* excitation, const FrameParams& params, int32_t lowRate)
-{
+void decodeExcitation(float* excitation, const FrameParams& params, int32_t lowRate) {
     Pulses pulses[4];
     decodeFramePulses(pulses, params, lowRate);
     for (int32_t k = 0; k < 4; ++k) {

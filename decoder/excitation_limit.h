@@ -17,13 +17,11 @@ constexpr float excitationMin = -32768.0f;
 // to a limit, and not-a-number, exactly as the two tests "if x > max then
 // max; if x < min then min" do. A last group of fewer than four goes
 // through a small copy.
-inline __m128 limitFour(__m128 x)
-{
+inline __m128 limitFour(__m128 x) {
     return _mm_max_ps(_mm_set1_ps(excitationMin), _mm_min_ps(_mm_set1_ps(excitationMax), x));
 }
 
-inline void limitExcitation(float* x, int32_t count)
-{
+inline void limitExcitation(float* x, int32_t count) {
     int32_t n = 0;
     for (; n + 4 <= count; n += 4) {
         _mm_storeu_ps(x + n, limitFour(_mm_loadu_ps(x + n)));

@@ -52,15 +52,11 @@ static_assert(earlySamples % pcmGroup == 0 && earlyOutputSteps <= subframeLength
 
 // The sub-frame a search or postfilter of loop k serves, `ahead` sub-frames on
 // (sub-frames past 3 belong to the next frame, before 0 to the frame before).
-constexpr int32_t servedSubframe(int32_t k, int32_t ahead)
-{
-    return (k + ahead + 4) % 4;
-}
+constexpr int32_t servedSubframe(int32_t k, int32_t ahead) { return (k + ahead + 4) % 4; }
 
 // Adds sample n of the sub-frame (y, the one before it: previous) to its
 // tilt sums, in the order of the sums.
-inline void addToTiltSums(TiltSums& sums, double previous, double y, int32_t n)
-{
+inline void addToTiltSums(TiltSums& sums, double previous, double y, int32_t n) {
     sums.energy += y * y;
     if (n > 0) {
         sums.cross += previous * y;
@@ -79,8 +75,7 @@ enum SideWork {
 // A search or an output that the loop does not advance may not exist: its
 // read pointers are formed only when the loop uses them.
 template <int work>
-void runLoopWith(FilterTrack& t, int32_t k)
-{
+void runLoopWith(FilterTrack& t, int32_t k) {
     const FilterJob& job = *t.job;
     const SynthesisCoefficients c = widenSynthesisCoefficients(job.lpcSet[k]);
     const float* exc = job.frameExc + subframeLength * k;
@@ -129,8 +124,7 @@ void runLoopWith(FilterTrack& t, int32_t k)
 using LoopFunction = void (*)(FilterTrack&, int32_t);
 
 template <int... works>
-constexpr std::array<LoopFunction, sizeof...(works)> loopFunctions(std::integer_sequence<int, works...>)
-{
+constexpr std::array<LoopFunction, sizeof...(works)> loopFunctions(std::integer_sequence<int, works...>) {
     return {&runLoopWith<works>...};
 }
 
@@ -139,8 +133,7 @@ constexpr std::array<LoopFunction, 16> loopTable = loopFunctions(std::make_integ
 
 // The side work of the loop of sub-frame k; the early samples of the frame
 // before go with its last postfilter sub-frame.
-int sideWorkOf(const FilterTrack& t, int32_t k)
-{
+int sideWorkOf(const FilterTrack& t, int32_t k) {
     int work = 0;
     if (t.postPending) work |= withPost;
     if (t.postPending && k == 0) work |= withOutput;
@@ -152,8 +145,7 @@ int sideWorkOf(const FilterTrack& t, int32_t k)
 // Sets up the search of sub-frame k of job in slot (nothing unless it is
 // good speech). With the postfilter off the neutral parameters are applied
 // at once.
-void startSearch(SearchSlot& slot, FilterJob* job, int32_t k)
-{
+void startSearch(SearchSlot& slot, FilterJob* job, int32_t k) {
     slot.job = nullptr;
     if (job == nullptr || !job->pitchFiltered) {
         return;
@@ -167,8 +159,7 @@ void startSearch(SearchSlot& slot, FilterJob* job, int32_t k)
     slot.job = job;
 }
 
-void chooseLags(SearchSlot& slot)
-{
+void chooseLags(SearchSlot& slot) {
     if (slot.job != nullptr) {
         choosePitchLags(slot.search);
     }
@@ -176,8 +167,7 @@ void chooseLags(SearchSlot& slot)
 
 // The gain rule for sub-frame k of the slot's frame, and its filtered
 // excitation.
-void finishSearch(SearchSlot& slot, int32_t k)
-{
+void finishSearch(SearchSlot& slot, int32_t k) {
     if (slot.job == nullptr) {
         return;
     }
@@ -188,8 +178,7 @@ void finishSearch(SearchSlot& slot, int32_t k)
 }
 
 // The phases of a search without a loop to share (at the start of a run).
-void correlateAlone(SearchSlot& slot, FilterJob* job, int32_t k)
-{
+void correlateAlone(SearchSlot& slot, FilterJob* job, int32_t k) {
     startSearch(slot, job, k);
     if (slot.job != nullptr) {
         PitchCorrelations c = correlationsOf(slot.search);
@@ -198,8 +187,7 @@ void correlateAlone(SearchSlot& slot, FilterJob* job, int32_t k)
     }
 }
 
-void measureAlone(SearchSlot& slot)
-{
+void measureAlone(SearchSlot& slot) {
     chooseLags(slot);
     if (slot.job != nullptr) {
         PitchEnergies e = energiesOf(slot.search);
@@ -209,8 +197,7 @@ void measureAlone(SearchSlot& slot)
 }
 
 // Before loop k (see the schedule).
-void moveSearchesOn(FilterTrack& t, int32_t k)
-{
+void moveSearchesOn(FilterTrack& t, int32_t k) {
     finishSearch(t.search[servedSubframe(k, 1)], servedSubframe(k, 1));
     chooseLags(t.search[servedSubframe(k, 2)]);
     FilterJob* thirdAhead = k + 3 < 4 ? t.job : t.next;
@@ -220,22 +207,19 @@ void moveSearchesOn(FilterTrack& t, int32_t k)
 // After the synthesis of sub-frame k: its postfilter is set up (tilt from
 // the sums just accumulated) to run during the next loop; with the
 // postfilter off the speech is copied instead.
-void schedulePostfilter(FilterTrack& t, int32_t k)
-{
+void schedulePostfilter(FilterTrack& t, int32_t k) {
     const int32_t offset = lpcOrder + subframeLength * k;
     const FilterJob& job = *t.job;
     if (job.postfilterOn == 0) {
         std::memcpy(t.memories.postBuf + offset, t.memories.synthBuf + offset, sizeof(float) * subframeLength);
         return;
     }
-    preparePostfilterSubframe(&t.post, job.lpcSet[k], t.memories.synthBuf + offset, t.tilt,
-                              *t.memories.postTilt);
+    preparePostfilterSubframe(&t.post, job.lpcSet[k], t.memories.synthBuf + offset, t.tilt, *t.memories.postTilt);
     t.postPending = true;
 }
 
 // The postfilter of the run's last sub-frame, with no synthesis to share.
-void postfilterAlone(FilterTrack& t)
-{
+void postfilterAlone(FilterTrack& t) {
     const int32_t offset = subframeLength * 3;
     double last = t.lastPost;
     for (int32_t m = 0; m < subframeLength; ++m) {
@@ -247,16 +231,14 @@ void postfilterAlone(FilterTrack& t)
 }
 
 // Both memories of the decoder state move on past a finished frame.
-void moveMemoriesOn(FilterTrack& t)
-{
+void moveMemoriesOn(FilterTrack& t) {
     std::memmove(t.memories.synthBuf, t.memories.synthBuf + frameLength, sizeof(float) * lpcOrder);
     std::memmove(t.memories.postBuf, t.memories.postBuf + frameLength, sizeof(float) * lpcOrder);
 }
 
 // The frame before the current one is postfiltered to its end: its samples
 // from `first` on are converted, and it is finished.
-void finishPreviousFrame(FilterTrack& t, int32_t first)
-{
+void finishPreviousFrame(FilterTrack& t, int32_t first) {
     for (int32_t n = first; n < frameLength; n += pcmGroup) {
         toPcmFour(t.previousSamples + n, t.memories.postBuf + lpcOrder + n);
     }
@@ -266,8 +248,7 @@ void finishPreviousFrame(FilterTrack& t, int32_t first)
 }
 
 // Sub-frame k with everything around its loop.
-void runSubframe(FilterTrack& t, int32_t k)
-{
+void runSubframe(FilterTrack& t, int32_t k) {
     moveSearchesOn(t, k);
     const int work = sideWorkOf(t, k);
     loopTable[static_cast<size_t>(work)](t, k);
@@ -279,8 +260,7 @@ void runSubframe(FilterTrack& t, int32_t k)
 }
 
 // The synthesis crosses into the next frame.
-void nextFrame(FilterTrack& t)
-{
+void nextFrame(FilterTrack& t) {
     std::memmove(t.synthFed, t.synthFed + frameLength, sizeof(double) * lpcOrder);
     t.previousSamples = t.samples;
     t.samples += frameLength;
@@ -289,8 +269,7 @@ void nextFrame(FilterTrack& t)
 }
 
 // The searches that the loops before the run's first would have run.
-void searchFirstSubframes(FilterTrack& t)
-{
+void searchFirstSubframes(FilterTrack& t) {
     correlateAlone(t.search[0], t.job, 0);
     measureAlone(t.search[0]);
     finishSearch(t.search[0], 0);
@@ -301,8 +280,7 @@ void searchFirstSubframes(FilterTrack& t)
 
 }  // namespace
 
-void startFilterTrack(FilterTrack* t, const FilterMemories& memories, int16_t* samples)
-{
+void startFilterTrack(FilterTrack* t, const FilterMemories& memories, int16_t* samples) {
     t->memories = memories;
     t->samples = samples;
     t->previousSamples = nullptr;
@@ -316,8 +294,7 @@ void startFilterTrack(FilterTrack* t, const FilterMemories& memories, int16_t* s
     for (SearchSlot& slot : t->search) slot.job = nullptr;
 }
 
-void addFilterJob(FilterTrack& t, FilterJob* job)
-{
+void addFilterJob(FilterTrack& t, FilterJob* job) {
     if (t.job == nullptr) {
         t.job = job;
         searchFirstSubframes(t);
@@ -329,8 +306,7 @@ void addFilterJob(FilterTrack& t, FilterJob* job)
     runSubframe(t, 0);
 }
 
-void finishFilterTrack(FilterTrack& t)
-{
+void finishFilterTrack(FilterTrack& t) {
     for (int32_t k = 1; k < 4; ++k) runSubframe(t, k);
     if (t.postPending) {
         postfilterAlone(t);

@@ -39,18 +39,18 @@ struct SearchSlot {
 // on itself. Nothing is allocated.
 struct FilterTrack {
     FilterMemories memories;
-    int16_t* samples;          // output of the frame being synthesized
-    int16_t* previousSamples;  // output of the frame before until it is finished, else null
-    FilterJob* job;            // the frame being synthesized; null before the first job
-    FilterJob* next;           // the frame after it once added, else null
+    int16_t* samples;                             // output of the frame being synthesized
+    int16_t* previousSamples;                     // output of the frame before until it is finished, else null
+    FilterJob* job;                               // the frame being synthesized; null before the first job
+    FilterJob* next;                              // the frame after it once added, else null
     double synthFed[lpcOrder + frameLength];      // synthBuf as fed back (see synthesisStep), in double
     double postFed[postPoleOrder + frameLength];  // the same for postBuf[4..249]
-    double lastSynth;          // the latest output of each filter as fed back
+    double lastSynth;                             // the latest output of each filter as fed back
     double lastPost;
-    TiltSums tilt;             // tilt sums of the sub-frame synthesized last
-    PostfilterSubframe post;   // the postfilter of the sub-frame synthesized last
-    bool postPending;          // post is set up and has not run yet
-    SearchSlot search[4];      // search[k] serves sub-frame k of the frame being synthesized or the one after
+    TiltSums tilt;            // tilt sums of the sub-frame synthesized last
+    PostfilterSubframe post;  // the postfilter of the sub-frame synthesized last
+    bool postPending;         // post is set up and has not run yet
+    SearchSlot search[4];     // search[k] serves sub-frame k of the frame being synthesized or the one after
 };
 
 // Starts a run; the frames' samples go to samples, 240 per frame.

@@ -15,8 +15,7 @@ constexpr float tiltSmoothing = 0.75f;
 constexpr float tiltFactor = 0.21875f;
 
 // First-order correlation coefficient of one sub-frame; 0 for silence.
-float tiltOf(const TiltSums& sums)
-{
+float tiltOf(const TiltSums& sums) {
     float energy = static_cast<float>(sums.energy);
     if (energy == 0.0f) {
         return 0.0f;
@@ -26,8 +25,7 @@ float tiltOf(const TiltSums& sums)
 }
 
 // 0.135^i, each power formed in double and rounded once to single precision.
-constexpr std::array<float, postPoleOrder> makePostWeights()
-{
+constexpr std::array<float, postPoleOrder> makePostWeights() {
     std::array<float, postPoleOrder> table{};
     double power = weightBase;
     for (float& v : table) {
@@ -42,8 +40,7 @@ constexpr std::array<float, postPoleOrder> makePostWeights()
 const std::array<float, postPoleOrder> postWeights = makePostWeights();
 
 void preparePostfilterSubframe(PostfilterSubframe* f, const float* lpc, const float* s, const TiltSums& sums,
-                               float& postTilt)
-{
+                               float& postTilt) {
     for (int32_t i = 0; i < postPoleOrder; ++i) {
         f->w[i] = static_cast<double>(postWeights[i] * lpc[i]);
     }
@@ -59,9 +56,8 @@ void preparePostfilterSubframe(PostfilterSubframe* f, const float* lpc, const fl
     }
 }
 
-void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lpcOrder],
-                       float& postTilt, int32_t postfilterOn)
-{
+void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lpcOrder], float& postTilt,
+                       int32_t postfilterOn) {
     if (postfilterOn == 0) {
         std::memcpy(post, synth, sizeof(float) * frameLength);
         return;

@@ -20,8 +20,8 @@ extern const std::array<float, postPoleOrder> postWeights;
 // sum s[m] s[m+1] / sum s[m]^2 (0 for silence) smoothed into postTilt, then
 // p[m] = sum_i postWeights[i] a[i] p[m-1-i] + 1.03125 (s[m] - mu s[m-1]),
 // mu = 0.21875 postTilt, summed from 0.0 in double.
-void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lpcOrder],
-                       float& postTilt, int32_t postfilterOn);
+void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lpcOrder], float& postTilt,
+                       int32_t postfilterOn);
 
 // The pipeline's form, one step per sample.
 
@@ -50,8 +50,7 @@ void preparePostfilterSubframe(PostfilterSubframe* f, const float* lpc, const fl
 // (the leading 0.0 of the sum handled as in synthesisStep). pd points at p[m]
 // in a double copy of the outputs (the fed-back values), where the new value
 // is stored too; last is p[m-1] as fed back. Returns p[m] as fed back.
-inline double postfilterStep(const PostfilterSubframe& f, double last, double* pd, int32_t m, float* p)
-{
+inline double postfilterStep(const PostfilterSubframe& f, double last, double* pd, int32_t m, float* p) {
     double sum = f.w[0] * last;
     for (int32_t i = 1; i < postPoleOrder; ++i) {
         sum += f.w[i] * pd[-1 - i];

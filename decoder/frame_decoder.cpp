@@ -20,9 +20,7 @@ constexpr float concealFade = 0.75f;
 
 }  // namespace
 
-void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, int32_t postfilterOn,
-                               int32_t badFrame)
-{
+void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, int32_t postfilterOn, int32_t badFrame) {
     FilterJob job;
     prepareFrame(&job, frame, lowRate, postfilterOn, badFrame);
     shiftExcitation();
@@ -33,8 +31,7 @@ void DecoderState::decodeFrame(int16_t* out, uint8_t* frame, int32_t lowRate, in
 }
 
 void DecoderState::prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate, int32_t postfilterOn,
-                                int32_t badFrame)
-{
+                                int32_t badFrame) {
     FrameParams params;
     unpackFrame(&params, frame, lowRate, badFrame);
     if (params.badFrame != 0) {
@@ -59,8 +56,7 @@ void DecoderState::prepareFrame(FilterJob* job, uint8_t* frame, int32_t lowRate,
 // A good frame leaves its excitation, widened into the job's pitch window,
 // to be pitch-postfiltered into frameExc by the filter track; a concealed
 // one writes frameExc.
-void DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect, FilterJob* job)
-{
+void DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, float* lspVect, FilterJob* job) {
     if (params.badFrame != 0) {
         erasureCount = erasureCount < maxErasureCount ? erasureCount + 1 : maxErasureCount;
     } else {
@@ -83,8 +79,7 @@ void DecoderState::decodeSpeech(const FrameParams& params, int32_t lowRate, floa
 
 // The first bad frame of a run decides voiced or unvoiced from the history;
 // further ones fade the gain.
-void DecoderState::concealFrame(const FrameParams& params, float* frameExc)
-{
+void DecoderState::concealFrame(const FrameParams& params, float* frameExc) {
     if (erasureCount == 1) {
         concealLag = analyseHistory(excitation, params.pitchLag[1]);
         concealGain = concealLag != 0 ? voicedConcealGain : historyLevel(excitation);
@@ -94,14 +89,10 @@ void DecoderState::concealFrame(const FrameParams& params, float* frameExc)
     regenerateExcitation(excitation, frameExc, concealLag, concealGain, erasureCount, &concealSeed);
 }
 
-FilterMemories DecoderState::filterMemories()
-{
-    return FilterMemories{synthBuf, postBuf, &postTilt};
-}
+FilterMemories DecoderState::filterMemories() { return FilterMemories{synthBuf, postBuf, &postTilt}; }
 
 // The excitation history moves on by one frame (the job keeps what the pitch
 // postfilter reads of it).
-void DecoderState::shiftExcitation()
-{
+void DecoderState::shiftExcitation() {
     std::memmove(excitation, excitation + frameLength, sizeof(float) * excitationHistory);
 }

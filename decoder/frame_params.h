@@ -17,10 +17,10 @@ struct SubframeParams {
 
 // One unpacked frame. Fields a frame kind does not carry are zero after unpacking.
 struct FrameParams {
-    int32_t badFrame;        // number of invalid codes found; 0 for a good frame
-    int32_t frameType;       // 1 speech, 2 silence descriptor (SID), 0 untransmitted
-    int32_t sidGainCode;     // SID frames: 6-bit comfort-noise gain code 0..63
-    int32_t lspIndex[3];     // LSP codebook indices for LSPs 1-3, 4-6 and 7-10
-    int32_t pitchLag[2];     // open-loop pitch lag of sub-frames 0-1 and 2-3 (18..141, or a raw invalid code)
-    SubframeParams sub[4];   // one record per sub-frame
+    int32_t badFrame;       // number of invalid codes found; 0 for a good frame
+    int32_t frameType;      // 1 speech, 2 silence descriptor (SID), 0 untransmitted
+    int32_t sidGainCode;    // SID frames: 6-bit comfort-noise gain code 0..63
+    int32_t lspIndex[3];    // LSP codebook indices for LSPs 1-3, 4-6 and 7-10
+    int32_t pitchLag[2];    // open-loop pitch lag of sub-frames 0-1 and 2-3 (18..141, or a raw invalid code)
+    SubframeParams sub[4];  // one record per sub-frame
 };

@@ -105,8 +105,7 @@ bool wellFormed(const float* lsp, float threshold) {
 void decodeLsp(float* lspVect, const float* prevLsp, const int32_t lspIndex[3], int32_t bad) {
     const float prediction = bad ? 0.71875f : 0.375f;
     const float minGap = bad ? 4.0f : 2.0f;
-    for (int k = 0; k < order; ++k)
-        lspVect[k] = (prevLsp[k] - lspDcVector[k]) * prediction + lspDcVector[k];
+    for (int k = 0; k < order; ++k) lspVect[k] = (prevLsp[k] - lspDcVector[k]) * prediction + lspDcVector[k];
     if (!bad) {
         const float* row0 = lspCodebook0[lspIndex[0] & 0xFF];
         const float* row1 = lspCodebook1[lspIndex[1] & 0xFF];

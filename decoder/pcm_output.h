@@ -17,8 +17,7 @@ int16_t toPcmSample(float x);
 // one below -32767.5 to less than -32768, and every other value rounds inside
 // the range. The additions are exact where it matters (a float below 2^24
 // plus one half fits a double; larger ones are limited anyway).
-inline __m128i pcmOfTwo(__m128d v)
-{
+inline __m128i pcmOfTwo(__m128d v) {
     const __m128d negative = _mm_cmplt_pd(v, _mm_setzero_pd());
     const __m128d half = _mm_or_pd(_mm_and_pd(negative, _mm_set1_pd(-0.5)), _mm_andnot_pd(negative, _mm_set1_pd(0.5)));
     __m128d r = _mm_add_pd(v, half);
@@ -28,8 +27,7 @@ inline __m128i pcmOfTwo(__m128d v)
 }
 
 // Converts the four samples in[0..3] into out[0..3].
-inline void toPcmFour(int16_t* out, const float* in)
-{
+inline void toPcmFour(int16_t* out, const float* in) {
     const __m128 four = _mm_loadu_ps(in);
     const __m128i low = pcmOfTwo(_mm_cvtps_pd(four));
     const __m128i high = pcmOfTwo(_mm_cvtps_pd(_mm_movehl_ps(four, four)));

@@ -25,8 +25,7 @@ struct Candidate {
 // Lags first..last in direction (-1 backward, +1 forward): a later lag must
 // correlate strictly more than the best so far as stored, so of equal maxima
 // the smallest lag wins.
-Candidate bestCandidate(const float* x, int32_t direction, int32_t first, int32_t last)
-{
+Candidate bestCandidate(const float* x, int32_t direction, int32_t first, int32_t last) {
     Candidate best;
     for (int32_t lag = first; lag <= last; ++lag) {
         const double c = dotProduct(x + direction * lag, x, subframeLength);
@@ -43,8 +42,7 @@ Candidate bestCandidate(const float* x, int32_t direction, int32_t first, int32_
 
 }  // namespace
 
-PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k, int32_t postfilterOn)
-{
+PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k, int32_t postfilterOn) {
     if (postfilterOn == 0) {
         return neutral;
     }
@@ -66,8 +64,7 @@ PitchPostParams findPitchPostParams(const float* x, int32_t pitchLag, int32_t k,
     return pitchPostGains(chosen.offset, e0, chosen.correlation, chosen.energy);
 }
 
-PitchPostParams pitchPostGains(int32_t offset, float e0, float c, float e)
-{
+PitchPostParams pitchPostGains(int32_t offset, float e0, float c, float e) {
     if (c * c <= voicingThreshold * e * e0) {
         return PitchPostParams{offset, 0.0f, 1.0f};
     }
@@ -83,8 +80,7 @@ PitchPostParams pitchPostGains(int32_t offset, float e0, float c, float e)
     return PitchPostParams{offset, g * s, s};
 }
 
-void applyPitchPostfilter(float* out, const float* x, const PitchPostParams& p)
-{
+void applyPitchPostfilter(float* out, const float* x, const PitchPostParams& p) {
     for (int32_t n = 0; n < subframeLength; ++n) {
         out[n] = x[n] * p.scale + x[n + p.offset] * p.lagGain;
     }

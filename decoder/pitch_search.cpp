@@ -15,8 +15,7 @@ struct Best {
 // best so far, which is compared as stored, rounded to float. The choice is
 // made on the bits, without a jump: which lag wins depends on the signal and
 // a jump would often be mispredicted.
-void consider(Best& best, double c, int32_t offset)
-{
+void consider(Best& best, double c, int32_t offset) {
     const __m128d candidate = _mm_set_sd(c);
     const __m128d kept = _mm_set_sd(best.rounded);
     const __m128d take = _mm_cmpgt_sd(candidate, kept);
@@ -26,13 +25,11 @@ void consider(Best& best, double c, int32_t offset)
     best.offset = (offset & mask) | (best.offset & ~mask);
 }
 
-void storeSums(const __m128d* registers, double sums[pitchSums])
-{
+void storeSums(const __m128d* registers, double sums[pitchSums]) {
     for (int32_t j = 0; j < pitchSumRegisters; ++j) _mm_storeu_pd(sums + 2 * j, registers[j]);
 }
 
-Best bestBackward(const PitchSearch& s)
-{
+Best bestBackward(const PitchSearch& s) {
     double c[pitchSums];
     storeSums(s.backCorrelation, c);
     Best best{0, 0.0};
@@ -43,8 +40,7 @@ Best bestBackward(const PitchSearch& s)
     return best;
 }
 
-Best bestForward(const PitchSearch& s)
-{
+Best bestForward(const PitchSearch& s) {
     Best best{0, 0.0};
     if (s.lastForwardLag < s.firstLag) {
         return best;
@@ -58,15 +54,13 @@ Best bestForward(const PitchSearch& s)
 }
 
 // Four samples of a window (floats held in double), back to float (exactly).
-__m128 floatsOf(const double* x)
-{
+__m128 floatsOf(const double* x) {
     return _mm_movelh_ps(_mm_cvtpd_ps(_mm_loadu_pd(x)), _mm_cvtpd_ps(_mm_loadu_pd(x + 2)));
 }
 
 }  // namespace
 
-void widenPitchWindow(PitchWindow* w, const float* frame)
-{
+void widenPitchWindow(PitchWindow* w, const float* frame) {
     const float* first = frame - pitchWindowStart;
     constexpr int32_t length = pitchWindowStart + frameLength;
     int32_t i = 0;
@@ -78,8 +72,7 @@ void widenPitchWindow(PitchWindow* w, const float* frame)
     for (; i < length; ++i) w->x[i] = first[i];
 }
 
-void startPitchSearch(PitchSearch* s, const double* x, int32_t pitchLag, int32_t k)
-{
+void startPitchSearch(PitchSearch* s, const double* x, int32_t pitchLag, int32_t k) {
     const int32_t lag = pitchLag < pitchMaxLag ? pitchLag : pitchMaxLag;
     s->x = x;
     s->firstLag = lag - pitchSearchHalfWidth;
@@ -97,8 +90,7 @@ void startPitchSearch(PitchSearch* s, const double* x, int32_t pitchLag, int32_t
     s->energy = 0.0;
 }
 
-void choosePitchLags(PitchSearch& s)
-{
+void choosePitchLags(PitchSearch& s) {
     const Best back = bestBackward(s);
     const Best fwd = bestForward(s);
     s.backOffset = back.offset;
@@ -108,8 +100,7 @@ void choosePitchLags(PitchSearch& s)
     s.chosenEnergies = _mm_setzero_pd();
 }
 
-PitchPostParams finishPitchSearch(const PitchSearch& s)
-{
+PitchPostParams finishPitchSearch(const PitchSearch& s) {
     if (s.backOffset == 0 && s.forwardOffset == 0) {
         return neutral;
     }
@@ -132,8 +123,7 @@ PitchPostParams finishPitchSearch(const PitchSearch& s)
 
 // Four samples at a time, each with the two products and the sum of the
 // scalar form in single precision.
-void applyPitchPostfilter(float* out, const double* x, const PitchPostParams& p)
-{
+void applyPitchPostfilter(float* out, const double* x, const PitchPostParams& p) {
     const __m128 scale = _mm_set1_ps(p.scale);
     const __m128 lagGain = _mm_set1_ps(p.lagGain);
     for (int32_t n = 0; n < subframeLength; n += 4) {

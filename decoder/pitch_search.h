@@ -35,18 +35,18 @@ constexpr int32_t pitchSumRegisters = pitchSums / 2;
 // order n = 0..59, as dotProduct forms it; a step adds the products of
 // sample n to several sums at once, two to a register.
 struct PitchSearch {
-    const double* x;          // the sub-frame's first sample in a pitch window
-    int32_t firstLag;         // the smallest lag searched (each way up to firstLag + 6)
-    int32_t lastForwardLag;   // the largest forward lag searched; below firstLag: none
-    int32_t forwardBase;      // lag of forward sum 0 (sums never reach past the frame end)
+    const double* x;                                // the sub-frame's first sample in a pitch window
+    int32_t firstLag;                               // the smallest lag searched (each way up to firstLag + 6)
+    int32_t lastForwardLag;                         // the largest forward lag searched; below firstLag: none
+    int32_t forwardBase;                            // lag of forward sum 0 (sums never reach past the frame end)
     __m128d backCorrelation[pitchSumRegisters];     // lag firstLag + 6 - j in element j (one more lag than searched)
     __m128d forwardCorrelation[pitchSumRegisters];  // lag forwardBase + j in element j
-    double energy;            // of the sub-frame itself
-    int32_t backOffset;       // the chosen candidates: offset (0: none) and correlation
+    double energy;                                  // of the sub-frame itself
+    int32_t backOffset;                             // the chosen candidates: offset (0: none) and correlation
     float backCorrelationBest;
     int32_t forwardOffset;
     float forwardCorrelationBest;
-    __m128d chosenEnergies;   // energies of the backward and the forward candidate's segments
+    __m128d chosenEnergies;  // energies of the backward and the forward candidate's segments
 };
 
 // Starts the search of sub-frame k; x is the sub-frame's first sample in the
@@ -67,20 +67,18 @@ struct PitchCorrelations {
 
 static_assert(pitchSumRegisters == 4, "correlationsOf copies four registers each way");
 
-inline PitchCorrelations correlationsOf(const PitchSearch& s)
-{
-    return PitchCorrelations{{s.backCorrelation[0], s.backCorrelation[1], s.backCorrelation[2], s.backCorrelation[3]},
-                             {s.forwardCorrelation[0], s.forwardCorrelation[1], s.forwardCorrelation[2],
-                              s.forwardCorrelation[3]},
-                             s.energy,
-                             s.x,
-                             s.x - (s.firstLag + 2 * pitchSearchHalfWidth),
-                             s.x + s.forwardBase,
-                             s.lastForwardLag >= s.firstLag};
+inline PitchCorrelations correlationsOf(const PitchSearch& s) {
+    return PitchCorrelations{
+        {s.backCorrelation[0], s.backCorrelation[1], s.backCorrelation[2], s.backCorrelation[3]},
+        {s.forwardCorrelation[0], s.forwardCorrelation[1], s.forwardCorrelation[2], s.forwardCorrelation[3]},
+        s.energy,
+        s.x,
+        s.x - (s.firstLag + 2 * pitchSearchHalfWidth),
+        s.x + s.forwardBase,
+        s.lastForwardLag >= s.firstLag};
 }
 
-inline void storeCorrelations(PitchSearch& s, const PitchCorrelations& c)
-{
+inline void storeCorrelations(PitchSearch& s, const PitchCorrelations& c) {
     for (int32_t j = 0; j < pitchSumRegisters; ++j) {
         s.backCorrelation[j] = c.back[j];
         s.forwardCorrelation[j] = c.forward[j];
@@ -90,8 +88,7 @@ inline void storeCorrelations(PitchSearch& s, const PitchCorrelations& c)
 
 // Phase one: adds the products of sample n (in increasing n) to every
 // correlation and to the energy.
-inline void pitchCorrelationStep(PitchCorrelations& c, int32_t n)
-{
+inline void pitchCorrelationStep(PitchCorrelations& c, int32_t n) {
     const double xn = c.x[n];
     const __m128d broadcast = _mm_set1_pd(xn);
     for (int32_t j = 0; j < pitchSumRegisters; ++j) {
@@ -117,14 +114,12 @@ struct PitchEnergies {
     const double* forward;
 };
 
-inline PitchEnergies energiesOf(const PitchSearch& s)
-{
+inline PitchEnergies energiesOf(const PitchSearch& s) {
     return PitchEnergies{s.chosenEnergies, s.x + s.backOffset, s.x + s.forwardOffset};
 }
 
 // Adds sample n of both segments (in increasing n).
-inline void pitchEnergyStep(PitchEnergies& e, int32_t n)
-{
+inline void pitchEnergyStep(PitchEnergies& e, int32_t n) {
     const __m128d v = _mm_loadh_pd(_mm_load_sd(e.back + n), e.forward + n);
     e.sums = _mm_add_pd(e.sums, _mm_mul_pd(v, v));
 }

@@ -10,13 +10,11 @@ DecoderState libraryDecoder;
 
 }  // namespace
 
-extern "C" SPEECHDEC_EXPORT int32_t SPEECHDEC_CALL INITdec(int32_t mode)
-{
+extern "C" SPEECHDEC_EXPORT int32_t SPEECHDEC_CALL INITdec(int32_t mode) {
     libraryDecoder.reset(mode);
     return 0;
 }
 
-extern "C" SPEECHDEC_EXPORT int32_t SPEECHDEC_CALL DecSoundFrame(const void* frame, int16_t* samples)
-{
+extern "C" SPEECHDEC_EXPORT int32_t SPEECHDEC_CALL DecSoundFrame(const void* frame, int16_t* samples) {
     return libraryDecoder.decodeSoundFrame(frame, samples);
 }

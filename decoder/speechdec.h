@@ -26,8 +26,7 @@ extern "C" {
    descriptor (2), 2 for an untransmitted marker (3). DecSoundFrame reads that
    many bytes and returns half the count. */
 #define SPEECHDEC_MAX_FRAME_BYTES 24
-static inline int32_t speechdecFrameBytes(int32_t kind)
-{
+static inline int32_t speechdecFrameBytes(int32_t kind) {
     static const int32_t bytes[4] = {24, 20, 4, 2};
     return bytes[kind & 3];
 }

@@ -2,8 +2,7 @@
 // sub-frames and frames, written plainly.
 #include "synthesis.h"
 
-void synthesize(float* synthBuf, const float* frameExc, const float lpcSet[4][lpcOrder])
-{
+void synthesize(float* synthBuf, const float* frameExc, const float lpcSet[4][lpcOrder]) {
     float* y = synthBuf + lpcOrder;
     for (int32_t n = 0; n < frameLength; ++n) {
         const float* a = lpcSet[n / subframeLength];

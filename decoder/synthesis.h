@@ -17,8 +17,7 @@ struct SynthesisCoefficients {
     double a[lpcOrder];
 };
 
-inline SynthesisCoefficients widenSynthesisCoefficients(const float* lpc)
-{
+inline SynthesisCoefficients widenSynthesisCoefficients(const float* lpc) {
     SynthesisCoefficients c;
     for (int32_t i = 0; i < lpcOrder; ++i) c.a[i] = lpc[i];
     return c;
@@ -38,8 +37,7 @@ struct FilterSum {
     float output;    // the sum from 0.0, rounded to float: the stored sample
 };
 
-inline FilterSum finishFilterSum(double sum)
-{
+inline FilterSum finishFilterSum(double sum) {
     return FilterSum{static_cast<double>(static_cast<float>(sum)), static_cast<float>(sum + 0.0)};
 }
 
@@ -50,8 +48,7 @@ inline FilterSum finishFilterSum(double sum)
 // products of later samples need no conversion. last is y[n-1] as fed back,
 // the previous step's result: passing it on directly keeps the chain from
 // one sample to the next in registers. Returns y[n] as fed back.
-inline double synthesisStep(const SynthesisCoefficients& c, double last, double* yd, float excitation, float* y)
-{
+inline double synthesisStep(const SynthesisCoefficients& c, double last, double* yd, float excitation, float* y) {
     double sum = c.a[0] * last;
     for (int32_t i = 1; i < lpcOrder; ++i) {
         sum += c.a[i] * yd[-1 - i];

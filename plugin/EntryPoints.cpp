@@ -5,12 +5,12 @@
 
 #include "PluginFuncs.h"
 
-namespace
-{
+namespace {
 // No C++ exception reaches the browser: the table holds these guards around the plug-in's
 // functions. A failed allocation answers NPERR_OUT_OF_MEMORY_ERROR, anything else
 // NPERR_GENERIC_ERROR; NPP_Write answers -1 then, which ends the stream.
-template <class F> NPError GuardError(F call) noexcept
+template <class F>
+NPError GuardError(F call) noexcept
 {
     try
     {
@@ -69,7 +69,7 @@ int32_t GuardedWrite(NPP instance, NPStream* stream, int32_t offset, int32_t len
     });
     return nTaken;
 }
-}
+}  // namespace
 
 NPError NPP_Initialize()
 {

@@ -3,11 +3,10 @@
 
 #include "SharedFile.h"
 
-namespace
-{
+namespace {
 // Bytes copied from the holding file to the clip file at a time.
 const DWORD COPY_BYTES = 16384;
-}
+}  // namespace
 
 BOOL CHeldBlock::Create()
 {

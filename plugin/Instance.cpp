@@ -8,8 +8,7 @@
 #include "SaveOffer.h"
 #include "StreamFile.h"
 
-namespace
-{
+namespace {
 // Whole-string comparison ignoring ASCII case; a missing string matches nothing.
 bool EqualsNoCase(const char* pszA, const char* pszB)
 {
@@ -55,10 +54,9 @@ void CloseStreamFile(PluginInstance* pRecord)
     delete pRecord->m_pStreamFile;
     pRecord->m_pStreamFile = NULL;
 }
-}
+}  // namespace
 
-NPError NPP_New(NPMIMEType, NPP instance, uint16_t mode, int16_t argc, char* argn[], char* argv[],
-                NPSavedData*)
+NPError NPP_New(NPMIMEType, NPP instance, uint16_t mode, int16_t argc, char* argn[], char* argv[], NPSavedData*)
 {
     if (instance == NULL)
         return NPERR_INVALID_INSTANCE_ERROR;
@@ -112,10 +110,6 @@ NPError NPP_Destroy(NPP instance, NPSavedData**)
     return NPERR_NO_ERROR;
 }
 
-void NPP_Print(NPP, NPPrint*)
-{
-}
+void NPP_Print(NPP, NPPrint*) {}
 
-void NPP_URLNotify(NPP, const char*, NPReason, void*)
-{
-}
+void NPP_URLNotify(NPP, const char*, NPReason, void*) {}

@@ -7,8 +7,7 @@
 #include "PluginInstance.h"
 #include "PluginWindow.h"
 
-namespace
-{
+namespace {
 // Subclasses the browser's window with a new plug-in window object and
 // creates the hidden side window beneath it. The object is kept in the
 // record even when subclassing fails (it is then attached to nothing).
@@ -29,7 +28,7 @@ NPError AttachWindow(PluginInstance* pRecord, HWND hBrowserWnd)
         ReleaseInstanceWindows(pRecord);
         return NPERR_OUT_OF_MEMORY_ERROR;
     }
-    const RECT rcNone = { -1, -1, -1, -1 };
+    const RECT rcNone = {-1, -1, -1, -1};
     pRecord->m_pSideWindow->Create("STATIC", "SIDEWINDOW", WS_CHILD, rcNone, pRecord->m_pWindow, 0);
     pRecord->m_pWindow->SetInstance(pRecord);
     return NPERR_NO_ERROR;
@@ -45,7 +44,7 @@ void RepaintWindow(CPluginWindow* pWindow)
     pWindow->Invalidate(TRUE);
     pWindow->UpdateWindow();
 }
-}
+}  // namespace
 
 // Only the window handle of the NPWindow is used.
 NPError NPP_SetWindow(NPP instance, NPWindow* window)

@@ -2,11 +2,10 @@
 // an instance was destroyed are recognised without touching the freed record.
 #include "PluginInstance.h"
 
-namespace
-{
+namespace {
 // First live record; all instances live on the browser's one user-interface thread.
 PluginInstance* g_pLiveInstances = NULL;
-}
+}  // namespace
 
 void AddLiveInstance(PluginInstance* pRecord)
 {

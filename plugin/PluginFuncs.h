@@ -8,8 +8,8 @@ NPError NPP_Initialize();
 NPError NPP_Shutdown();
 
 // Instance lifecycle.
-NPError NPP_New(NPMIMEType pluginType, NPP instance, uint16_t mode, int16_t argc,
-                char* argn[], char* argv[], NPSavedData* saved);
+NPError NPP_New(NPMIMEType pluginType, NPP instance, uint16_t mode, int16_t argc, char* argn[], char* argv[],
+                NPSavedData* saved);
 NPError NPP_Destroy(NPP instance, NPSavedData** save);
 NPError NPP_SetWindow(NPP instance, NPWindow* window);
 void NPP_Print(NPP instance, NPPrint* platformPrint);

@@ -8,11 +8,10 @@
 
 #include "PluginInstance.h"
 
-namespace
-{
+namespace {
 // One filter entry: display text, pattern, end of list.
 const char s_szFilter[] = "avi files(*.avi)\0*.avi\0";
-}
+}  // namespace
 
 void OfferToSaveClip(const PluginInstance* pRecord)
 {

@@ -10,8 +10,7 @@
 #include "StreamFile.h"
 #include "StreamNames.h"
 
-namespace
-{
+namespace {
 // NPP_WriteReady's answer: the plug-in takes chunks of any size.
 const int32_t WRITE_READY_BYTES = 0x0FFFFFFF;
 
@@ -75,10 +74,10 @@ void AdvancePlayback(PluginInstance* pRecord, CStreamFile* pFile, DWORD dwOffset
     }
     if (pRecord->m_pWindow == NULL || !pFile->CoversStart(dwOffset, nBytes))
         return;
-    POINT point = { 0, 0 };
+    POINT point = {0, 0};
     pRecord->m_pWindow->OnLButtonDown(ID_STOP, point);
 }
-}
+}  // namespace
 
 // An instance receives one clip: a further stream is declined, so that it can neither
 // write into the file of the first one nor leave a second temporary file behind.

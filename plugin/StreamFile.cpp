@@ -10,8 +10,7 @@ CStreamFile::CStreamFile(DWORD dwStreamEnd, DWORD nMaxGapAhead)
     : m_dwStreamEnd(dwStreamEnd), m_nMaxGapAhead(nMaxGapAhead), m_state(kHeader), m_abHeader(), m_nHeaderBytes(0),
       m_header(), m_nBlockRemaining(0), m_nClipWritten(0), m_nPlaceHeldAt(0), m_nStartBytes(kUnknownStartBytes),
       m_nBytesReceived(0), m_bClipChunk(FALSE), m_bClockSet(FALSE), m_dwLastExtendTick(0), m_bCloseFailed(FALSE)
-{
-}
+{}
 
 BOOL CStreamFile::Receive(const void* pData, DWORD nBytes)
 {

@@ -19,10 +19,10 @@ class CStreamFile
 public:
     enum
     {
-        kHeaderBytes = avs::kStreamHeaderSize,        // size of StreamHeader in the stream
-        kUnknownStartBytes = avs::kUnknownStartBytes, // start threshold before the header has arrived
-        kExtendInterval = 15000,      // milliseconds between two extensions of playback
-        kExtendHoldBack = 100,        // frames held back behind the playable estimate
+        kHeaderBytes = avs::kStreamHeaderSize,         // size of StreamHeader in the stream
+        kUnknownStartBytes = avs::kUnknownStartBytes,  // start threshold before the header has arrived
+        kExtendInterval = 15000,                       // milliseconds between two extensions of playback
+        kExtendHoldBack = 100,                         // frames held back behind the playable estimate
         // How far the file may reach beyond the clip data written so far. Writing a placed
         // block further out would make the system allocate (and on Windows zero-fill) the gap
         // for bytes that have not arrived: such a block is held aside until the clip data has
@@ -99,21 +99,21 @@ private:
     BOOL PlaceHeldBlock();
     BOOL Fail();
 
-    CSharedFile m_file;        // the temporary clip file
-    CHeldBlock m_heldBlock;    // the placed block while it waits aside
-    DWORD m_dwStreamEnd;       // stream length announced by the browser, 0 = not known
-    DWORD m_nMaxGapAhead;      // how far the file may reach beyond the clip data written
-    State m_state;             // where in the stream layout the next byte belongs
-    BYTE m_abHeader[kHeaderBytes]; // header bytes collected so far
-    DWORD m_nHeaderBytes;      // how many of them have arrived
-    StreamHeader m_header;     // the decoded header, once complete
-    DWORD m_nBlockRemaining;   // bytes of the placed block still to be written
-    ULONGLONG m_nClipWritten;  // clip data bytes written from offset 0 on
-    ULONGLONG m_nPlaceHeldAt;  // clip data written when a held block goes to its place
-    DWORD m_nStartBytes;       // stream offset at which playback starts
-    DWORD m_nBytesReceived;    // stream bytes delivered, header included
-    BOOL m_bClipChunk;         // the last chunk began in the clip data
-    BOOL m_bClockSet;          // the extension clock has been started
-    DWORD m_dwLastExtendTick;  // tick count of the last extension (or of the clock's start)
-    BOOL m_bCloseFailed;       // closing the file could not write its last bytes
+    CSharedFile m_file;             // the temporary clip file
+    CHeldBlock m_heldBlock;         // the placed block while it waits aside
+    DWORD m_dwStreamEnd;            // stream length announced by the browser, 0 = not known
+    DWORD m_nMaxGapAhead;           // how far the file may reach beyond the clip data written
+    State m_state;                  // where in the stream layout the next byte belongs
+    BYTE m_abHeader[kHeaderBytes];  // header bytes collected so far
+    DWORD m_nHeaderBytes;           // how many of them have arrived
+    StreamHeader m_header;          // the decoded header, once complete
+    DWORD m_nBlockRemaining;        // bytes of the placed block still to be written
+    ULONGLONG m_nClipWritten;       // clip data bytes written from offset 0 on
+    ULONGLONG m_nPlaceHeldAt;       // clip data written when a held block goes to its place
+    DWORD m_nStartBytes;            // stream offset at which playback starts
+    DWORD m_nBytesReceived;         // stream bytes delivered, header included
+    BOOL m_bClipChunk;              // the last chunk began in the clip data
+    BOOL m_bClockSet;               // the extension clock has been started
+    DWORD m_dwLastExtendTick;       // tick count of the last extension (or of the clock's start)
+    BOOL m_bCloseFailed;            // closing the file could not write its last bytes
 };

@@ -5,8 +5,7 @@
 
 #include "StreamFile.h"
 
-namespace
-{
+namespace {
 // Names tried for one clip file before giving up.
 const int MAX_NAME_TRIES = 16;
 
@@ -28,7 +27,7 @@ bool EndsUrlPart(char c)
 {
     return static_cast<unsigned char>(c) < 0x20 || strchr(":/\\|?*\"<>", c) != NULL;
 }
-}
+}  // namespace
 
 // The placeholders stay until the end, so that the system hands out a new name every time.
 BOOL CreateTempClipFile(CStreamFile& file, char (&pszPath)[kStreamNameSize])

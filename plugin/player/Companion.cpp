@@ -15,8 +15,7 @@
 // A reserved example domain: the product's own gallery address is not known to this project.
 const char g_szGalleryUrl[] = "http://www.example.com/gallery/";
 
-namespace
-{
+namespace {
 // The companion player's profile: named without a path, so it is looked for in
 // the Windows directory.
 const char PROFILE_FILE[] = "VEDORER.INI";
@@ -36,7 +35,7 @@ const DWORD ABOUT_DIRECTORY_SIZE = 255;
 // The refresh element around the gallery address; no line end follows.
 const char REFRESH_HEAD[] = "<META HTTP-EQUIV=\"Refresh\" CONTENT=\"0; URL=";
 const char REFRESH_TAIL[] = "\">";
-}
+}  // namespace
 
 void ReadCompanionDirectory(char* pszBuffer, DWORD nSize)
 {

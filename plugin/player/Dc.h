@@ -26,18 +26,17 @@ public:
         return ::ExcludeClipRect(m_hDC, pRect->left, pRect->top, pRect->right, pRect->bottom);
     }
     int SetStretchBltMode(int nMode) { return ::SetStretchBltMode(m_hDC, nMode); }
-    BOOL StretchBlt(int x, int y, int nWidth, int nHeight, const CDC& src,
-                    int xSrc, int ySrc, int nSrcWidth, int nSrcHeight, DWORD dwRop)
+    BOOL StretchBlt(int x, int y, int nWidth, int nHeight, const CDC& src, int xSrc, int ySrc, int nSrcWidth,
+                    int nSrcHeight, DWORD dwRop)
     {
-        return ::StretchBlt(m_hDC, x, y, nWidth, nHeight, src.m_hDC, xSrc, ySrc,
-                            nSrcWidth, nSrcHeight, dwRop);
+        return ::StretchBlt(m_hDC, x, y, nWidth, nHeight, src.m_hDC, xSrc, ySrc, nSrcWidth, nSrcHeight, dwRop);
     }
 
 protected:
     CDC() : m_hDC(NULL) {}
     ~CDC() = default;
 
-    HDC m_hDC;   // the context, NULL when it could not be obtained
+    HDC m_hDC;  // the context, NULL when it could not be obtained
 
 private:
     CDC(const CDC&) = delete;
@@ -51,10 +50,10 @@ public:
     explicit CPaintDC(CWnd* pWnd);
     ~CPaintDC();
 
-    PAINTSTRUCT m_ps;   // what BeginPaint filled in
+    PAINTSTRUCT m_ps;  // what BeginPaint filled in
 
 private:
-    HWND m_hWnd;        // window being painted
+    HWND m_hWnd;  // window being painted
 };
 
 // GetDC of a window's whole client area, ReleaseDC at the end.
@@ -65,7 +64,7 @@ public:
     ~CClientDC();
 
 private:
-    HWND m_hWnd;        // window the context belongs to
+    HWND m_hWnd;  // window the context belongs to
 };
 
 // A memory context compatible with another context, deleted at the end.

@@ -15,7 +15,7 @@ protected:
     CGdiObject() : m_hObject(NULL) {}
     ~CGdiObject() { DeleteObject(); }
 
-    HGDIOBJ m_hObject;   // the object, NULL when none
+    HGDIOBJ m_hObject;  // the object, NULL when none
 
 private:
     CGdiObject(const CGdiObject&) = delete;
@@ -32,7 +32,7 @@ public:
 class CBrush : public CGdiObject
 {
 public:
-    explicit CBrush(COLORREF color);   // solid brush
+    explicit CBrush(COLORREF color);  // solid brush
     HBRUSH GetSafeHandle() const { return static_cast<HBRUSH>(m_hObject); }
 };
 

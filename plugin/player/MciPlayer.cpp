@@ -8,8 +8,7 @@
 #include "StreamFile.h"
 #include "Wnd.h"
 
-namespace
-{
+namespace {
 // Flags of the open command: element name, window style, parent window, 32-bit block.
 const DWORD OPEN_FLAGS = MCI_OPEN_ELEMENT | MCI_DGV_OPEN_WS | MCI_DGV_OPEN_PARENT | MCI_DGV_OPEN_32BIT;
 
@@ -17,14 +16,13 @@ HWND HandleOf(CWnd* pWnd)
 {
     return pWnd ? pWnd->GetSafeHwnd() : NULL;
 }
-}
+}  // namespace
 
 CMciPlayer::CMciPlayer()
-    : m_bOpened(FALSE), m_bPlaying(FALSE), m_hVideoWnd(NULL), m_nSyncFrame(0), m_nBytesReceived(0),
-      m_nLength(0), m_bNoSaveOffer(TRUE), m_wDeviceID(0), m_bPaused(FALSE),
-      m_nStartBytes(CStreamFile::kUnknownStartBytes), m_dwLastError(0), m_pOwnerWnd(NULL), m_pParentWnd(NULL)
-{
-}
+    : m_bOpened(FALSE), m_bPlaying(FALSE), m_hVideoWnd(NULL), m_nSyncFrame(0), m_nBytesReceived(0), m_nLength(0),
+      m_bNoSaveOffer(TRUE), m_wDeviceID(0), m_bPaused(FALSE), m_nStartBytes(CStreamFile::kUnknownStartBytes),
+      m_dwLastError(0), m_pOwnerWnd(NULL), m_pParentWnd(NULL)
+{}
 
 CMciPlayer::~CMciPlayer()
 {

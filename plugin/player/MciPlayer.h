@@ -35,9 +35,9 @@ public:
     BOOL Reopen(DWORD dwStart);
     // Redraws the current frame into the video window.
     void Update();
-    BOOL Play();                              // current position to the end
-    BOOL PlayRange(DWORD dwFrom, DWORD dwTo); // from dwFrom to dwTo
-    BOOL PlayTo(DWORD dwTo);                  // current position to dwTo
+    BOOL Play();                               // current position to the end
+    BOOL PlayRange(DWORD dwFrom, DWORD dwTo);  // from dwFrom to dwTo
+    BOOL PlayTo(DWORD dwTo);                   // current position to dwTo
     // Realizes the device's palette as a background palette; MCI's result.
     MCIERROR Realize();
     // Pause and Stop both pause at the current frame; a failure closes the device.
@@ -58,20 +58,20 @@ public:
     // Starts the companion player program with its About switch (uses no player state).
     void ShowAbout();
 
-    BOOL m_bOpened;            // a clip was opened successfully and not closed since
-    BOOL m_bPlaying;           // a play command succeeded since the last pause/stop/close
-    HWND m_hVideoWnd;          // window showing the picture (owner handle of the last open)
-    DWORD m_nSyncFrame;        // frame up to which progressive playback is released
-    DWORD m_nBytesReceived;    // stream bytes delivered so far, header included
-    DWORD m_nLength;           // clip length in frames, stored when the clip is opened
-    BOOL m_bNoSaveOffer;       // 1: no offer to save the clip at instance destruction
-    MCIDEVICEID m_wDeviceID;   // open device, 0 when none
-    BOOL m_bPaused;            // paused by the user: the next play resumes
-    DWORD m_nStartBytes;       // byte count from which playback may start
-    MCIERROR m_dwLastError;    // code of the last failed MCI command (never cleared)
-    std::string m_strFile;     // path of the open clip, empty when closed
-    CWnd* m_pOwnerWnd;         // window that receives the picture (not owned)
-    CWnd* m_pParentWnd;        // parent of the device's default window (not owned)
+    BOOL m_bOpened;           // a clip was opened successfully and not closed since
+    BOOL m_bPlaying;          // a play command succeeded since the last pause/stop/close
+    HWND m_hVideoWnd;         // window showing the picture (owner handle of the last open)
+    DWORD m_nSyncFrame;       // frame up to which progressive playback is released
+    DWORD m_nBytesReceived;   // stream bytes delivered so far, header included
+    DWORD m_nLength;          // clip length in frames, stored when the clip is opened
+    BOOL m_bNoSaveOffer;      // 1: no offer to save the clip at instance destruction
+    MCIDEVICEID m_wDeviceID;  // open device, 0 when none
+    BOOL m_bPaused;           // paused by the user: the next play resumes
+    DWORD m_nStartBytes;      // byte count from which playback may start
+    MCIERROR m_dwLastError;   // code of the last failed MCI command (never cleared)
+    std::string m_strFile;    // path of the open clip, empty when closed
+    CWnd* m_pOwnerWnd;        // window that receives the picture (not owned)
+    CWnd* m_pParentWnd;       // parent of the device's default window (not owned)
 
 private:
     // Sends one command to the open device; records a failure.

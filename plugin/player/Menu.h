@@ -23,7 +23,7 @@ public:
     HMENU GetSafeHmenu() const { return m_hMenu; }
 
 private:
-    HMENU m_hMenu;   // the menu, NULL when none
+    HMENU m_hMenu;  // the menu, NULL when none
 
     CMenu(const CMenu&) = delete;
     CMenu& operator=(const CMenu&) = delete;

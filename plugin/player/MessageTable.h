@@ -31,9 +31,11 @@ struct CMessageTable
 //   void OnX(CWnd* pWnd)               WPARAM is a window handle (WM_PALETTECHANGED);
 //                                      the window object attached to it, or NULL
 //   LRESULT OnX(UINT, WPARAM, LPARAM)  the raw message, result passed back
-template <auto Pfn> struct CMessageThunk;
+template <auto Pfn>
+struct CMessageThunk;
 
-template <class T, void (T::*Pfn)()> struct CMessageThunk<Pfn>
+template <class T, void (T::*Pfn)()>
+struct CMessageThunk<Pfn>
 {
     static LRESULT Call(CWnd* pWnd, UINT, WPARAM, LPARAM)
     {
@@ -42,17 +44,19 @@ template <class T, void (T::*Pfn)()> struct CMessageThunk<Pfn>
     }
 };
 
-template <class T, void (T::*Pfn)(UINT, POINT)> struct CMessageThunk<Pfn>
+template <class T, void (T::*Pfn)(UINT, POINT)>
+struct CMessageThunk<Pfn>
 {
     static LRESULT Call(CWnd* pWnd, UINT, WPARAM wParam, LPARAM lParam)
     {
-        POINT point = { static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)) };
+        POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         (static_cast<T*>(pWnd)->*Pfn)(static_cast<UINT>(wParam), point);
         return 0;
     }
 };
 
-template <class T, void (T::*Pfn)(CWnd*)> struct CMessageThunk<Pfn>
+template <class T, void (T::*Pfn)(CWnd*)>
+struct CMessageThunk<Pfn>
 {
     static LRESULT Call(CWnd* pWnd, UINT, WPARAM wParam, LPARAM)
     {
@@ -61,7 +65,8 @@ template <class T, void (T::*Pfn)(CWnd*)> struct CMessageThunk<Pfn>
     }
 };
 
-template <class T, LRESULT (T::*Pfn)(UINT, WPARAM, LPARAM)> struct CMessageThunk<Pfn>
+template <class T, LRESULT (T::*Pfn)(UINT, WPARAM, LPARAM)>
+struct CMessageThunk<Pfn>
 {
     static LRESULT Call(CWnd* pWnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
     {
@@ -70,20 +75,22 @@ template <class T, LRESULT (T::*Pfn)(UINT, WPARAM, LPARAM)> struct CMessageThunk
 };
 
 // Row for a window message: MessageRow<&CMyWnd::OnPaint>(WM_PAINT).
-template <auto Pfn> constexpr CMessageRow MessageRow(UINT nMessage)
+template <auto Pfn>
+constexpr CMessageRow MessageRow(UINT nMessage)
 {
-    return CMessageRow{ nMessage, 0, &CMessageThunk<Pfn>::Call };
+    return CMessageRow{nMessage, 0, &CMessageThunk<Pfn>::Call};
 }
 
 // Row for a menu command: WM_COMMAND with this identifier and notification code 0.
-template <auto Pfn> constexpr CMessageRow CommandRow(UINT nID)
+template <auto Pfn>
+constexpr CMessageRow CommandRow(UINT nID)
 {
-    return CMessageRow{ WM_COMMAND, nID, &CMessageThunk<Pfn>::Call };
+    return CMessageRow{WM_COMMAND, nID, &CMessageThunk<Pfn>::Call};
 }
 
 // Table of a class from its row array and the base class's table.
 template <size_t N>
 constexpr CMessageTable MakeMessageTable(const CMessageTable* pBaseTable, const CMessageRow (&rows)[N])
 {
-    return CMessageTable{ pBaseTable, rows, static_cast<UINT>(N) };
+    return CMessageTable{pBaseTable, rows, static_cast<UINT>(N)};
 }

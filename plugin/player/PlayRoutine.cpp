@@ -6,11 +6,10 @@
 #include "PluginInstance.h"
 #include "StreamFile.h"
 
-namespace
-{
+namespace {
 // Pause between two looks at the device while it seeks, in milliseconds.
 const DWORD SEEK_POLL_MS = 100;
-}
+}  // namespace
 
 void CPluginWindow::OnLButtonDown(UINT nCode, POINT)
 {

@@ -23,9 +23,7 @@ const CMessageRow CPluginWindow::s_messageRows[] = {
 };
 const CMessageTable CPluginWindow::s_messageTable = MakeMessageTable(&CWnd::s_messageTable, s_messageRows);
 
-CPluginWindow::CPluginWindow() : m_pInstance(NULL), m_pGuards(NULL)
-{
-}
+CPluginWindow::CPluginWindow() : m_pInstance(NULL), m_pGuards(NULL) {}
 
 CPluginWindow::~CPluginWindow()
 {
@@ -74,7 +72,7 @@ void CPluginWindow::OnPlay()
     CMciPlayer* pPlayer = GetPlayer();
     if (pPlayer == NULL)
         return;
-    POINT point = { 0, 0 };
+    POINT point = {0, 0};
     OnLButtonDown(pPlayer->m_nSyncFrame > SYNC_BARELY_STARTED ? ID_PLAY : ID_STOP, point);
 }
 

@@ -46,8 +46,8 @@ public:
     void OnLButtonDown(UINT nCode, POINT point);
 
     // Shared by every plug-in window of the process.
-    static BOOL s_bInPaint;     // a paint is running; a paint that arrives meanwhile is dropped
-    static BOOL s_bLogoShown;   // the logo was drawn and no picture rectangle was found since
+    static BOOL s_bInPaint;    // a paint is running; a paint that arrives meanwhile is dropped
+    static BOOL s_bLogoShown;  // the logo was drawn and no picture rectangle was found since
 
     static const CMessageTable s_messageTable;
 
@@ -84,9 +84,9 @@ private:
 
     private:
         friend class CPluginWindow;
-        CPluginWindow* m_pWnd;   // window watched; not touched once it is deleted
-        CDestroyGuard* m_pOuter; // guard of an enclosing handler of the same window
-        BOOL m_bDestroyed;       // the window object was deleted while the guard lived
+        CPluginWindow* m_pWnd;    // window watched; not touched once it is deleted
+        CDestroyGuard* m_pOuter;  // guard of an enclosing handler of the same window
+        BOOL m_bDestroyed;        // the window object was deleted while the guard lived
     };
 
     // The instance's player, or NULL without instance or player.
@@ -103,7 +103,7 @@ private:
     // Grayed states and first item of the popup menu.
     void GetMenuStates(CMciPlayer* pPlayer, BOOL* pbPlayGrayed, BOOL* pbStopGrayed) const;
 
-    CDestroyGuard* m_pGuards;    // innermost active guard, NULL when none
+    CDestroyGuard* m_pGuards;  // innermost active guard, NULL when none
 
     static const CMessageRow s_messageRows[];
 };

@@ -8,14 +8,13 @@
 #include "MciPlayer.h"
 #include "PluginInstance.h"
 
-namespace
-{
+namespace {
 // Size the logo is stretched to.
 const int LOGO_WIDTH = 160;
 const int LOGO_HEIGHT = 120;
 // Depth of the full-page frame, in lines.
 const int FULL_PAGE_FRAME = 20;
-}
+}  // namespace
 
 // In full-page mode, while the clip downloads, the picture is left out of the
 // frame fill - except on the first paint after the logo was shown, which fills
@@ -28,7 +27,7 @@ void CPluginWindow::OnPaint()
 
     RECT rcClient;
     GetClientRect(&rcClient);
-    RECT rcExclude = { 0, 0, 0, 0 };
+    RECT rcExclude = {0, 0, 0, 0};
     CMciPlayer* pPlayer = GetPlayer();
     if (pPlayer != NULL)
     {

@@ -6,8 +6,7 @@
 
 #include "LibraryInstance.h"
 
-namespace
-{
+namespace {
 // Every attached handle and its object; all windows live on one UI thread.
 std::map<HWND, CWnd*>& HandleMap()
 {
@@ -19,21 +18,19 @@ std::map<HWND, CWnd*>& HandleMap()
 // outside the objects so that a handler may delete its own object.
 struct CCurrentMessage
 {
-    UINT nMessage;   // message number
-    WPARAM wParam;   // its first parameter
-    LPARAM lParam;   // its second parameter
+    UINT nMessage;  // message number
+    WPARAM wParam;  // its first parameter
+    LPARAM lParam;  // its second parameter
 };
-CCurrentMessage s_currentMsg = { 0, 0, 0 };
-}
+CCurrentMessage s_currentMsg = {0, 0, 0};
+}  // namespace
 
 const CMessageRow CWnd::s_messageRows[] = {
     MessageRow<&CWnd::OnNcDestroy>(WM_NCDESTROY),
 };
 const CMessageTable CWnd::s_messageTable = MakeMessageTable(nullptr, s_messageRows);
 
-CWnd::CWnd() : m_hWnd(NULL), m_pfnSuper(NULL), m_bOwnsWindow(FALSE)
-{
-}
+CWnd::CWnd() : m_hWnd(NULL), m_pfnSuper(NULL), m_bOwnsWindow(FALSE) {}
 
 CWnd::~CWnd()
 {
@@ -91,16 +88,15 @@ HWND CWnd::Detach()
     return hWnd;
 }
 
-BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle,
-                  const RECT& rect, CWnd* pParentWnd, UINT nID)
+BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                  UINT nID)
 {
     if (m_hWnd != NULL)
         return FALSE;
     HWND hParent = pParentWnd ? pParentWnd->m_hWnd : NULL;
     HWND hWnd = ::CreateWindowExA(0, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top,
                                   rect.right - rect.left, rect.bottom - rect.top, hParent,
-                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)),
-                                  GetLibraryInstance(), NULL);
+                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), GetLibraryInstance(), NULL);
     if (hWnd == NULL)
         return FALSE;
     // Subclassed like any other window, so that the object hears of the window's end.
@@ -183,7 +179,7 @@ LRESULT CWnd::WindowProc(UINT nMessage, WPARAM wParam, LPARAM lParam)
     if (pRow == nullptr)
         return DefWindowProc(nMessage, wParam, lParam);
     CCurrentMessage outer = s_currentMsg;
-    s_currentMsg = CCurrentMessage{ nMessage, wParam, lParam };
+    s_currentMsg = CCurrentMessage{nMessage, wParam, lParam};
     // No C++ exception may leave a window procedure: the system's dispatch cannot pass it on.
     LRESULT result = 0;
     try

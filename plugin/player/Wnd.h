@@ -50,8 +50,8 @@ public:
     // Creates a window (normally a child of a system class such as "STATIC") and
     // attaches it; the window is destroyed with the object. rect is in the parent's
     // client coordinates; pParentWnd may be NULL.
-    BOOL Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle,
-                const RECT& rect, CWnd* pParentWnd, UINT nID);
+    BOOL Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                UINT nID);
     // Destroys a window created by Create.
     BOOL DestroyWindow();
 
@@ -84,9 +84,9 @@ protected:
     // object lets go of the handle so that nothing is ever sent to it again.
     void OnNcDestroy();
 
-    HWND m_hWnd;          // attached window, NULL when none
-    WNDPROC m_pfnSuper;   // window procedure replaced by SubclassWindow, NULL when none
-    BOOL m_bOwnsWindow;   // the window was made by Create and is destroyed with the object
+    HWND m_hWnd;         // attached window, NULL when none
+    WNDPROC m_pfnSuper;  // window procedure replaced by SubclassWindow, NULL when none
+    BOOL m_bOwnsWindow;  // the window was made by Create and is destroyed with the object
 
 private:
     static LRESULT CALLBACK StandardWndProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);

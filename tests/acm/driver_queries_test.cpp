@@ -16,7 +16,8 @@ BOOL CALLBACK FindG7231Driver(HACMDRIVERID hadid, DWORD_PTR dwInstance, DWORD)
 {
     ACMDRIVERDETAILSW add = {};
     add.cbStruct = sizeof(add);
-    if (acmDriverDetailsW(hadid, &add, 0) == 0 && std::wstring(add.szShortName) == L"G.723.1") {
+    if (acmDriverDetailsW(hadid, &add, 0) == 0 && std::wstring(add.szShortName) == L"G.723.1")
+    {
         *reinterpret_cast<HACMDRIVERID*>(dwInstance) = hadid;
         return FALSE;
     }
@@ -30,7 +31,8 @@ BOOL CALLBACK CollectFormat(HACMDRIVERID, LPACMFORMATDETAILSW pafd, DWORD_PTR dw
     return TRUE;
 }
 
-class DriverQueries : public ::testing::Test {
+class DriverQueries : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -42,7 +44,8 @@ protected:
     }
     void TearDown() override
     {
-        if (m_had != NULL) acmDriverClose(m_had, 0);
+        if (m_had != NULL)
+            acmDriverClose(m_had, 0);
     }
 
     HACMDRIVERID m_hadid = NULL;
@@ -85,9 +88,11 @@ TEST_F(DriverQueries, FormatTagsArePcmAndG7231)
     EXPECT_EQ(aftd.cbFormatSize, sizeof(WAVEFORMATEX));
 
     aftd.dwFormatTagIndex = 2;
-    EXPECT_EQ(acmFormatTagDetailsW(m_had, &aftd, ACM_FORMATTAGDETAILSF_INDEX), static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
+    EXPECT_EQ(acmFormatTagDetailsW(m_had, &aftd, ACM_FORMATTAGDETAILSF_INDEX),
+              static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
     aftd.dwFormatTag = WAVE_FORMAT_ADPCM;
-    EXPECT_EQ(acmFormatTagDetailsW(m_had, &aftd, ACM_FORMATTAGDETAILSF_FORMATTAG), static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
+    EXPECT_EQ(acmFormatTagDetailsW(m_had, &aftd, ACM_FORMATTAGDETAILSF_FORMATTAG),
+              static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
 }
 
 TEST_F(DriverQueries, StandardFormatsOfBothRates)
@@ -100,7 +105,9 @@ TEST_F(DriverQueries, StandardFormatsOfBothRates)
     afd.cbwfx = sizeof(abFormat);
     afd.pwfx->wFormatTag = WAVE_FORMAT_MSG723;
     std::vector<std::pair<WAVEFORMATEX, std::wstring>> formats;
-    ASSERT_EQ(acmFormatEnumW(m_had, &afd, CollectFormat, reinterpret_cast<DWORD_PTR>(&formats), ACM_FORMATENUMF_WFORMATTAG), 0u);
+    ASSERT_EQ(
+        acmFormatEnumW(m_had, &afd, CollectFormat, reinterpret_cast<DWORD_PTR>(&formats), ACM_FORMATENUMF_WFORMATTAG),
+        0u);
     ASSERT_EQ(formats.size(), 2u);
     EXPECT_EQ(formats[0].first.nBlockAlign, 24);
     EXPECT_EQ(formats[0].first.nAvgBytesPerSec, 800u);
@@ -125,26 +132,30 @@ TEST_F(DriverQueries, SuggestsPcmAt8000HzForTheClip)
     ASSERT_EQ(acmMetrics(NULL, ACM_METRIC_MAX_SIZE_FORMAT, &cbLargest), 0u);
     std::vector<BYTE> suggested(cbLargest);
     ASSERT_EQ(acmFormatSuggest(NULL, const_cast<WAVEFORMATEX*>(m_clip.Format()),
-                               reinterpret_cast<WAVEFORMATEX*>(suggested.data()), cbLargest, 0), 0u);
+                               reinterpret_cast<WAVEFORMATEX*>(suggested.data()), cbLargest, 0),
+              0u);
     const WAVEFORMATEX pcm = PcmFormat();
     EXPECT_EQ(0, memcmp(suggested.data(), &pcm, sizeof(PCMWAVEFORMAT)));
 
     WAVEFORMATEX wfx = {};
     wfx.wFormatTag = WAVE_FORMAT_PCM;
     ASSERT_EQ(acmFormatSuggest(m_had, const_cast<WAVEFORMATEX*>(m_clip.Format()), &wfx, sizeof(wfx),
-                               ACM_FORMATSUGGESTF_WFORMATTAG), 0u);
+                               ACM_FORMATSUGGESTF_WFORMATTAG),
+              0u);
     EXPECT_EQ(wfx.nSamplesPerSec, 8000u);
 
     wfx.nSamplesPerSec = 44100;
     EXPECT_EQ(acmFormatSuggest(m_had, const_cast<WAVEFORMATEX*>(m_clip.Format()), &wfx, sizeof(wfx),
-                               ACM_FORMATSUGGESTF_NSAMPLESPERSEC), static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
+                               ACM_FORMATSUGGESTF_NSAMPLESPERSEC),
+              static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
 
     // No encoding: nothing is suggested for PCM towards G.723.1.
     WAVEFORMATEX src = PcmFormat();
     BYTE abDst[64] = {};
     reinterpret_cast<WAVEFORMATEX*>(abDst)->wFormatTag = WAVE_FORMAT_MSG723;
     EXPECT_NE(acmFormatSuggest(m_had, &src, reinterpret_cast<WAVEFORMATEX*>(abDst), sizeof(abDst),
-                               ACM_FORMATSUGGESTF_WFORMATTAG), 0u);
+                               ACM_FORMATSUGGESTF_WFORMATTAG),
+              0u);
 }
 
 TEST_F(DriverQueries, OpensOnlyG7231ToPcmAt8000Hz)
@@ -157,17 +168,21 @@ TEST_F(DriverQueries, OpensOnlyG7231ToPcmAt8000Hz)
     WAVEFORMATEX other = dst;
     other.nSamplesPerSec = 44100;
     other.nAvgBytesPerSec = 88200;
-    EXPECT_EQ(acmStreamOpen(NULL, m_had, &src, &other, NULL, 0, 0, ACM_STREAMOPENF_QUERY), static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
+    EXPECT_EQ(acmStreamOpen(NULL, m_had, &src, &other, NULL, 0, 0, ACM_STREAMOPENF_QUERY),
+              static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
 
     WAVEFORMATEX stereo = src;
     stereo.nChannels = 2;
-    EXPECT_EQ(acmStreamOpen(NULL, m_had, &stereo, &dst, NULL, 0, 0, ACM_STREAMOPENF_QUERY), static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
+    EXPECT_EQ(acmStreamOpen(NULL, m_had, &stereo, &dst, NULL, 0, 0, ACM_STREAMOPENF_QUERY),
+              static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
 
     WAVEFORMATEX oddBlocks = src;
     oddBlocks.nBlockAlign = 25;
-    EXPECT_EQ(acmStreamOpen(NULL, m_had, &oddBlocks, &dst, NULL, 0, 0, ACM_STREAMOPENF_QUERY), static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
+    EXPECT_EQ(acmStreamOpen(NULL, m_had, &oddBlocks, &dst, NULL, 0, 0, ACM_STREAMOPENF_QUERY),
+              static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
 
-    EXPECT_EQ(acmStreamOpen(NULL, m_had, &dst, &src, NULL, 0, 0, ACM_STREAMOPENF_QUERY), static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE))
+    EXPECT_EQ(acmStreamOpen(NULL, m_had, &dst, &src, NULL, 0, 0, ACM_STREAMOPENF_QUERY),
+              static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE))
         << "no encoding";
 }
 
@@ -180,7 +195,8 @@ TEST_F(DriverQueries, StreamSizesCoverEveryFrameKind)
     EXPECT_EQ(cb, 24u * 480) << "24 bytes can be 24 one-byte untransmitted frames";
     ASSERT_EQ(acmStreamSize(stream.Handle(), 4800, &cb, ACM_STREAMSIZEF_DESTINATION), 0u);
     EXPECT_EQ(cb, 240u);
-    EXPECT_EQ(acmStreamSize(stream.Handle(), 479, &cb, ACM_STREAMSIZEF_DESTINATION), static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
+    EXPECT_EQ(acmStreamSize(stream.Handle(), 479, &cb, ACM_STREAMSIZEF_DESTINATION),
+              static_cast<MMRESULT>(ACMERR_NOTPOSSIBLE));
 }
 
 }  // namespace

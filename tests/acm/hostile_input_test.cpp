@@ -17,7 +17,8 @@ namespace {
 const std::string kSamples = ACM_SAMPLES;
 
 // One conversion with both buffers at the end of their pages.
-struct GuardedConversion {
+struct GuardedConversion
+{
     DWORD cbSrcUsed = 0;
     DWORD cbDstUsed = 0;
     MMRESULT mmr = MMSYSERR_ERROR;
@@ -29,7 +30,8 @@ GuardedConversion ConvertGuarded(HACMSTREAM has, const std::vector<BYTE>& src, D
     CGuardedBuffer source(static_cast<DWORD>(src.size()));
     CGuardedBuffer destination(cbDst);
     GuardedConversion result;
-    if (source.Data() == NULL || destination.Data() == NULL) return result;
+    if (source.Data() == NULL || destination.Data() == NULL)
+        return result;
     CopyMemory(source.Data(), src.data(), src.size());
     ACMSTREAMHEADER ash = {};
     ash.cbStruct = sizeof(ash);
@@ -37,16 +39,19 @@ GuardedConversion ConvertGuarded(HACMSTREAM has, const std::vector<BYTE>& src, D
     ash.cbSrcLength = source.Size();
     ash.pbDst = destination.Data();
     ash.cbDstLength = cbDst;
-    if ((result.mmr = acmStreamPrepareHeader(has, &ash, 0)) != 0) return result;
+    if ((result.mmr = acmStreamPrepareHeader(has, &ash, 0)) != 0)
+        return result;
     result.mmr = acmStreamConvert(has, &ash, fdwConvert);
     result.cbSrcUsed = ash.cbSrcLengthUsed;
     result.cbDstUsed = ash.cbDstLengthUsed;
-    result.samples.assign(reinterpret_cast<int16_t*>(ash.pbDst), reinterpret_cast<int16_t*>(ash.pbDst) + ash.cbDstLengthUsed / 2);
+    result.samples.assign(reinterpret_cast<int16_t*>(ash.pbDst),
+                          reinterpret_cast<int16_t*>(ash.pbDst) + ash.cbDstLengthUsed / 2);
     acmStreamUnprepareHeader(has, &ash, 0);
     return result;
 }
 
-class HostileInput : public ::testing::Test {
+class HostileInput : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -59,9 +64,11 @@ protected:
 TEST_F(HostileInput, RandomBytesDecodeAsTheLibraryDecodesTheirFrames)
 {
     frames::Random rng(11);
-    for (int run = 0; run < 20; ++run) {
+    for (int run = 0; run < 20; ++run)
+    {
         std::vector<BYTE> bytes(1 + rng.below(3000));
-        for (BYTE& b : bytes) b = static_cast<BYTE>(rng.next() >> 24);
+        for (BYTE& b : bytes)
+            b = static_cast<BYTE>(rng.next() >> 24);
         CAcmTestStream stream(m_audio.Format());
         ASSERT_EQ(stream.OpenResult(), MMSYSERR_NOERROR);
         DWORD cbDst = 0;
@@ -91,8 +98,10 @@ TEST_F(HostileInput, DestinationsTooSmallForAFrameTakeNothing)
     const std::vector<BYTE> bytes = m_audio.Bytes();
     CAcmTestStream stream(m_audio.Format());
     ASSERT_EQ(stream.OpenResult(), MMSYSERR_NOERROR);
-    for (DWORD cbDst : {1u, 2u, 479u}) {
-        const GuardedConversion result = ConvertGuarded(stream.Handle(), std::vector<BYTE>(bytes.begin(), bytes.begin() + 48), cbDst, 0);
+    for (DWORD cbDst : {1u, 2u, 479u})
+    {
+        const GuardedConversion result =
+            ConvertGuarded(stream.Handle(), std::vector<BYTE>(bytes.begin(), bytes.begin() + 48), cbDst, 0);
         EXPECT_EQ(result.mmr, MMSYSERR_NOERROR);
         EXPECT_EQ(result.cbSrcUsed, 0u) << cbDst;
         EXPECT_EQ(result.cbDstUsed, 0u) << cbDst;

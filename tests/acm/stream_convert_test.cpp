@@ -15,7 +15,8 @@ namespace {
 
 const std::string kSamples = ACM_SAMPLES;
 
-class StreamConvert : public ::testing::Test {
+class StreamConvert : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -30,7 +31,8 @@ protected:
     std::vector<int16_t> ConvertInBlocks(CAcmTestStream& stream, DWORD cbBlock)
     {
         std::vector<int16_t> samples;
-        for (size_t pos = 0; pos < m_bytes.size(); pos += cbBlock) {
+        for (size_t pos = 0; pos < m_bytes.size(); pos += cbBlock)
+        {
             const DWORD cb = static_cast<DWORD>(std::min<size_t>(cbBlock, m_bytes.size() - pos));
             EXPECT_EQ(stream.Convert(m_bytes.data() + pos, cb, 0, samples), cb) << "block at " << pos;
             EXPECT_EQ(stream.m_mmrLast, MMSYSERR_NOERROR);
@@ -60,7 +62,8 @@ TEST_F(StreamConvert, AviTrackChunkByChunkGivesTheLibrarySamples)
     CAcmTestStream stream(clip.Format());
     ASSERT_EQ(stream.OpenResult(), MMSYSERR_NOERROR);
     std::vector<int16_t> samples;
-    for (const std::vector<BYTE>& chunk : clip.m_chunks) {
+    for (const std::vector<BYTE>& chunk : clip.m_chunks)
+    {
         EXPECT_EQ(stream.Convert(chunk.data(), static_cast<DWORD>(chunk.size()), 0, samples), chunk.size());
     }
     EXPECT_EQ(samples, m_reference);
@@ -68,7 +71,8 @@ TEST_F(StreamConvert, AviTrackChunkByChunkGivesTheLibrarySamples)
 
 TEST_F(StreamConvert, BlocksThatEndInsideFramesKeepTheRestForTheNext)
 {
-    for (DWORD cbBlock : {1u, 5u, 7u, 23u, 25u, 47u, 100u, 1001u}) {
+    for (DWORD cbBlock : {1u, 5u, 7u, 23u, 25u, 47u, 100u, 1001u})
+    {
         CAcmTestStream stream(m_audio.Format());
         ASSERT_EQ(stream.OpenResult(), MMSYSERR_NOERROR);
         EXPECT_EQ(ConvertInBlocks(stream, cbBlock), m_reference) << cbBlock << "-byte blocks";
@@ -80,9 +84,12 @@ TEST_F(StreamConvert, EveryFrameKindInOddBlocks)
     // Both rates, silence descriptors, one-byte untransmitted frames and
     // frames of random bytes (invalid codes: concealment, comfort noise).
     FrameList frames;
-    for (std::vector<uint8_t>& frame : frames::mixedStream(7, 300)) {
-        if (frame.empty()) continue;  // a file cannot hold a lost frame
-        if ((frame[0] & 3) == 3) frame.resize(1);
+    for (std::vector<uint8_t>& frame : frames::mixedStream(7, 300))
+    {
+        if (frame.empty())
+            continue;  // a file cannot hold a lost frame
+        if ((frame[0] & 3) == 3)
+            frame.resize(1);
         frames.push_back(frame);
     }
     m_bytes = JoinFrames(frames);
@@ -120,9 +127,10 @@ TEST_F(StreamConvert, FullDestinationLeavesWholeFramesToTheCaller)
     ASSERT_EQ(stream.OpenResult(), MMSYSERR_NOERROR);
     std::vector<int16_t> samples;
     size_t pos = 0;
-    while (pos < m_bytes.size()) {
-        const DWORD cbUsed = stream.Convert(m_bytes.data() + pos, static_cast<DWORD>(m_bytes.size() - pos), 0,
-                                            samples, 3 * 480 + 100);
+    while (pos < m_bytes.size())
+    {
+        const DWORD cbUsed =
+            stream.Convert(m_bytes.data() + pos, static_cast<DWORD>(m_bytes.size() - pos), 0, samples, 3 * 480 + 100);
         ASSERT_EQ(stream.m_mmrLast, MMSYSERR_NOERROR);
         ASSERT_GT(cbUsed, 0u);
         ASSERT_LE(cbUsed, 3u * 24) << "more frames taken than the destination holds";
@@ -138,7 +146,8 @@ TEST_F(StreamConvert, StreamEndingInsideAFramePlaysItAsLost)
     std::vector<int16_t> samples;
     EXPECT_EQ(stream.Convert(m_bytes.data(), 24 * 5 + 9, ACM_STREAMCONVERTF_END, samples), 24u * 5 + 9);
     FrameList frames;
-    for (int i = 0; i < 5; ++i) frames.emplace_back(m_bytes.begin() + 24 * i, m_bytes.begin() + 24 * (i + 1));
+    for (int i = 0; i < 5; ++i)
+        frames.emplace_back(m_bytes.begin() + 24 * i, m_bytes.begin() + 24 * (i + 1));
     frames.emplace_back();
     EXPECT_EQ(samples, ReferenceSamples(frames));
 }
@@ -150,7 +159,8 @@ TEST_F(StreamConvert, StreamsDecodeIndependently)
     ASSERT_EQ(first.OpenResult(), MMSYSERR_NOERROR);
     ASSERT_EQ(second.OpenResult(), MMSYSERR_NOERROR);
     std::vector<int16_t> firstSamples, secondSamples;
-    for (size_t pos = 0; pos < m_bytes.size(); pos += 50) {
+    for (size_t pos = 0; pos < m_bytes.size(); pos += 50)
+    {
         const DWORD cb = static_cast<DWORD>(std::min<size_t>(50, m_bytes.size() - pos));
         first.Convert(m_bytes.data() + pos, cb, 0, firstSamples);
         second.Convert(m_bytes.data() + pos, cb, 0, secondSamples);

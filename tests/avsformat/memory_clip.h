@@ -36,6 +36,6 @@ public:
     std::vector<uint8_t> bytes;  // the clip so far
     std::vector<uint8_t> held;   // the block kept aside
     uint64_t position = 0;
-    int calls = 0;               // seekTo, write and holdBlock calls so far
-    int failOnCall = -1;         // the call (counted from 1) that fails
+    int calls = 0;        // seekTo, write and holdBlock calls so far
+    int failOnCall = -1;  // the call (counted from 1) that fails
 };

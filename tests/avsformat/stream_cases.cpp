@@ -37,8 +37,8 @@ Bytes slice(const Bytes& bytes, std::size_t from, std::size_t to) {
 // The clip's bytes from offset to the end travel first as the placed block (a tail such as the
 // index), then the clip data up to them.
 Bytes tailFirst(const Bytes& clip, uint32_t offset) {
-    return joined({headerOf(offset, uint32_t(clip.size()) - offset), slice(clip, offset, clip.size()),
-                   slice(clip, 0, offset)});
+    return joined(
+        {headerOf(offset, uint32_t(clip.size()) - offset), slice(clip, offset, clip.size()), slice(clip, 0, offset)});
 }
 
 // A range from inside the clip travels first, then the whole clip.
@@ -120,14 +120,16 @@ void addRebuilt(std::vector<StreamCase>& cases) {
     uint32_t seed = 6;
     for (const Shape& shape : shapes) {
         std::vector<std::vector<uint32_t>> chunkings = {{}};
-        for (uint32_t maxChunk : {1u, 7u, 4096u}) chunkings.push_back(randomChunking(shape.stream.size(), maxChunk, seed++));
+        for (uint32_t maxChunk : {1u, 7u, 4096u})
+            chunkings.push_back(randomChunking(shape.stream.size(), maxChunk, seed++));
         cases.push_back(complete(std::string(shape.name) + ", chunks of every size", clip, shape.stream, chunkings));
     }
 
     const Bytes longClip = randomBytes(3000000, 10);
     const Bytes longStream = tailFirst(longClip, 2400000);
     std::vector<std::vector<uint32_t>> chunkings;
-    for (uint32_t maxChunk : {4096u, 65536u, 1u << 20}) chunkings.push_back(randomChunking(longStream.size(), maxChunk, seed++));
+    for (uint32_t maxChunk : {4096u, 65536u, 1u << 20})
+        chunkings.push_back(randomChunking(longStream.size(), maxChunk, seed++));
     cases.push_back(complete("long clip with its index first, random chunks", longClip, longStream, chunkings));
 }
 
@@ -143,27 +145,31 @@ void addIncomplete(std::vector<StreamCase>& cases) {
     cases.push_back(incomplete("nothing announced, nothing received", Bytes(), 0, Bytes()));
     cases.push_back(incomplete("stream shorter than its header", slice(stream, 0, 5), 5, Bytes()));
     for (uint32_t blockOffset : {0u, 5000u, 11000u})
-        cases.push_back(incomplete("a stream of nothing but its header is no clip", headerOf(blockOffset, 0), 8, Bytes()));
+        cases.push_back(
+            incomplete("a stream of nothing but its header is no clip", headerOf(blockOffset, 0), 8, Bytes()));
 }
 
 void addRefused(std::vector<StreamCase>& cases) {
-    cases.push_back(refused("block longer than the announced stream", headerAndFill(0, 100000 - 7, 4000, 0x5A), 100000));
+    cases.push_back(
+        refused("block longer than the announced stream", headerAndFill(0, 100000 - 7, 4000, 0x5A), 100000));
     cases.push_back(refused("block of 4 GiB", headerAndFill(0, 0xFFFFFFFF, 4000, 0x5A), 100000));
     cases.push_back(refused("stream announced shorter than its header", headerAndFill(0, 1, 4000, 0x5A), 7));
     cases.push_back(refused("block one byte beyond the clip data", headerAndFill(94993, 5000, 4000, 0x5A), 100000));
     cases.push_back(refused("block 2 GiB out in a stream of 100000 bytes", headerAndFill(0x7FFF0000, 5000, 6000, 0x33),
                             100000, {{}, {8 + 6000}}));
-    cases.push_back(refused("offset plus length wrapping 32 bits", headerAndFill(0xFFFFFFF0, 0x20, 4000, 0x5A), 100000));
-    cases.push_back(refused("offset beyond where the file can be positioned",
-                            headerAndFill(0x90000000, 16, 4000, 0x5A), 0xFFFFFFFF));
-    cases.push_back(refused("refusal comes with the chunk that completes a split header", headerOf(0x40000000, 100),
-                            1000, {{5}}));
+    cases.push_back(
+        refused("offset plus length wrapping 32 bits", headerAndFill(0xFFFFFFF0, 0x20, 4000, 0x5A), 100000));
+    cases.push_back(refused("offset beyond where the file can be positioned", headerAndFill(0x90000000, 16, 4000, 0x5A),
+                            0xFFFFFFFF));
+    cases.push_back(
+        refused("refusal comes with the chunk that completes a split header", headerOf(0x40000000, 100), 1000, {{5}}));
     struct Header {
         uint32_t offset, length, payload;
     };
-    const Header wholeFiles[] = {{0, 1001, 1000}, {0xFFFFFFFF, 0xFFFFFFFF, 1000}, {901, 100, 1000},
-                                 {0xFFFFFFFF, 1, 1000}, {1000, 1, 1000}, {0, 101, 100}, {100, 1, 100},
-                                 {0xFFFFFFFF, 1, 100}};
+    const Header wholeFiles[] = {{0, 1001, 1000},  {0xFFFFFFFF, 0xFFFFFFFF, 1000},
+                                 {901, 100, 1000}, {0xFFFFFFFF, 1, 1000},
+                                 {1000, 1, 1000},  {0, 101, 100},
+                                 {100, 1, 100},    {0xFFFFFFFF, 1, 100}};
     for (const Header& h : wholeFiles)
         cases.push_back(refused("block the stream cannot carry or that needs padding (" + std::to_string(h.offset) +
                                     ":" + std::to_string(h.length) + " in " + std::to_string(h.payload) + ")",
@@ -173,8 +179,8 @@ void addRefused(std::vector<StreamCase>& cases) {
 void addUnusualBlocks(std::vector<StreamCase>& cases) {
     Bytes fits(94992, 0);
     fits.resize(94992 + 4000, 0x5A);
-    cases.push_back(incomplete("block that just fits the announced stream", headerAndFill(94992, 5000, 4000, 0x5A),
-                               100000, fits));
+    cases.push_back(
+        incomplete("block that just fits the announced stream", headerAndFill(94992, 5000, 4000, 0x5A), 100000, fits));
     cases.push_back(incomplete("empty block far away needs no place", headerAndFill(0xFFFFFFFF, 0, 4000, 0x5A), 5000,
                                Bytes(4000, 0x5A)));
     cases.push_back(complete("empty block far away in a whole stream", Bytes(1000, 0),
@@ -185,8 +191,8 @@ void addUnusualBlocks(std::vector<StreamCase>& cases) {
     const Bytes lying = headerAndFill(0x7FFF0000, 16, 16 + 20000, 0x44);
     cases.push_back(incomplete("lying announced length cannot make the file grow", joined({lying, lying}), 0x80000010,
                                joined({Bytes(20000, 0x44), lying}), {{uint32_t(lying.size())}}));
-    cases.push_back(incomplete("unannounced block 2 GiB out waits aside", headerAndFill(0x7FFF0000, 5000, 4000, 0x5A), 0,
-                               Bytes()));
+    cases.push_back(
+        incomplete("unannounced block 2 GiB out waits aside", headerAndFill(0x7FFF0000, 5000, 4000, 0x5A), 0, Bytes()));
     cases.push_back(incomplete("unannounced block just beyond the gap bound waits aside",
                                headerAndFill(avs::kMaxGapAhead + 1, 5000, 4000, 0x5A), 0, Bytes()));
     Bytes nearBlock(1000000, 0);
@@ -208,12 +214,12 @@ void addHeldBlocks(std::vector<StreamCase>& cases) {
     for (const Bytes& stream : streams) {
         std::vector<std::vector<uint32_t>> chunkings;
         for (uint32_t maxChunk : {997u, 65536u}) chunkings.push_back(randomChunking(stream.size(), maxChunk, seed++));
-        StreamCase announced = complete("block beyond the gap bound waits aside and lands in place", clip, stream,
-                                        chunkings);
+        StreamCase announced =
+            complete("block beyond the gap bound waits aside and lands in place", clip, stream, chunkings);
         announced.gapBound = gap;
         cases.push_back(announced);
-        StreamCase unannounced = incomplete("unannounced block beyond the gap bound lands in place", stream, 0, clip,
-                                            chunkings);
+        StreamCase unannounced =
+            incomplete("unannounced block beyond the gap bound lands in place", stream, 0, clip, chunkings);
         unannounced.gapBound = gap;
         cases.push_back(unannounced);
     }

@@ -13,14 +13,14 @@ namespace streamcases {
 typedef std::vector<uint8_t> Bytes;
 
 struct StreamCase {
-    std::string name;                             // what the case shows
-    Bytes stream;                                 // the bytes delivered, in order
-    std::vector<std::vector<uint32_t>> chunkings; // chunk sizes of each delivery; the rest comes as one last chunk
-    uint32_t announced = 0;                       // the stream length the sender announces, 0 = not known
-    uint32_t gapBound = 0;                        // the receiver's gap bound, 0 = the standard one
-    bool taken = true;                            // false: the chunk that completes the header is refused
-    Bytes clip;                                   // the clip file once the stream has ended
-    bool complete = false;                        // the clip counts as complete
+    std::string name;                              // what the case shows
+    Bytes stream;                                  // the bytes delivered, in order
+    std::vector<std::vector<uint32_t>> chunkings;  // chunk sizes of each delivery; the rest comes as one last chunk
+    uint32_t announced = 0;                        // the stream length the sender announces, 0 = not known
+    uint32_t gapBound = 0;                         // the receiver's gap bound, 0 = the standard one
+    bool taken = true;                             // false: the chunk that completes the header is refused
+    Bytes clip;                                    // the clip file once the stream has ended
+    bool complete = false;                         // the clip counts as complete
 
     // A file of the stream's bytes stands for this case: its length is announced and the
     // standard gap bound applies.

@@ -30,8 +30,8 @@ TEST(AvsStreamCases, TheReassemblerGivesEveryOutcomeOfTheTable) {
                 EXPECT_EQ(clip.calls, 0) << what << ": nothing is written";
             }
             EXPECT_EQ(reassembler.bytesReceived(), c.stream.size()) << what;
-            EXPECT_TRUE(clip.bytes == c.clip) << what << ": " << clip.bytes.size() << " bytes, expected "
-                                              << c.clip.size();
+            EXPECT_TRUE(clip.bytes == c.clip)
+                << what << ": " << clip.bytes.size() << " bytes, expected " << c.clip.size();
             EXPECT_EQ(reassembler.isComplete(), c.complete) << what;
         }
     }

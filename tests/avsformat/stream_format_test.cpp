@@ -40,14 +40,14 @@ TEST(AvsStreamLayout, AcceptsStreamsThatFillEveryClipByte) {
         uint64_t payload, clipLength, overlap;
     };
     const Case cases[] = {
-        {900, 100, 1000, 1000, 0},    // tail block, clip data up to it
-        {100, 50, 1050, 1000, 50},    // block inside the clip, whole clip follows
-        {990, 20, 1020, 1010, 10},    // block reaching past the clip data
-        {0, 0, 1000, 1000, 0},        // no block
-        {1000, 0, 1000, 1000, 0},     // empty block right at the end of the clip data
+        {900, 100, 1000, 1000, 0},        // tail block, clip data up to it
+        {100, 50, 1050, 1000, 50},        // block inside the clip, whole clip follows
+        {990, 20, 1020, 1010, 10},        // block reaching past the clip data
+        {0, 0, 1000, 1000, 0},            // no block
+        {1000, 0, 1000, 1000, 0},         // empty block right at the end of the clip data
         {0xFFFFFFFFu, 0, 1000, 1000, 0},  // empty block far away: it writes nothing
-        {0, 1000, 1000, 1000, 0},     // the whole clip as the block
-        {0, 0, 0, 0, 0},              // header only
+        {0, 1000, 1000, 1000, 0},         // the whole clip as the block
+        {0, 0, 0, 0, 0},                  // header only
     };
     for (const Case& c : cases) {
         const avs::StreamLayout layout = avs::layStream(StreamHeader{c.offset, c.length}, 8 + c.payload);
@@ -87,8 +87,9 @@ TEST(AvsStreamLayout, BlockBeyondTheReachOfTheFileIsRefusedWhateverTheLength) {
     EXPECT_EQ(avs::headerProblem(StreamHeader{0x80000000u, 0}, 0), HeaderProblem::None);
     const avs::StreamLayout layout = avs::layStream(StreamHeader{0x90000000u, 16}, 0xFFFFFFFFu);
     ASSERT_EQ(layout.problems, std::vector<HeaderProblem>{HeaderProblem::BlockOutOfReach});
-    EXPECT_NE(avs::describeProblem(layout.problems[0], layout).find("beyond the 2147483648 bytes a clip file can reach"),
-              std::string::npos);
+    EXPECT_NE(
+        avs::describeProblem(layout.problems[0], layout).find("beyond the 2147483648 bytes a clip file can reach"),
+        std::string::npos);
 }
 
 // Playback starts kStartAfterBlock bytes after the placed block, and never before a block held
@@ -129,8 +130,8 @@ TEST(AvsStreamReassembler, ChunkEndingWithTheBlockSendsTheNextToOffsetZero) {
     ASSERT_EQ(reassembler.feed(stream.data(), 18), FeedResult::Taken);
     EXPECT_EQ(clip.position, 0u);
     ASSERT_EQ(reassembler.feed(stream.data() + 18, 20), FeedResult::Taken);
-    const Bytes expected = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30,
-                            1,  2,  3,  4,  5,  6,  7,  8,  9,  10};
+    const Bytes expected = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25,
+                            26, 27, 28, 29, 30, 1,  2,  3,  4,  5,  6,  7,  8,  9,  10};
     EXPECT_EQ(clip.bytes, expected);
 }
 

@@ -83,8 +83,7 @@ TEST(MakeNoiseExcitation, SilentHistoryGetsElevenPulsesAndEachBlockTheLevel) {
     FrameParams params{};
     int16_t seed = 12345;
     makeNoiseExcitation(exc.data() + current, &params, &seed, 40.0f);
-    for (int b = 0; b < 2; ++b)
-        EXPECT_NEAR(blockEnergy(exc.data() + current + 120 * b), 120.0 * 40.0 * 40.0, 1.0) << b;
+    for (int b = 0; b < 2; ++b) EXPECT_NEAR(blockEnergy(exc.data() + current + 120 * b), 120.0 * 40.0 * 40.0, 1.0) << b;
     // The first block's adaptive part reads only the silent history, so it
     // holds just the pulses: six on one grid of the first sub-frame, five on
     // one grid of the second, all of one magnitude.

@@ -17,8 +17,7 @@ namespace {
 
 constexpr int32_t pos = 200;  // sub-frame start inside the test buffers
 
-std::vector<float> randomBuffer(uint32_t seed, size_t size)
-{
+std::vector<float> randomBuffer(uint32_t seed, size_t size) {
     frames::Random rng(seed);
     std::vector<float> v(size);
     for (float& x : v) x = static_cast<float>(static_cast<int32_t>(rng.below(2001)) - 1000) / 7.0f;
@@ -26,8 +25,7 @@ std::vector<float> randomBuffer(uint32_t seed, size_t size)
 }
 
 // The adaptive vector from an unbounded periodic continuation of the past.
-std::vector<float> referenceAdaptive(const std::vector<float>& buffer, int32_t lag, const float* taps)
-{
+std::vector<float> referenceAdaptive(const std::vector<float>& buffer, int32_t lag, const float* taps) {
     std::vector<float> ext(buffer.begin(), buffer.begin() + pos);
     for (int32_t n = pos; n < pos + 70; ++n) ext.push_back(ext[n - lag]);
     std::vector<float> out(60);
@@ -40,8 +38,7 @@ std::vector<float> referenceAdaptive(const std::vector<float>& buffer, int32_t l
 }
 
 // Pulse positions (sample indices) of the fixed vector alone.
-std::vector<int32_t> pulsePositions(const float* v)
-{
+std::vector<int32_t> pulsePositions(const float* v) {
     std::vector<int32_t> p;
     for (int32_t n = 0; n < 60; ++n) {
         if (v[n] != 0.0f) p.push_back(n);
@@ -49,15 +46,13 @@ std::vector<int32_t> pulsePositions(const float* v)
     return p;
 }
 
-std::vector<float> fixedVector(const FrameParams& params, int32_t k, int32_t lowRate)
-{
+std::vector<float> fixedVector(const FrameParams& params, int32_t k, int32_t lowRate) {
     std::vector<float> v(60, 0.0f);
     addFixedVector(v.data(), 0, params, k, lowRate);
     return v;
 }
 
-FrameParams speechParams()
-{
+FrameParams speechParams() {
     FrameParams p;
     std::memset(&p, 0, sizeof p);
     p.frameType = 1;
@@ -67,8 +62,7 @@ FrameParams speechParams()
     return p;
 }
 
-TEST(ExtendPeriodic, CopiesUpToSample61)
-{
+TEST(ExtendPeriodic, CopiesUpToSample61) {
     std::vector<float> b = randomBuffer(1, 400);
     std::vector<float> before = b;
     extendPeriodic(b.data(), pos, 61);
@@ -84,8 +78,7 @@ TEST(ExtendPeriodic, CopiesUpToSample61)
     EXPECT_EQ(b[pos + 45], before[pos + 45]);
 }
 
-TEST(BuildAdaptiveVector, MatchesAPeriodicContinuationAtEveryLag)
-{
+TEST(BuildAdaptiveVector, MatchesAPeriodicContinuationAtEveryLag) {
     const float* taps = acbGainTable170[169];
     for (int32_t lag = 17; lag <= 143; ++lag) {
         SCOPED_TRACE(lag);
@@ -98,8 +91,7 @@ TEST(BuildAdaptiveVector, MatchesAPeriodicContinuationAtEveryLag)
     }
 }
 
-TEST(BuildAdaptiveVector, ZeroTapsGiveSilence)
-{
+TEST(BuildAdaptiveVector, ZeroTapsGiveSilence) {
     for (const float* taps : {acbGainTable85[0], acbGainTable170[0]}) {
         std::vector<float> b = randomBuffer(3, 400);
         buildAdaptiveVector(b.data(), pos, 40, taps);
@@ -107,13 +99,12 @@ TEST(BuildAdaptiveVector, ZeroTapsGiveSilence)
     }
 }
 
-TEST(Multipulse, SmallestAndLargestCodes)
-{
+TEST(Multipulse, SmallestAndLargestCodes) {
     FrameParams p = speechParams();
     p.sub[0].fixedGainIndex = 3;  // amplitude 8
     p.sub[0].grid = 1;
     p.sub[0].pulsePos = 0;
-    p.sub[0].pulseSigns = 0x21;   // first and last pulse negative
+    p.sub[0].pulseSigns = 0x21;  // first and last pulse negative
     std::vector<float> v = fixedVector(p, 0, 0);
     EXPECT_EQ(pulsePositions(v.data()), (std::vector<int32_t>{1, 3, 5, 7, 9, 11}));
     EXPECT_EQ(v[1], -8.0f);
@@ -129,8 +120,7 @@ TEST(Multipulse, SmallestAndLargestCodes)
     EXPECT_EQ(pulsePositions(fixedVector(p, 1, 0).data()), (std::vector<int32_t>{50, 52, 54, 56, 58}));
 }
 
-TEST(Multipulse, CodesBeyondTheCombinationCountPlaceNothing)
-{
+TEST(Multipulse, CodesBeyondTheCombinationCountPlaceNothing) {
     FrameParams p = speechParams();
     p.sub[0].pulsePos = 593775;
     p.sub[1].pulsePos = 142506;
@@ -140,8 +130,7 @@ TEST(Multipulse, CodesBeyondTheCombinationCountPlaceNothing)
     EXPECT_TRUE(pulsePositions(fixedVector(p, 2, 0).data()).empty());
 }
 
-TEST(Multipulse, EveryCodeGivesADistinctSetOfPulses)
-{
+TEST(Multipulse, EveryCodeGivesADistinctSetOfPulses) {
     for (int32_t k = 0; k < 2; ++k) {
         const int32_t pulses = k == 0 ? 6 : 5;
         const int32_t count = k == 0 ? 593775 : 142506;
@@ -164,13 +153,12 @@ TEST(Multipulse, EveryCodeGivesADistinctSetOfPulses)
     }
 }
 
-TEST(Multipulse, PulseTrainRepeatsAtTheOpenLoopLag)
-{
+TEST(Multipulse, PulseTrainRepeatsAtTheOpenLoopLag) {
     FrameParams p = speechParams();
     p.pitchLag[0] = 18;
-    p.sub[1].lagDelta = 3;        // the repetition ignores the lag offset
+    p.sub[1].lagDelta = 3;  // the repetition ignores the lag offset
     p.sub[1].pulseTrain = 1;
-    p.sub[1].fixedGainIndex = 0;  // amplitude 2
+    p.sub[1].fixedGainIndex = 0;     // amplitude 2
     p.sub[1].pulsePos = 142506 - 1;  // pulses at 50..58: beyond one period, nothing repeats
     EXPECT_EQ(pulsePositions(fixedVector(p, 1, 0).data()), (std::vector<int32_t>{50, 52, 54, 56, 58}));
 
@@ -182,8 +170,7 @@ TEST(Multipulse, PulseTrainRepeatsAtTheOpenLoopLag)
     }
 }
 
-TEST(RepeatPulses, RepetitionsRepeatAgain)
-{
+TEST(RepeatPulses, RepetitionsRepeatAgain) {
     std::vector<float> v(60, 0.0f);
     v[5] = 1.0f;
     repeatPulses(v.data(), 20, 0.5f);
@@ -195,14 +182,13 @@ TEST(RepeatPulses, RepetitionsRepeatAgain)
     EXPECT_EQ(pulsePositions(w.data()), (std::vector<int32_t>{5}));
 }
 
-TEST(LowerRatePulses, TracksAndSigns)
-{
+TEST(LowerRatePulses, TracksAndSigns) {
     FrameParams p = speechParams();
-    p.sub[0].acbGainIndex = 2;       // lag correction 60: no sharpening
-    p.sub[0].fixedGainIndex = 23;    // amplitude 13246
+    p.sub[0].acbGainIndex = 2;     // lag correction 60: no sharpening
+    p.sub[0].fixedGainIndex = 23;  // amplitude 13246
     p.sub[0].grid = 1;
     p.sub[0].pulsePos = 1 | (2 << 3) | (3 << 6) | (6 << 9);
-    p.sub[0].pulseSigns = 0x5;       // tracks 0 and 2 positive
+    p.sub[0].pulseSigns = 0x5;  // tracks 0 and 2 positive
     std::vector<float> v = fixedVector(p, 0, 1);
     EXPECT_EQ(pulsePositions(v.data()), (std::vector<int32_t>{1 + 8, 3 + 16, 5 + 24, 7 + 48}));
     EXPECT_EQ(v[9], 13246.0f);
@@ -210,47 +196,44 @@ TEST(LowerRatePulses, TracksAndSigns)
     EXPECT_EQ(v[29], 13246.0f);
     EXPECT_EQ(v[55], -13246.0f);
 
-    p.sub[0].pulsePos = 7 << 9;      // track 3 at 1 + 6 + 56 = 63: dropped
+    p.sub[0].pulsePos = 7 << 9;  // track 3 at 1 + 6 + 56 = 63: dropped
     EXPECT_EQ(pulsePositions(fixedVector(p, 0, 1).data()), (std::vector<int32_t>{1, 3, 5}));
 }
 
-TEST(LowerRatePulses, PitchSharpening)
-{
+TEST(LowerRatePulses, PitchSharpening) {
     FrameParams p = speechParams();
     p.sub[0].fixedGainIndex = 0;  // amplitude 2
     p.sub[0].pulseSigns = 0xF;
-    p.sub[0].pulsePos = 0;        // pulses at 0, 2, 4, 6
+    p.sub[0].pulsePos = 0;  // pulses at 0, 2, 4, 6
 
-    p.sub[0].acbGainIndex = 12;   // lag correction +2, gain 0.354187
-    p.pitchLag[0] = 50;           // T = 52
+    p.sub[0].acbGainIndex = 12;  // lag correction +2, gain 0.354187
+    p.pitchLag[0] = 50;          // T = 52
     std::vector<float> v = fixedVector(p, 0, 1);
     EXPECT_EQ(v[52], sharpenGainTable[12] * 2.0f);
     EXPECT_EQ(v[58], sharpenGainTable[12] * 2.0f);
 
-    p.pitchLag[0] = 56;           // T = 58: no sharpening
+    p.pitchLag[0] = 56;  // T = 58: no sharpening
     EXPECT_EQ(pulsePositions(fixedVector(p, 0, 1).data()), (std::vector<int32_t>{0, 2, 4, 6}));
 
     p.sub[1] = p.sub[0];
-    p.sub[1].acbGainIndex = 13;   // lag correction -2
-    p.sub[1].lagDelta = 3;        // T = 56 - 2 + 2 = 56
+    p.sub[1].acbGainIndex = 13;  // lag correction -2
+    p.sub[1].lagDelta = 3;       // T = 56 - 2 + 2 = 56
     std::vector<float> w = fixedVector(p, 1, 1);
     EXPECT_EQ(w[56], sharpenGainTable[13] * 2.0f);
 
-    p.sub[0].acbGainIndex = 25;   // lag correction -1, gain 0: unchanged
+    p.sub[0].acbGainIndex = 25;  // lag correction -1, gain 0: unchanged
     p.pitchLag[0] = 30;
     EXPECT_EQ(pulsePositions(fixedVector(p, 0, 1).data()), (std::vector<int32_t>{0, 2, 4, 6}));
 }
 
 // The adaptive part alone (no pulses) of decodeExcitation, per sub-frame.
-std::vector<float> adaptiveOnly(const std::vector<float>& excitation, int32_t k, int32_t lag, const float* taps)
-{
+std::vector<float> adaptiveOnly(const std::vector<float>& excitation, int32_t k, int32_t lag, const float* taps) {
     std::vector<float> b = excitation;
     buildAdaptiveVector(b.data(), excitationHistory + 60 * k, lag, taps);
     return std::vector<float>(b.begin() + excitationHistory + 60 * k, b.begin() + excitationHistory + 60 * k + 60);
 }
 
-TEST(DecodeExcitation, TapTableFollowsRateAndOpenLoopLag)
-{
+TEST(DecodeExcitation, TapTableFollowsRateAndOpenLoopLag) {
     std::vector<float> history = randomBuffer(9, excitationHistory + frameLength);
     FrameParams p = speechParams();
     p.pitchLag[0] = 57;
@@ -261,14 +244,15 @@ TEST(DecodeExcitation, TapTableFollowsRateAndOpenLoopLag)
     }
     std::vector<float> high = history;
     decodeExcitation(high.data(), p, 0);
-    EXPECT_EQ(std::vector<float>(high.begin() + 265, high.begin() + 325), adaptiveOnly(history, 0, 57, acbGainTable85[40]));
+    EXPECT_EQ(std::vector<float>(high.begin() + 265, high.begin() + 325),
+              adaptiveOnly(history, 0, 57, acbGainTable85[40]));
     EXPECT_EQ(std::vector<float>(high.begin() + 385, high.begin() + 445),
               adaptiveOnly(high, 2, 58, acbGainTable170[40]));
 
     for (SubframeParams& s : p.sub) {
         s.pulsePos = 0xFFF;
         s.fixedGainIndex = 0;
-        s.grid = 1;            // tracks at 57, 59, 61, 63: only the first two inside the sub-frame
+        s.grid = 1;  // tracks at 57, 59, 61, 63: only the first two inside the sub-frame
     }
     std::vector<float> low = history;
     decodeExcitation(low.data(), p, 1);
@@ -278,8 +262,7 @@ TEST(DecodeExcitation, TapTableFollowsRateAndOpenLoopLag)
     EXPECT_EQ(std::vector<float>(low.begin() + 265, low.begin() + 325), expected);
 }
 
-TEST(DecodeExcitation, LaterSubframesSeeEarlierOnes)
-{
+TEST(DecodeExcitation, LaterSubframesSeeEarlierOnes) {
     std::vector<float> history(excitationHistory + frameLength, 0.0f);
     FrameParams p = speechParams();
     p.pitchLag[0] = 60;
@@ -287,7 +270,7 @@ TEST(DecodeExcitation, LaterSubframesSeeEarlierOnes)
     p.sub[0].fixedGainIndex = 0;  // one pulse of 2 at sample 0 is enough
     p.sub[0].pulsePos = 0;
     p.sub[0].pulseSigns = 0;
-    p.sub[1].lagDelta = 1;        // lag 60
+    p.sub[1].lagDelta = 1;  // lag 60
     p.sub[1].acbGainIndex = 1;
     p.sub[1].pulsePos = 142506;
     for (int32_t k = 2; k < 4; ++k) p.sub[k].pulsePos = 593775;

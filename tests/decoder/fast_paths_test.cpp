@@ -26,36 +26,56 @@
 namespace {
 
 // Random floats of every magnitude: signs, exponents and mantissas at random.
-float randomFloat(frames::Random& rng, float scale)
-{
+float randomFloat(frames::Random& rng, float scale) {
     const float unit = static_cast<float>(rng.next() >> 8) / 16777216.0f - 0.5f;
     const int exponent = static_cast<int>(rng.below(40)) - 30;
     return std::ldexp(unit, exponent) * scale;
 }
 
-std::vector<float> randomSignal(frames::Random& rng, size_t count, float scale)
-{
+std::vector<float> randomSignal(frames::Random& rng, size_t count, float scale) {
     std::vector<float> v(count);
     for (float& x : v) x = randomFloat(rng, scale);
     return v;
 }
 
-uint32_t bitsOf(float x)
-{
+uint32_t bitsOf(float x) {
     uint32_t b;
     std::memcpy(&b, &x, sizeof b);
     return b;
 }
 
-TEST(FastPaths, FrameConversionEqualsSampleConversion)
-{
+TEST(FastPaths, FrameConversionEqualsSampleConversion) {
     const float inf = std::numeric_limits<float>::infinity();
-    const float special[] = {0.0f, -0.0f, 0.5f, -0.5f, 0.49999997f, -0.49999997f, 1.5f, -1.5f, 2.5f, -2.5f,
-                             32766.5f, 32766.498f, 32766.502f, -32767.5f, -32767.498f, -32767.502f,
-                             32767.0f, -32768.0f, 32768.0f, -32769.0f, 1e30f, -1e30f, inf, -inf,
-                             std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(),
-                             std::numeric_limits<float>::denorm_min(), -std::numeric_limits<float>::denorm_min(),
-                             std::numeric_limits<float>::max(), -std::numeric_limits<float>::max()};
+    const float special[] = {0.0f,
+                             -0.0f,
+                             0.5f,
+                             -0.5f,
+                             0.49999997f,
+                             -0.49999997f,
+                             1.5f,
+                             -1.5f,
+                             2.5f,
+                             -2.5f,
+                             32766.5f,
+                             32766.498f,
+                             32766.502f,
+                             -32767.5f,
+                             -32767.498f,
+                             -32767.502f,
+                             32767.0f,
+                             -32768.0f,
+                             32768.0f,
+                             -32769.0f,
+                             1e30f,
+                             -1e30f,
+                             inf,
+                             -inf,
+                             std::numeric_limits<float>::quiet_NaN(),
+                             -std::numeric_limits<float>::quiet_NaN(),
+                             std::numeric_limits<float>::denorm_min(),
+                             -std::numeric_limits<float>::denorm_min(),
+                             std::numeric_limits<float>::max(),
+                             -std::numeric_limits<float>::max()};
     frames::Random rng(4);
     std::vector<float> in(special, special + sizeof special / sizeof special[0]);
     while (in.size() % frameLength != 0 || in.size() < 20 * frameLength) {
@@ -73,8 +93,7 @@ TEST(FastPaths, FrameConversionEqualsSampleConversion)
 
 // The pipeline's search of sub-frame k (x in an excitation buffer), its
 // phases run one after the other.
-PitchPostParams phasedPitchSearch(const float* x, int32_t pitchLag, int32_t k)
-{
+PitchPostParams phasedPitchSearch(const float* x, int32_t pitchLag, int32_t k) {
     PitchWindow window;
     widenPitchWindow(&window, x - 60 * k);
     PitchSearch s;
@@ -89,8 +108,7 @@ PitchPostParams phasedPitchSearch(const float* x, int32_t pitchLag, int32_t k)
     return finishPitchSearch(s);
 }
 
-TEST(FastPaths, PitchSearchEqualsTheLagByLagSearch)
-{
+TEST(FastPaths, PitchSearchEqualsTheLagByLagSearch) {
     frames::Random rng(5);
     for (int trial = 0; trial < 60; ++trial) {
         // Periodic excitation with noise, so that both directions find lags.
@@ -99,7 +117,8 @@ TEST(FastPaths, PitchSearchEqualsTheLagByLagSearch)
         std::vector<float> b(excitationHistory + frameLength);
         for (size_t n = 0; n < b.size(); ++n) b[n] = cycle[n % period] + randomFloat(rng, 300.0f);
         for (int32_t k = 0; k < 4; ++k) {
-            for (int32_t pitchLag : {period, 18 + static_cast<int32_t>(rng.below(124)), 124 + static_cast<int32_t>(rng.below(4))}) {
+            for (int32_t pitchLag :
+                 {period, 18 + static_cast<int32_t>(rng.below(124)), 124 + static_cast<int32_t>(rng.below(4))}) {
                 const float* x = b.data() + excitationHistory + 60 * k;
                 const PitchPostParams fast = phasedPitchSearch(x, pitchLag, k);
                 const PitchPostParams plain = findPitchPostParams(x, pitchLag, k, 1);
@@ -111,8 +130,7 @@ TEST(FastPaths, PitchSearchEqualsTheLagByLagSearch)
     }
 }
 
-TEST(FastPaths, FourSubframeConversionEqualsOneAtATime)
-{
+TEST(FastPaths, FourSubframeConversionEqualsOneAtATime) {
     frames::Random rng(9);
     for (int trial = 0; trial < 300; ++trial) {
         float prev[lpcOrder];
@@ -136,8 +154,7 @@ TEST(FastPaths, FourSubframeConversionEqualsOneAtATime)
     }
 }
 
-TEST(FastPaths, PitchFilterFromTheWindowEqualsTheFloatForm)
-{
+TEST(FastPaths, PitchFilterFromTheWindowEqualsTheFloatForm) {
     frames::Random rng(15);
     std::vector<float> b = randomSignal(rng, excitationHistory + frameLength, 3000.0f);
     PitchWindow window;
@@ -157,8 +174,7 @@ TEST(FastPaths, PitchFilterFromTheWindowEqualsTheFloatForm)
 }
 
 // LPC sets of a random but stable envelope, as the decoder builds them.
-void randomLpc(frames::Random& rng, float lpcSet[4][lpcOrder])
-{
+void randomLpc(frames::Random& rng, float lpcSet[4][lpcOrder]) {
     float prev[lpcOrder];
     float cur[lpcOrder];
     float x = 3.0f;
@@ -174,9 +190,8 @@ void randomLpc(frames::Random& rng, float lpcSet[4][lpcOrder])
 
 // One frame with a ready synthesis input through the filter track, which
 // leaves the memories moved on past the frame.
-void synthesizeAndPostfilter(float* synthBuf, float* postBuf, const float* frameExc,
-                             const float lpcSet[4][lpcOrder], float& postTilt, int32_t postfilterOn)
-{
+void synthesizeAndPostfilter(float* synthBuf, float* postBuf, const float* frameExc, const float lpcSet[4][lpcOrder],
+                             float& postTilt, int32_t postfilterOn) {
     FilterJob job;
     std::memcpy(job.lpcSet, lpcSet, sizeof job.lpcSet);
     std::memcpy(job.frameExc, frameExc, sizeof job.frameExc);
@@ -191,8 +206,7 @@ void synthesizeAndPostfilter(float* synthBuf, float* postBuf, const float* frame
 
 // Both filters written out plainly: every sum from 0.0, products in double,
 // in the order of the terms, rounded to float.
-void plainFilters(float* synthBuf, float* postBuf, const float* exc, const float lpcSet[4][lpcOrder], float& tilt)
-{
+void plainFilters(float* synthBuf, float* postBuf, const float* exc, const float lpcSet[4][lpcOrder], float& tilt) {
     float* y = synthBuf + lpcOrder;
     float* p = postBuf + lpcOrder;
     for (int32_t n = 0; n < frameLength; ++n) {
@@ -220,8 +234,7 @@ void plainFilters(float* synthBuf, float* postBuf, const float* exc, const float
 }
 
 // The step between frames: the last outputs become the memories.
-void moveMemoriesOn(std::vector<float>& synth, std::vector<float>& post)
-{
+void moveMemoriesOn(std::vector<float>& synth, std::vector<float>& post) {
     for (std::vector<float>* buf : {&synth, &post}) {
         std::memmove(buf->data(), buf->data() + frameLength, sizeof(float) * lpcOrder);
     }
@@ -230,8 +243,7 @@ void moveMemoriesOn(std::vector<float>& synth, std::vector<float>& post)
 // Frames in which every term of a filter sum is a zero, or values so small
 // that sums round to zeros of either sign: the filters' handling of the
 // leading 0.0 of their sums must give the plain result, zero signs included.
-TEST(FastPaths, PipelineEqualsPlainFiltersForZerosAndUnderflow)
-{
+TEST(FastPaths, PipelineEqualsPlainFiltersForZerosAndUnderflow) {
     frames::Random rng(8);
     std::vector<float> synthA(lpcOrder + frameLength, 0.0f), postA(lpcOrder + frameLength, 0.0f);
     std::vector<float> synthB = synthA, postB = postA;
@@ -262,8 +274,7 @@ TEST(FastPaths, PipelineEqualsPlainFiltersForZerosAndUnderflow)
     }
 }
 
-TEST(FastPaths, PipelineEqualsTheTwoStages)
-{
+TEST(FastPaths, PipelineEqualsTheTwoStages) {
     for (int32_t on = 0; on <= 1; ++on) {
         frames::Random rng(6 + on);
         std::vector<float> synthA(lpcOrder + frameLength, 0.0f), postA(lpcOrder + frameLength, 0.0f);
@@ -296,8 +307,7 @@ TEST(FastPaths, PipelineEqualsTheTwoStages)
 }
 
 // Every field of two decoder states, bit for bit.
-void expectSameState(const DecoderState& a, const DecoderState& b, int where)
-{
+void expectSameState(const DecoderState& a, const DecoderState& b, int where) {
     auto same = [](const void* x, const void* y, size_t size) { return std::memcmp(x, y, size) == 0; };
     EXPECT_TRUE(same(a.excitation, b.excitation, sizeof a.excitation)) << where;
     EXPECT_TRUE(same(a.synthBuf, b.synthBuf, sizeof a.synthBuf)) << where;
@@ -318,8 +328,7 @@ void expectSameState(const DecoderState& a, const DecoderState& b, int where)
     EXPECT_EQ(a.lostCount, b.lostCount) << where;
 }
 
-TEST(FastPaths, BatchesLeaveTheStateOfSingleFrames)
-{
+TEST(FastPaths, BatchesLeaveTheStateOfSingleFrames) {
     const std::vector<std::vector<uint8_t>> stream = frames::mixedStream(12, 400);
     std::vector<uint8_t> padded(stream.size() * maxFrameBytes, 0);
     std::vector<const void*> pointers;
@@ -343,8 +352,7 @@ TEST(FastPaths, BatchesLeaveTheStateOfSingleFrames)
 
 // The higher-rate pulse positions decoded by walking the places one at a
 // time, as a plain reference: scratch[grid + 2j] = +-amplitude.
-std::vector<float> scannedPulses(int32_t code, int32_t pulses, int32_t grid, int32_t signs, float amplitude)
-{
+std::vector<float> scannedPulses(int32_t code, int32_t pulses, int32_t grid, int32_t signs, float amplitude) {
     std::vector<float> v(60, 0.0f);
     int32_t row = 6 - pulses;
     int32_t placed = 0;
@@ -360,8 +368,7 @@ std::vector<float> scannedPulses(int32_t code, int32_t pulses, int32_t grid, int
     return v;
 }
 
-TEST(FastPaths, MultipulseDecodingEqualsTheScanForEveryCode)
-{
+TEST(FastPaths, MultipulseDecodingEqualsTheScanForEveryCode) {
     for (int32_t k = 0; k < 2; ++k) {  // sub-frame 0: six pulses, 1: five
         const int32_t pulses = k == 0 ? 6 : 5;
         const int32_t codes = k == 0 ? 593775 : 142506;
@@ -376,21 +383,34 @@ TEST(FastPaths, MultipulseDecodingEqualsTheScanForEveryCode)
             // The excitation the pulses are added to: zeros of both signs and other values.
             std::vector<float> buffer(60);
             for (int32_t n = 0; n < 60; ++n) buffer[n] = (n + code) % 3 == 0 ? -0.0f : (n % 3 == 1 ? 0.0f : 0.25f * n);
-            std::vector<float> expected = scannedPulses(sub.pulsePos, pulses, sub.grid, sub.pulseSigns, fixedGainTable[5]);
+            std::vector<float> expected =
+                scannedPulses(sub.pulsePos, pulses, sub.grid, sub.pulseSigns, fixedGainTable[5]);
             for (int32_t n = 0; n < 60; ++n) expected[n] = buffer[n] + expected[n];
             addFixedVector(buffer.data(), 0, params, k, 0);
             for (int32_t n = 0; n < 60; ++n) {
-                ASSERT_EQ(bitsOf(buffer[n]), bitsOf(expected[n])) << "code " << sub.pulsePos << ", " << pulses << " pulses";
+                ASSERT_EQ(bitsOf(buffer[n]), bitsOf(expected[n]))
+                    << "code " << sub.pulsePos << ", " << pulses << " pulses";
             }
         }
     }
 }
 
-TEST(FastPaths, ExcitationLimitEqualsTheTwoTests)
-{
+TEST(FastPaths, ExcitationLimitEqualsTheTwoTests) {
     const float inf = std::numeric_limits<float>::infinity();
-    std::vector<float> x = {32767.0f, 32767.002f, -32768.0f, -32768.004f, 1e30f, -1e30f, inf, -inf, 0.0f, -0.0f,
-                            std::numeric_limits<float>::quiet_NaN(), 12.5f, -32767.99f, 32766.99f};
+    std::vector<float> x = {32767.0f,
+                            32767.002f,
+                            -32768.0f,
+                            -32768.004f,
+                            1e30f,
+                            -1e30f,
+                            inf,
+                            -inf,
+                            0.0f,
+                            -0.0f,
+                            std::numeric_limits<float>::quiet_NaN(),
+                            12.5f,
+                            -32767.99f,
+                            32766.99f};
     frames::Random rng(14);
     while (x.size() < 122) x.push_back(randomFloat(rng, 1e5f));  // 122: a tail after the groups of four
     std::vector<float> expected = x;

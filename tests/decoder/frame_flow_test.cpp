@@ -15,30 +15,26 @@ namespace {
 using Pcm = std::vector<int16_t>;
 using Stream = std::vector<std::vector<uint8_t>>;
 
-Pcm decode(DecoderState& d, const std::vector<uint8_t>& frame)
-{
+Pcm decode(DecoderState& d, const std::vector<uint8_t>& frame) {
     Pcm out(frameLength);
     d.decodeSoundFrame(frame.empty() ? nullptr : frame.data(), out.data());
     return out;
 }
 
-std::vector<Pcm> decodeAll(DecoderState& d, const Stream& stream)
-{
+std::vector<Pcm> decodeAll(DecoderState& d, const Stream& stream) {
     std::vector<Pcm> out;
     for (const std::vector<uint8_t>& frame : stream) out.push_back(decode(d, frame));
     return out;
 }
 
-Stream speech(uint32_t seed, int count, bool lowRate)
-{
+Stream speech(uint32_t seed, int count, bool lowRate) {
     frames::Random rng(seed);
     Stream s;
     for (int i = 0; i < count; ++i) s.push_back(frames::randomSpeechFrame(rng, lowRate));
     return s;
 }
 
-std::vector<uint8_t> badSpeechFrame(uint32_t seed)
-{
+std::vector<uint8_t> badSpeechFrame(uint32_t seed) {
     frames::Random rng(seed);
     std::vector<uint8_t> frame = frames::randomSpeechFrame(rng, false);
     frame[3] |= 0xFC;  // lag code L0 (bits 26-32) >= 124
@@ -46,16 +42,14 @@ std::vector<uint8_t> badSpeechFrame(uint32_t seed)
     return frame;
 }
 
-bool silent(const Pcm& pcm)
-{
+bool silent(const Pcm& pcm) {
     for (int16_t s : pcm) {
         if (s != 0) return false;
     }
     return true;
 }
 
-TEST(DecoderReset, SetsEveryFieldToItsStartValue)
-{
+TEST(DecoderReset, SetsEveryFieldToItsStartValue) {
     DecoderState d;
     decodeAll(d, frames::mixedStream(11, 40));
     d.reset(5);
@@ -80,8 +74,7 @@ TEST(DecoderReset, SetsEveryFieldToItsStartValue)
     EXPECT_EQ(d.lowRate, 1);
 }
 
-TEST(DecoderReset, ResetStreamDecodesLikeAFreshDecoder)
-{
+TEST(DecoderReset, ResetStreamDecodesLikeAFreshDecoder) {
     Stream stream = frames::mixedStream(12, 60);
     DecoderState used;
     decodeAll(used, frames::mixedStream(13, 60));
@@ -90,8 +83,7 @@ TEST(DecoderReset, ResetStreamDecodesLikeAFreshDecoder)
     EXPECT_EQ(decodeAll(used, stream), decodeAll(fresh, stream));
 }
 
-TEST(DecoderReset, ModeDoesNotChangeTheOutput)
-{
+TEST(DecoderReset, ModeDoesNotChangeTheOutput) {
     Stream stream = frames::mixedStream(14, 80);
     std::vector<std::vector<Pcm>> results;
     for (int32_t mode : {0, 1, 0x10000, -1}) {
@@ -102,8 +94,7 @@ TEST(DecoderReset, ModeDoesNotChangeTheOutput)
     for (size_t i = 1; i < results.size(); ++i) EXPECT_EQ(results[i], results[0]);
 }
 
-TEST(DecodeSoundFrame, WordCountsByKindAndTheCallersFrameIsKept)
-{
+TEST(DecodeSoundFrame, WordCountsByKindAndTheCallersFrameIsKept) {
     DecoderState d;
     const int32_t words[4] = {12, 10, 2, 1};
     frames::Random rng(15);
@@ -120,8 +111,7 @@ TEST(DecodeSoundFrame, WordCountsByKindAndTheCallersFrameIsKept)
     EXPECT_EQ(d.decodeSoundFrame(nullptr, out), 1);
 }
 
-TEST(LostFrames, NullFrameAfterResetIsSilent)
-{
+TEST(LostFrames, NullFrameAfterResetIsSilent) {
     DecoderState d;
     int16_t out[frameLength];
     std::memset(out, 0x55, sizeof out);
@@ -129,8 +119,7 @@ TEST(LostFrames, NullFrameAfterResetIsSilent)
     EXPECT_TRUE(silent(Pcm(out, out + frameLength)));
 }
 
-TEST(LostFrames, ReplayTheLastOutputBackwardsWithAFallingGain)
-{
+TEST(LostFrames, ReplayTheLastOutputBackwardsWithAFallingGain) {
     DecoderState d;
     Pcm last;
     for (const std::vector<uint8_t>& f : speech(16, 6, false)) last = decode(d, f);
@@ -151,8 +140,7 @@ TEST(LostFrames, ReplayTheLastOutputBackwardsWithAFallingGain)
     }
 }
 
-TEST(LostFrames, NextFrameDecodesAsIfNoneWereLost)
-{
+TEST(LostFrames, NextFrameDecodesAsIfNoneWereLost) {
     Stream stream = speech(17, 8, true);
     DecoderState plain, lossy;
     decodeAll(plain, Stream(stream.begin(), stream.begin() + 4));
@@ -163,8 +151,7 @@ TEST(LostFrames, NextFrameDecodesAsIfNoneWereLost)
     EXPECT_EQ(lossy.lostCount, 0);
 }
 
-TEST(FrameFlow, GoodFrameAfterResetKeepsTheMeanSpectrum)
-{
+TEST(FrameFlow, GoodFrameAfterResetKeepsTheMeanSpectrum) {
     DecoderState d;
     frames::SpeechFields f;  // all LSP indices 0
     decode(d, frames::speechFrame(f, false));
@@ -173,8 +160,7 @@ TEST(FrameFlow, GoodFrameAfterResetKeepsTheMeanSpectrum)
     EXPECT_EQ(d.erasureCount, 0);
 }
 
-TEST(FrameFlow, HistoriesShiftByOneFrame)
-{
+TEST(FrameFlow, HistoriesShiftByOneFrame) {
     DecoderState d;
     decodeAll(d, speech(18, 5, false));
     DecoderState before = d;
@@ -185,8 +171,7 @@ TEST(FrameFlow, HistoriesShiftByOneFrame)
     EXPECT_NE(0, std::memcmp(d.synthBuf, before.synthBuf, sizeof(float) * lpcOrder));
 }
 
-TEST(FrameFlow, BadSpeechFramesAreConcealedAndFadeToSilence)
-{
+TEST(FrameFlow, BadSpeechFramesAreConcealedAndFadeToSilence) {
     DecoderState d;
     decodeAll(d, speech(20, 6, false));
     const int32_t expectedCount[5] = {1, 2, 3, 3, 3};
@@ -205,8 +190,7 @@ TEST(FrameFlow, BadSpeechFramesAreConcealedAndFadeToSilence)
     EXPECT_EQ(d.erasureCount, 0);
 }
 
-TEST(FrameFlow, ForcedBadFrameIsConcealed)
-{
+TEST(FrameFlow, ForcedBadFrameIsConcealed) {
     DecoderState d;
     decodeAll(d, speech(27, 4, true));
     frames::Random rng(28);
@@ -220,8 +204,7 @@ TEST(FrameFlow, ForcedBadFrameIsConcealed)
     EXPECT_NE(0, std::memcmp(concealed, decoded, sizeof decoded));
 }
 
-TEST(FrameFlow, BadFrameDuringSilenceCountsAsUntransmitted)
-{
+TEST(FrameFlow, BadFrameDuringSilenceCountsAsUntransmitted) {
     const uint32_t lsp[3] = {10, 20, 30};
     DecoderState a, b;
     for (DecoderState* d : {&a, &b}) {
@@ -237,15 +220,13 @@ TEST(FrameFlow, BadFrameDuringSilenceCountsAsUntransmitted)
     EXPECT_EQ(a.sidGainIndex, 20);
 }
 
-TEST(FrameFlow, EveryFrameKindDecodesDeterministically)
-{
+TEST(FrameFlow, EveryFrameKindDecodesDeterministically) {
     Stream stream = frames::mixedStream(23, 300);
     DecoderState a, b;
     EXPECT_EQ(decodeAll(a, stream), decodeAll(b, stream));
 }
 
-TEST(Instances, InterleavedStreamsEqualSeparateRuns)
-{
+TEST(Instances, InterleavedStreamsEqualSeparateRuns) {
     Stream first = frames::mixedStream(24, 200);
     Stream second = frames::mixedStream(25, 200);
     DecoderState alone1, alone2;
@@ -263,8 +244,7 @@ TEST(Instances, InterleavedStreamsEqualSeparateRuns)
     EXPECT_EQ(got2, expected2);
 }
 
-TEST(Exports, DriveOneDecoderLikeAnInstance)
-{
+TEST(Exports, DriveOneDecoderLikeAnInstance) {
     Stream stream = frames::mixedStream(26, 120);
     DecoderState reference;
     std::vector<Pcm> expected = decodeAll(reference, stream);

@@ -17,7 +17,7 @@ namespace {
 using Frame = std::vector<uint8_t>;
 using Samples = std::vector<int16_t>;
 
-constexpr int current = 265;     // first excitation sample of the current frame
+constexpr int current = 265;      // first excitation sample of the current frame
 constexpr int lastFrameExc = 25;  // where the last frame's excitation sits after the shift
 
 // A voiced lower-rate frame: pitch lag 60, a strong tap row and a few pulses,
@@ -109,8 +109,8 @@ TEST(SilencePeriods, LevelJumpsAfterSpeechThenMovesAnEighthPerFrame) {
 TEST(SilencePeriods, ExcitationFollowsTheLevelBlockByBlock) {
     Decoder d;
     for (int i = 0; i < 4; ++i) d.decode(quietFrame());
-    const Frame sequence[] = {sid(20), untransmitted(), untransmitted(), sid(40), untransmitted(),
-                              untransmitted(), untransmitted(), sid(8), untransmitted()};
+    const Frame sequence[] = {sid(20),         untransmitted(), untransmitted(), sid(40),        untransmitted(),
+                              untransmitted(), untransmitted(), sid(8),          untransmitted()};
     for (const Frame& f : sequence) {
         d.decode(f);
         const double level = d.state.noiseGain;
@@ -192,8 +192,7 @@ TEST(BadFrames, VoicedSpeechContinuesThePeriodAndFades) {
     EXPECT_EQ(d.state.concealGain, 0.65625f);
     const std::vector<float> second = d.lastExcitation();
     // The second frame continues the already faded first one.
-    for (int n = 0; n < 240; ++n)
-        EXPECT_EQ(second[n], first[240 - period + n % period] * 0.65625f) << n;
+    for (int n = 0; n < 240; ++n) EXPECT_EQ(second[n], first[240 - period + n % period] * 0.65625f) << n;
 }
 
 TEST(BadFrames, RunsOfOneToFourFadeToSilenceFromTheThird) {
@@ -236,8 +235,8 @@ TEST(BadFrames, InsideSilenceActAsUntransmittedFrames) {
 }
 
 TEST(LostFrames, DoNotDisturbTheDecodingOfLaterFrames) {
-    const std::vector<Frame> received = {voicedFrame(), badFrame(), voicedFrame(), sid(12),
-                                         untransmitted(), untransmitted(), sid(30), quietFrame()};
+    const std::vector<Frame> received = {voicedFrame(),   badFrame(),      voicedFrame(), sid(12),
+                                         untransmitted(), untransmitted(), sid(30),       quietFrame()};
     Decoder plain, lossy;
     for (size_t i = 0; i < received.size(); ++i) {
         const Samples expected = plain.decode(received[i]);

@@ -136,8 +136,10 @@ TEST(HostileFrames, RandomBytesOfEveryKindStaySound) {
         for (int i = 0; i < 3000; ++i) {
             const uint32_t choice = rng.below(16);
             Frame frame;
-            if (choice < 12) frame = frames::randomBytesFrame(rng, static_cast<int>(choice % 4));
-            else if (choice < 15) frame = frames::randomSpeechFrame(rng, choice == 14);
+            if (choice < 12)
+                frame = frames::randomBytesFrame(rng, static_cast<int>(choice % 4));
+            else if (choice < 15)
+                frame = frames::randomSpeechFrame(rng, choice == 14);
             d.decode(frame);
             ASSERT_EQ(unsoundField(d.state), "") << "seed " << seed << " frame " << i;
         }
@@ -170,9 +172,9 @@ TEST(HostileFrames, NonFiniteAndHugeValuesConvertSoundly) {
     EXPECT_EQ(toPcmSample(std::numeric_limits<float>::denorm_min()), 0);
 
     // The whole-frame conversion gives the same samples.
-    const float specials[8] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf,
-                               std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
-                               -0.0f, 32766.5f, -32767.5f};
+    const float specials[8] = {
+        std::numeric_limits<float>::quiet_NaN(), inf,   -inf,     std::numeric_limits<float>::max(),
+        -std::numeric_limits<float>::max(),      -0.0f, 32766.5f, -32767.5f};
     float frame[240];
     for (int n = 0; n < 240; ++n) frame[n] = specials[n % 8];
     int16_t samples[240];

@@ -76,10 +76,9 @@ TEST(DecodeLsp, GoodFramePredictsAndAddsTheCodebookRows) {
     const int32_t index[3] = {13, 19, 1};
     float out[10];
     decodeLsp(out, prev, index, 0);
-    const float residual[10] = {lspCodebook0[13][0], lspCodebook0[13][1], lspCodebook0[13][2],
-                                lspCodebook1[19][0], lspCodebook1[19][1], lspCodebook1[19][2],
-                                lspCodebook2[1][0],  lspCodebook2[1][1],  lspCodebook2[1][2],
-                                lspCodebook2[1][3]};
+    const float residual[10] = {lspCodebook0[13][0], lspCodebook0[13][1], lspCodebook0[13][2], lspCodebook1[19][0],
+                                lspCodebook1[19][1], lspCodebook1[19][2], lspCodebook2[1][0],  lspCodebook2[1][1],
+                                lspCodebook2[1][2],  lspCodebook2[1][3]};
     for (int k = 0; k < 10; ++k) EXPECT_EQ(out[k], 8.0f * 0.375f + lspDcVector[k] + residual[k]) << k;
 }
 

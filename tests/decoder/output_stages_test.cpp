@@ -16,8 +16,7 @@ struct LpcSets {
     float a[4][lpcOrder] = {};
 };
 
-LpcSets sampleLpc()
-{
+LpcSets sampleLpc() {
     LpcSets s;
     const float base[lpcOrder] = {1.2f, -0.6f, 0.3f, -0.2f, 0.1f, -0.05f, 0.03f, -0.02f, 0.01f, 0.005f};
     for (int k = 0; k < 4; ++k)
@@ -25,8 +24,7 @@ LpcSets sampleLpc()
     return s;
 }
 
-TEST(ToPcm, RoundsHalvesAwayFromZeroAndSaturates)
-{
+TEST(ToPcm, RoundsHalvesAwayFromZeroAndSaturates) {
     EXPECT_EQ(toPcmSample(0.5f), 1);
     EXPECT_EQ(toPcmSample(-0.5f), -1);
     EXPECT_EQ(toPcmSample(0.49f), 0);
@@ -42,19 +40,14 @@ TEST(ToPcm, RoundsHalvesAwayFromZeroAndSaturates)
     EXPECT_EQ(toPcmSample(-std::numeric_limits<float>::infinity()), -32768);
 }
 
-TEST(ToPcm, NotANumberGivesSilence)
-{
-    EXPECT_EQ(toPcmSample(std::numeric_limits<float>::quiet_NaN()), 0);
-}
+TEST(ToPcm, NotANumberGivesSilence) { EXPECT_EQ(toPcmSample(std::numeric_limits<float>::quiet_NaN()), 0); }
 
-TEST(PostWeights, PowersOfTheWeightBase)
-{
+TEST(PostWeights, PowersOfTheWeightBase) {
     const float expected[6] = {0.135f, 0.018225f, 0.002460375f, 0.00033215064f, 4.4840333e-05f, 6.0534453e-06f};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(postWeights[i], expected[i]) << i;
 }
 
-TEST(Synthesize, ImpulseResponseContinuesAcrossFrames)
-{
+TEST(Synthesize, ImpulseResponseContinuesAcrossFrames) {
     LpcSets lpc = sampleLpc();
     std::vector<float> buf(lpcOrder + frameLength, 0.0f);
     std::vector<float> exc(frameLength, 0.0f);
@@ -83,8 +76,7 @@ TEST(Synthesize, ImpulseResponseContinuesAcrossFrames)
     EXPECT_NE(buf[lpcOrder], 0.0f);
 }
 
-TEST(FormantPostfilter, SilenceStaysSilentAndLeavesTheTilt)
-{
+TEST(FormantPostfilter, SilenceStaysSilentAndLeavesTheTilt) {
     LpcSets lpc = sampleLpc();
     std::vector<float> synth(lpcOrder + frameLength, 0.0f), post(lpcOrder + frameLength, 0.0f);
     float tilt = 0.0f;
@@ -93,8 +85,7 @@ TEST(FormantPostfilter, SilenceStaysSilentAndLeavesTheTilt)
     EXPECT_EQ(post, std::vector<float>(lpcOrder + frameLength, 0.0f));
 }
 
-TEST(FormantPostfilter, ConstantSpeechGivesTheTiltOfAConstant)
-{
+TEST(FormantPostfilter, ConstantSpeechGivesTheTiltOfAConstant) {
     LpcSets lpc;  // all-zero coefficients: no pole feedback
     std::vector<float> synth(lpcOrder + frameLength, 10.0f), post(lpcOrder + frameLength, 0.0f);
     float tilt = 0.0f;
@@ -107,8 +98,7 @@ TEST(FormantPostfilter, ConstantSpeechGivesTheTiltOfAConstant)
     EXPECT_FLOAT_EQ(post[lpcOrder + 239], static_cast<float>(1.03125 * (10.0 - static_cast<double>(mu) * 10.0)));
 }
 
-TEST(FormantPostfilter, PolesUseTheWeightedFirstSixCoefficients)
-{
+TEST(FormantPostfilter, PolesUseTheWeightedFirstSixCoefficients) {
     LpcSets lpc = sampleLpc();
     std::vector<float> synth(lpcOrder + frameLength, 0.0f), post(lpcOrder + frameLength, 0.0f);
     synth[lpcOrder] = 1000.0f;  // an impulse in sub-frame 0
@@ -128,8 +118,7 @@ TEST(FormantPostfilter, PolesUseTheWeightedFirstSixCoefficients)
     EXPECT_EQ(post, post2);
 }
 
-TEST(FormantPostfilter, SwitchedOffCopiesTheSpeech)
-{
+TEST(FormantPostfilter, SwitchedOffCopiesTheSpeech) {
     LpcSets lpc = sampleLpc();
     std::vector<float> synth(lpcOrder + frameLength), post(lpcOrder + frameLength, 0.0f);
     for (int n = 0; n < lpcOrder + frameLength; ++n) synth[n] = static_cast<float>(n % 17) - 8.0f;

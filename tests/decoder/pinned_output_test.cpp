@@ -21,8 +21,7 @@ using namespace pinnedStreams;
 // 64-bit FNV-1a over bytes.
 class Fnv64 {
 public:
-    void add(const void* data, size_t size)
-    {
+    void add(const void* data, size_t size) {
         const uint8_t* bytes = static_cast<const uint8_t*>(data);
         for (size_t i = 0; i < size; ++i) m_hash = (m_hash ^ bytes[i]) * 0x100000001B3ull;
     }
@@ -32,8 +31,7 @@ private:
     uint64_t m_hash = 0xCBF29CE484222325ull;
 };
 
-void addLittleEndian(Fnv64& hash, uint32_t value, int bytes)
-{
+void addLittleEndian(Fnv64& hash, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
         const uint8_t b = static_cast<uint8_t>(value >> (8 * i));
         hash.add(&b, 1);
@@ -50,8 +48,7 @@ struct Digest {
 // batch 0: one decodeSoundFrame call per frame; otherwise decodeSoundFrames
 // calls of that many frames. The float checksum covers the postfilter output
 // of the last frame of each call (and so of every frame with batch 0).
-Digest decodeStream(const Stream& stream, int batch)
-{
+Digest decodeStream(const Stream& stream, int batch) {
     DecoderState decoder;
     decoder.reset(0);
     Fnv64 samples;
@@ -83,8 +80,7 @@ Digest decodeStream(const Stream& stream, int batch)
 
 // Frames of each kind in a stream (by first byte), then lost frames and
 // speech frames with invalid codes.
-std::vector<int> kindCounts(const Stream& stream)
-{
+std::vector<int> kindCounts(const Stream& stream) {
     std::vector<int> counts(6, 0);
     for (const Frame& f : stream) {
         if (f.empty()) {
@@ -124,15 +120,14 @@ const Pinned pinned[] = {
 
 }  // namespace
 
-TEST(PinnedOutput, StreamsCoverEveryFrameKind)
-{
+TEST(PinnedOutput, StreamsCoverEveryFrameKind) {
     std::vector<int> total(6, 0);
     for (const Pinned& p : pinned) {
         const std::vector<int> counts = kindCounts(p.build());
         for (int k = 0; k < 6; ++k) total[k] += counts[k];
     }
-    std::printf("24-byte %d, 20-byte %d, SID %d, untransmitted %d, lost %d, bad %d\n", total[0], total[1],
-                total[2], total[3], total[4], total[5]);
+    std::printf("24-byte %d, 20-byte %d, SID %d, untransmitted %d, lost %d, bad %d\n", total[0], total[1], total[2],
+                total[3], total[4], total[5]);
     EXPECT_GT(total[0], 3000);  // 24-byte speech
     EXPECT_GT(total[1], 1000);  // 20-byte speech
     EXPECT_GT(total[2], 300);   // SID
@@ -141,8 +136,7 @@ TEST(PinnedOutput, StreamsCoverEveryFrameKind)
     EXPECT_GT(total[5], 300);   // bad (invalid codes)
 }
 
-TEST(PinnedOutput, SamplesMatchTheStoredChecksums)
-{
+TEST(PinnedOutput, SamplesMatchTheStoredChecksums) {
     for (const Pinned& p : pinned) {
         const Digest d = decodeStream(p.build(), 0);
         std::printf("%-24s %5d frames  samples %016llx  floats %016llx\n", p.name, d.frames,
@@ -153,8 +147,7 @@ TEST(PinnedOutput, SamplesMatchTheStoredChecksums)
     }
 }
 
-TEST(PinnedOutput, BatchesGiveTheSameSamples)
-{
+TEST(PinnedOutput, BatchesGiveTheSameSamples) {
     for (const Pinned& p : pinned) {
         const Stream stream = p.build();
         for (int batch : {1, 2, 7, 32, static_cast<int>(stream.size())}) {

@@ -15,8 +15,7 @@ namespace {
 constexpr int32_t bufferLength = excitationHistory + frameLength;
 
 // An excitation buffer whose every sample repeats with the given period.
-std::vector<float> periodic(int32_t period, uint32_t seed)
-{
+std::vector<float> periodic(int32_t period, uint32_t seed) {
     frames::Random rng(seed);
     std::vector<float> cycle(period);
     for (float& v : cycle) v = static_cast<float>(static_cast<int32_t>(rng.below(2001)) - 1000);
@@ -25,13 +24,11 @@ std::vector<float> periodic(int32_t period, uint32_t seed)
     return b;
 }
 
-PitchPostParams find(const std::vector<float>& b, int32_t lag, int32_t k, int32_t on = 1)
-{
+PitchPostParams find(const std::vector<float>& b, int32_t lag, int32_t k, int32_t on = 1) {
     return findPitchPostParams(b.data() + excitationHistory + 60 * k, lag, k, on);
 }
 
-TEST(PitchPostfilter, SwitchedOffOrSilentPassesUnchanged)
-{
+TEST(PitchPostfilter, SwitchedOffOrSilentPassesUnchanged) {
     std::vector<float> b = periodic(50, 1);
     PitchPostParams p = find(b, 50, 0, 0);
     EXPECT_EQ(p.offset, 0);
@@ -47,8 +44,7 @@ TEST(PitchPostfilter, SwitchedOffOrSilentPassesUnchanged)
     EXPECT_EQ(out, std::vector<float>(60, 0.0f));
 }
 
-TEST(PitchPostfilter, FindsThePeriodAndKeepsTheEnergy)
-{
+TEST(PitchPostfilter, FindsThePeriodAndKeepsTheEnergy) {
     std::vector<float> b = periodic(47, 2);
     for (int32_t k = 0; k < 4; ++k) {
         SCOPED_TRACE(k);
@@ -71,8 +67,7 @@ TEST(PitchPostfilter, FindsThePeriodAndKeepsTheEnergy)
     }
 }
 
-TEST(PitchPostfilter, ForwardSegmentMustEndInsideTheFrame)
-{
+TEST(PitchPostfilter, ForwardSegmentMustEndInsideTheFrame) {
     // Period 61 matches equally backward and forward; a tie goes forward,
     // but in sub-frame 2 forward lags above 60 do not qualify.
     std::vector<float> b = periodic(61, 3);
@@ -88,8 +83,7 @@ TEST(PitchPostfilter, ForwardSegmentMustEndInsideTheFrame)
     EXPECT_EQ(find(b, 141, 3).offset, -144);
 }
 
-TEST(PitchPostfilter, EqualCorrelationsTakeTheSmallestLag)
-{
+TEST(PitchPostfilter, EqualCorrelationsTakeTheSmallestLag) {
     std::vector<float> b(bufferLength, 100.0f);  // every lag correlates equally
     PitchPostParams p = find(b, 40, 0);
     EXPECT_EQ(p.offset, 37);
@@ -101,16 +95,14 @@ TEST(PitchPostfilter, EqualCorrelationsTakeTheSmallestLag)
     EXPECT_FLOAT_EQ(p.lagGain, g * s);
 }
 
-TEST(PitchPostfilter, LongLagsAreLimitedTo142)
-{
+TEST(PitchPostfilter, LongLagsAreLimitedTo142) {
     std::vector<float> b = periodic(145, 6);
     EXPECT_EQ(std::abs(find(b, 200, 0).offset), 145);
     b = periodic(146, 7);
     EXPECT_NE(std::abs(find(b, 200, 0).offset), 146);
 }
 
-TEST(PitchPostGains, VoicingThreshold)
-{
+TEST(PitchPostGains, VoicingThreshold) {
     PitchPostParams p = pitchPostGains(-30, 4.0f, 2.0f, 4.0f);  // C^2 exactly 0.25 E E0
     EXPECT_EQ(p.offset, -30);
     EXPECT_EQ(p.lagGain, 0.0f);
@@ -119,8 +111,7 @@ TEST(PitchPostGains, VoicingThreshold)
     EXPECT_GT(p.lagGain, 0.0f);
 }
 
-TEST(PitchPostGains, GainShrinksWithSegmentEnergy)
-{
+TEST(PitchPostGains, GainShrinksWithSegmentEnergy) {
     PitchPostParams full = pitchPostGains(20, 100.0f, 80.0f, 80.0f);  // E = C: full gain
     EXPECT_FLOAT_EQ(full.lagGain / full.scale, 0.21375f);
     PitchPostParams part = pitchPostGains(20, 100.0f, 80.0f, 160.0f);  // E = 2C: half gain

@@ -16,8 +16,7 @@ namespace {
 
 constexpr int32_t coderDelay = 60;
 
-std::vector<int16_t> decodeFile(const std::string& path)
-{
+std::vector<int16_t> decodeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     DecoderState decoder;
@@ -31,8 +30,7 @@ std::vector<int16_t> decodeFile(const std::string& path)
 }
 
 // Normalised cross-correlation of a[n] with b[n + lag] over their overlap.
-double correlation(const std::vector<int16_t>& a, const std::vector<int16_t>& b, int32_t lag)
-{
+double correlation(const std::vector<int16_t>& a, const std::vector<int16_t>& b, int32_t lag) {
     double ab = 0.0, aa = 0.0, bb = 0.0;
     for (int64_t n = 0; n < static_cast<int64_t>(a.size()); ++n) {
         const int64_t m = n + lag;
@@ -49,8 +47,7 @@ struct Best {
     double value;
 };
 
-Best bestWithin(const std::vector<int16_t>& a, const std::vector<int16_t>& b, int32_t centre, int32_t radius)
-{
+Best bestWithin(const std::vector<int16_t>& a, const std::vector<int16_t>& b, int32_t centre, int32_t radius) {
     Best best{centre - radius, -2.0};
     for (int32_t lag = centre - radius; lag <= centre + radius; ++lag) {
         const double c = correlation(a, b, lag);
@@ -59,8 +56,7 @@ Best bestWithin(const std::vector<int16_t>& a, const std::vector<int16_t>& b, in
     return best;
 }
 
-TEST(Sample, DecodesToTheRecordedSpeech)
-{
+TEST(Sample, DecodesToTheRecordedSpeech) {
     std::vector<int16_t> original;
     uint32_t rate = 0;
     ASSERT_TRUE(readMonoWav(SPEECHDEC_SAMPLES "/speech.wav", original, rate));

@@ -18,43 +18,38 @@ namespace {
 // guarantee only 4), and returns how far the stack pointer moved across the
 // call: 0 when the callee removed its arguments, 4 per argument when it left
 // them to the caller.
-int32_t stackMovement(void* fn, int32_t count, const uint32_t* args, int32_t* result, uint32_t misalign = 0)
-{
+int32_t stackMovement(void* fn, int32_t count, const uint32_t* args, int32_t* result, uint32_t misalign = 0) {
     const uint32_t stackWords[3] = {args[0], count > 1 ? args[1] : 0, misalign};
     int32_t moved = count;
     int32_t ret = 0;
-    __asm__ volatile(
-        "movl %%esp, %%ebx\n\t"
-        "andl $-16, %%esp\n\t"
-        "subl $8, %%esp\n\t"
-        "subl 8(%%edi), %%esp\n\t"
-        "movl %%esp, %%esi\n\t"
-        "cmpl $1, %%ecx\n\t"
-        "je 1f\n\t"
-        "pushl 4(%%edi)\n\t"
-        "pushl (%%edi)\n\t"
-        "jmp 2f\n"
-        "1:\n\t"
-        "subl $4, %%esp\n\t"
-        "movl %%esp, %%esi\n\t"
-        "pushl (%%edi)\n"
-        "2:\n\t"
-        "call *%%edx\n\t"
-        "movl %%esi, %%ecx\n\t"
-        "subl %%esp, %%ecx\n\t"
-        "movl %%ebx, %%esp\n\t"
-        : "=a"(ret), "+c"(moved), "+d"(fn)
-        : "D"(stackWords)
-        : "ebx", "esi", "memory", "cc");
+    __asm__ volatile("movl %%esp, %%ebx\n\t"
+                     "andl $-16, %%esp\n\t"
+                     "subl $8, %%esp\n\t"
+                     "subl 8(%%edi), %%esp\n\t"
+                     "movl %%esp, %%esi\n\t"
+                     "cmpl $1, %%ecx\n\t"
+                     "je 1f\n\t"
+                     "pushl 4(%%edi)\n\t"
+                     "pushl (%%edi)\n\t"
+                     "jmp 2f\n"
+                     "1:\n\t"
+                     "subl $4, %%esp\n\t"
+                     "movl %%esp, %%esi\n\t"
+                     "pushl (%%edi)\n"
+                     "2:\n\t"
+                     "call *%%edx\n\t"
+                     "movl %%esi, %%ecx\n\t"
+                     "subl %%esp, %%ecx\n\t"
+                     "movl %%ebx, %%esp\n\t"
+                     : "=a"(ret), "+c"(moved), "+d"(fn)
+                     : "D"(stackWords)
+                     : "ebx", "esi", "memory", "cc");
     *result = ret;
     return moved;
 }
 
 // A caller-cleans-up function, to show what the measurement reports for one.
-extern "C" __attribute__((noinline, cdecl)) int32_t cdeclProbe(int32_t value)
-{
-    return value + 1;
-}
+extern "C" __attribute__((noinline, cdecl)) int32_t cdeclProbe(int32_t value) { return value + 1; }
 #endif
 
 class SharedLibrary : public ::testing::Test {
@@ -63,8 +58,7 @@ protected:
     SpeechdecLibrary m_lib{SPEECHDEC_LIBRARY};
 };
 
-TEST_F(SharedLibrary, ExportsAreFoundByTheirPlainNames)
-{
+TEST_F(SharedLibrary, ExportsAreFoundByTheirPlainNames) {
     EXPECT_NE(m_lib.symbol("INITdec"), nullptr);
     EXPECT_NE(m_lib.symbol("DecSoundFrame"), nullptr);
 #ifdef _WIN32
@@ -75,8 +69,7 @@ TEST_F(SharedLibrary, ExportsAreFoundByTheirPlainNames)
     EXPECT_EQ(m_lib.symbol("decodeFrame"), nullptr);
 }
 
-TEST_F(SharedLibrary, SamplesEqualTheStaticDecoder)
-{
+TEST_F(SharedLibrary, SamplesEqualTheStaticDecoder) {
     std::vector<std::vector<uint8_t>> stream = frames::mixedStream(31, 400);
     for (const std::vector<uint8_t>& f : frames::mixedStream(32, 400)) stream.push_back(f);
     DecoderState reference;
@@ -91,8 +84,7 @@ TEST_F(SharedLibrary, SamplesEqualTheStaticDecoder)
 }
 
 #if defined(_WIN32) && defined(__i386__)
-TEST_F(SharedLibrary, ExportsRemoveTheirArgumentsFromTheStack)
-{
+TEST_F(SharedLibrary, ExportsRemoveTheirArgumentsFromTheStack) {
     int32_t result = -1;
     const uint32_t mode[1] = {0};
     EXPECT_EQ(stackMovement(reinterpret_cast<void*>(&cdeclProbe), 1, mode, &result), 4);

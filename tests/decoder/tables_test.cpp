@@ -16,8 +16,7 @@ namespace {
 // given printf-style format and precision (ties to even, as printf rounds).
 float fromDecimal(int64_t q, double scale, std::chars_format format, int precision) {
     char text[64];
-    auto written = std::to_chars(text, text + sizeof text, static_cast<double>(q) / scale,
-                                 format, precision);
+    auto written = std::to_chars(text, text + sizeof text, static_cast<double>(q) / scale, format, precision);
     float value = 0.0f;
     std::from_chars(text, written.ptr, value);
     return value;
@@ -25,8 +24,7 @@ float fromDecimal(int64_t q, double scale, std::chars_format format, int precisi
 
 // Recovers the integer entries of a scaled table, checks that every value is
 // exactly the float of its decimal text and returns the sum of the integers.
-int64_t checkScaled(const float* values, int count, double scale, std::chars_format format,
-                    int precision) {
+int64_t checkScaled(const float* values, int count, double scale, std::chars_format format, int precision) {
     int64_t sum = 0;
     for (int i = 0; i < count; ++i) {
         const int64_t q = std::llround(values[i] * scale);
@@ -71,8 +69,8 @@ TEST(LspTables, SumsAndDecimalTextMatchTheIntegerTables) {
 }
 
 TEST(LspTables, DcVectorHoldsTheListedDecimals) {
-    expectRow(lspDcVector, {24.4609f, 36.8828f, 60.0781f, 84.4219f, 108.375f, 128.867f, 154.312f,
-                            173.906f, 199.094f, 216.547f});
+    expectRow(lspDcVector,
+              {24.4609f, 36.8828f, 60.0781f, 84.4219f, 108.375f, 128.867f, 154.312f, 173.906f, 199.094f, 216.547f});
 }
 
 TEST(LspTables, CodebookRowsMatchTheListedIntegers) {
@@ -109,9 +107,7 @@ TEST(LspTables, CosineTableIsTheRoundedCosineAtFourteenBits) {
     EXPECT_EQ(cosineTable[256], -1.0f);
 }
 
-TEST(LspTables, InterpolationWeights) {
-    expectRow(interpWeights, {0.25f, 0.5f, 0.75f, 1.0f});
-}
+TEST(LspTables, InterpolationWeights) { expectRow(interpWeights, {0.25f, 0.5f, 0.75f, 1.0f}); }
 
 TEST(ExcitationTables, TapSumsAndDecimalTextMatchTheIntegerTables) {
     EXPECT_EQ(checkTaps(&acbGainTable85[0][0], 85 * 5), 1104891);
@@ -130,9 +126,8 @@ TEST(ExcitationTables, TapRowsMatchTheListedValues) {
 }
 
 TEST(ExcitationTables, FixedGainsAreTwiceTheCodebookGains) {
-    const float expected[24] = {2,    4,    6,    8,    12,   18,   26,   36,
-                                52,   76,   110,  160,  230,  332,  480,  696,
-                                1004, 1452, 2100, 3034, 4386, 6340, 9164, 13246};
+    const float expected[24] = {2,   4,   6,   8,   12,   18,   26,   36,   52,   76,   110,  160,
+                                230, 332, 480, 696, 1004, 1452, 2100, 3034, 4386, 6340, 9164, 13246};
     double sum = 0.0;
     for (int i = 0; i < 24; ++i) {
         EXPECT_EQ(fixedGainTable[i], expected[i]) << i;
@@ -156,8 +151,8 @@ TEST(ExcitationTables, PulseCombTableHoldsBinomials) {
 }
 
 TEST(ExcitationTables, SharpeningTables) {
-    const int lagAt[][2] = {{0, 60}, {1, 0}, {8, -1}, {12, 2}, {13, -2}, {46, 60}, {95, 2},
-                            {124, 60}, {165, 2}, {167, -2}, {169, 0}};
+    const int lagAt[][2] = {{0, 60}, {1, 0},    {8, -1},  {12, 2},   {13, -2}, {46, 60},
+                            {95, 2}, {124, 60}, {165, 2}, {167, -2}, {169, 0}};
     for (const auto& entry : lagAt) EXPECT_EQ(sharpenLagTable[entry[0]], entry[1]) << entry[0];
     EXPECT_EQ(sharpenGainTable[1], 0.075958f);
     EXPECT_EQ(sharpenGainTable[25], 0.0f);

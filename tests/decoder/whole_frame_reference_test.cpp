@@ -30,8 +30,7 @@ using pinnedStreams::Stream;
 using Pcm = std::vector<int16_t>;
 
 // The path a frame took, for the report.
-const char* pathOf(const Frame& frame, const FilterJob& job, const DecoderState& d)
-{
+const char* pathOf(const Frame& frame, const FilterJob& job, const DecoderState& d) {
     if (frame.empty()) return "lost";
     if (job.pitchFiltered) return "good speech";
     return d.prevFrameType == 1 ? "concealed speech" : "comfort noise";
@@ -43,8 +42,7 @@ public:
     PlainDecoder() { m_d.reset(0); }
 
     // Decodes one frame (empty: lost) into pcm and returns its path.
-    const char* decode(const Frame& frame, Pcm& pcm)
-    {
+    const char* decode(const Frame& frame, Pcm& pcm) {
         pcm.assign(frameLength, 0);
         FilterJob job;
         job.pitchFiltered = false;
@@ -67,8 +65,7 @@ public:
             std::memcpy(exc, job.frameExc, sizeof exc);
         }
         synthesize(m_d.synthBuf, exc, job.lpcSet);
-        formantPostfilter(m_d.postBuf + lpcOrder, m_d.synthBuf + lpcOrder, job.lpcSet, m_d.postTilt,
-                          m_d.postfilterOn);
+        formantPostfilter(m_d.postBuf + lpcOrder, m_d.synthBuf + lpcOrder, job.lpcSet, m_d.postTilt, m_d.postfilterOn);
         for (int32_t n = 0; n < frameLength; ++n) pcm[static_cast<size_t>(n)] = toPcmSample(m_d.postBuf[lpcOrder + n]);
         // The histories move on by one frame.
         std::memmove(m_d.excitation, m_d.excitation + frameLength, sizeof(float) * excitationHistory);
@@ -94,8 +91,7 @@ struct ReferenceFrame {
     float tilt;
 };
 
-std::vector<ReferenceFrame> decodePlainly(const Stream& stream)
-{
+std::vector<ReferenceFrame> decodePlainly(const Stream& stream) {
     PlainDecoder plain;
     std::vector<ReferenceFrame> frames;
     for (const Frame& frame : stream) {
@@ -118,9 +114,8 @@ bool same(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 // the first element where got and want differ, or "". Elements before
 // `first` are the memories of the frame before.
 template <class T>
-std::string firstDifference(const T* got, const T* want, int32_t count, int32_t first, size_t frame,
-                            const char* path, const char* stage)
-{
+std::string firstDifference(const T* got, const T* want, int32_t count, int32_t first, size_t frame, const char* path,
+                            const char* stage) {
     for (int32_t i = 0; i < count; ++i) {
         if (same(got[i], want[i])) continue;
         std::ostringstream where;
@@ -137,10 +132,9 @@ std::string firstDifference(const T* got, const T* want, int32_t count, int32_t 
 }
 
 // The memories the pipeline left after frame i.
-std::string compareMemories(const DecoderState& d, const ReferenceFrame& want, size_t i)
-{
-    std::string diff = firstDifference(d.synthBuf, want.synth.data(), lpcOrder + frameLength, lpcOrder, i,
-                                       want.path, "synthesis");
+std::string compareMemories(const DecoderState& d, const ReferenceFrame& want, size_t i) {
+    std::string diff =
+        firstDifference(d.synthBuf, want.synth.data(), lpcOrder + frameLength, lpcOrder, i, want.path, "synthesis");
     if (diff.empty()) {
         diff = firstDifference(d.postBuf, want.post.data(), lpcOrder + frameLength, lpcOrder, i, want.path,
                                "formant postfilter");
@@ -155,8 +149,7 @@ std::string compareMemories(const DecoderState& d, const ReferenceFrame& want, s
 // turn) and returns the first difference from the reference: the samples of
 // every frame, the memories after the last frame of every run.
 std::string comparePipeline(const Stream& stream, const std::vector<ReferenceFrame>& reference,
-                            const std::vector<size_t>& runLengths)
-{
+                            const std::vector<size_t>& runLengths) {
     std::vector<uint8_t> padded(stream.size() * maxFrameBytes, 0);
     std::vector<const void*> pointers;
     for (size_t i = 0; i < stream.size(); ++i) {
@@ -186,8 +179,7 @@ std::string comparePipeline(const Stream& stream, const std::vector<ReferenceFra
     return "";
 }
 
-TEST(WholeFrameReference, PipelineEqualsThePlainStagesFrameByFrame)
-{
+TEST(WholeFrameReference, PipelineEqualsThePlainStagesFrameByFrame) {
     std::map<std::string, int> paths;
     for (const pinnedStreams::NamedStream& s : pinnedStreams::streams) {
         const Stream stream = s.build();

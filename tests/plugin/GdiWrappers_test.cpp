@@ -12,8 +12,7 @@
 #include "TestWindows.h"
 #include "Wnd.h"
 
-namespace
-{
+namespace {
 const COLORREF GREEN = RGB(10, 200, 30);
 const COLORREF RED = RGB(200, 0, 0);
 
@@ -24,9 +23,9 @@ public:
     static const CMessageRow s_messageRows[];
     static const CMessageTable s_messageTable;
 
-    int m_nPaints = 0;       // WM_PAINT handled
-    RECT m_rcPaint = {};     // update rectangle BeginPaint reported
-    UINT m_nCommand = 0;     // last menu command received
+    int m_nPaints = 0;    // WM_PAINT handled
+    RECT m_rcPaint = {};  // update rectangle BeginPaint reported
+    UINT m_nCommand = 0;  // last menu command received
 
 private:
     void OnPaint()
@@ -74,13 +73,14 @@ TEST_F(GdiWrappersTest, PaintContextPaintsTheWindowAndValidatesIt)
     CClientDC dc(m_hWnd);
     dc.PatBlt(0, 0, 200, 150, WHITENESS);
     int nBefore = m_wnd.m_nPaints;
-    RECT rcDirty = { 10, 20, 50, 60 };
+    RECT rcDirty = {10, 20, 50, 60};
     InvalidateRect(m_hWnd, &rcDirty, FALSE);
     UpdateWindow(m_hWnd);
     EXPECT_EQ(m_wnd.m_nPaints, nBefore + 1);
     EXPECT_TRUE(EqualRect(&m_wnd.m_rcPaint, &rcDirty));
     EXPECT_EQ(GetPixel(dc.GetSafeHdc(), 30, 40), RGB(0, 0, 0));
-    EXPECT_EQ(GetPixel(dc.GetSafeHdc(), 100, 100), RGB(255, 255, 255)) << "the paint context clips to the update region";
+    EXPECT_EQ(GetPixel(dc.GetSafeHdc(), 100, 100), RGB(255, 255, 255))
+        << "the paint context clips to the update region";
     EXPECT_FALSE(GetUpdateRect(m_hWnd, NULL, FALSE)) << "EndPaint validated the window";
 }
 
@@ -89,7 +89,7 @@ TEST_F(GdiWrappersTest, BrushPenAndClippingDrawWhereAsked)
     CClientDC dc(m_hWnd);
     ASSERT_NE(dc.GetSafeHdc(), nullptr);
     CBrush brush(GREEN);
-    RECT rcAll = { 0, 0, 200, 150 };
+    RECT rcAll = {0, 0, 200, 150};
     dc.FillRect(&rcAll, brush.GetSafeHandle());
     EXPECT_EQ(GetPixel(dc.GetSafeHdc(), 5, 5), GREEN);
 
@@ -104,7 +104,7 @@ TEST_F(GdiWrappersTest, BrushPenAndClippingDrawWhereAsked)
     EXPECT_EQ(GetPixel(dc.GetSafeHdc(), 59, 50), RED);
     EXPECT_EQ(GetPixel(dc.GetSafeHdc(), 60, 50), GREEN) << "LineTo leaves out its end point";
 
-    RECT rcKeep = { 100, 100, 120, 120 };
+    RECT rcKeep = {100, 100, 120, 120};
     dc.ExcludeClipRect(&rcKeep);
     dc.PatBlt(0, 0, 200, 150, BLACKNESS);
     EXPECT_EQ(GetPixel(dc.GetSafeHdc(), 110, 110), GREEN);
@@ -119,7 +119,7 @@ TEST_F(GdiWrappersTest, BitmapLoadsIntoAMemoryContextAndStretches)
     EXPECT_FALSE(missing.GetBitmap(&info));
 
     CBitmap bitmap;
-    ASSERT_TRUE(bitmap.LoadBitmap(NULL, 32754));   // OBM_CLOSE, a system bitmap
+    ASSERT_TRUE(bitmap.LoadBitmap(NULL, 32754));  // OBM_CLOSE, a system bitmap
     ASSERT_TRUE(bitmap.GetBitmap(&info));
     ASSERT_GT(info.bmWidth, 0);
     ASSERT_GT(info.bmHeight, 0);
@@ -129,8 +129,8 @@ TEST_F(GdiWrappersTest, BitmapLoadsIntoAMemoryContextAndStretches)
     ASSERT_NE(memory.GetSafeHdc(), nullptr);
     HGDIOBJ hOld = memory.SelectObject(bitmap.GetSafeHandle());
     dc.SetStretchBltMode(COLORONCOLOR);
-    ASSERT_TRUE(dc.StretchBlt(0, 0, info.bmWidth * 2, info.bmHeight * 2, memory, 0, 0, info.bmWidth,
-                              info.bmHeight, SRCCOPY));
+    ASSERT_TRUE(
+        dc.StretchBlt(0, 0, info.bmWidth * 2, info.bmHeight * 2, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY));
     int nDiffering = 0;
     for (int y = 0; y < info.bmHeight; y++)
         for (int x = 0; x < info.bmWidth; x++)
@@ -172,7 +172,7 @@ TEST_F(GdiWrappersTest, PopupMenuHoldsItsItemsAndSendsTheChoiceThroughTheTable)
         std::atomic<int> nItems(0);
         std::atomic<bool> bSecondGrayed(false);
         std::thread picker(PickFirstItem, &nItems, &bSecondGrayed);
-        POINT pt = { 20, 20 };
+        POINT pt = {20, 20};
         m_wnd.ClientToScreen(&pt);
         EXPECT_TRUE(menu.TrackPopupMenu(TPM_RIGHTBUTTON, pt.x, pt.y, &m_wnd));
         picker.join();
@@ -185,4 +185,4 @@ TEST_F(GdiWrappersTest, PopupMenuHoldsItsItemsAndSendsTheChoiceThroughTheTable)
     }
     EXPECT_FALSE(IsMenu(hMenu)) << "the menu goes with its object";
 }
-}
+}  // namespace

@@ -9,8 +9,7 @@
 #include "TestWindows.h"
 #include "Wnd.h"
 
-namespace
-{
+namespace {
 const DWORD CLIP_FRAMES = 60;
 const LONG CLIP_WIDTH = 320;
 const LONG CLIP_HEIGHT = 240;
@@ -31,9 +30,18 @@ bool DeviceAlive(MCIDEVICEID id)
     RealStatus(id, MCI_STATUS_MODE, &err);
     return err == 0;
 }
-DWORD RealMode(MCIDEVICEID id) { return RealStatus(id, MCI_STATUS_MODE); }
-DWORD RealPosition(MCIDEVICEID id) { return RealStatus(id, MCI_STATUS_POSITION); }
-HWND DeviceWindow(MCIDEVICEID id) { return reinterpret_cast<HWND>(RealStatus(id, MCI_DGV_STATUS_HWND)); }
+DWORD RealMode(MCIDEVICEID id)
+{
+    return RealStatus(id, MCI_STATUS_MODE);
+}
+DWORD RealPosition(MCIDEVICEID id)
+{
+    return RealStatus(id, MCI_STATUS_POSITION);
+}
+HWND DeviceWindow(MCIDEVICEID id)
+{
+    return reinterpret_cast<HWND>(RealStatus(id, MCI_DGV_STATUS_HWND));
+}
 bool WaitUntilStill(MCIDEVICEID id)
 {
     return WaitFor([&] {
@@ -70,9 +78,9 @@ protected:
         m_player.reset(new CMciPlayer);
         m_side.reset(new CWnd);
         m_owner.reset(new CWnd);
-        RECT rc = { 10, 10, 10 + nWidth, 10 + nHeight };
+        RECT rc = {10, 10, 10 + nWidth, 10 + nHeight};
         ASSERT_TRUE(m_owner->Create(TEST_WINDOW_CLASS, "", WS_CHILD | WS_VISIBLE, rc, &m_host, 1));
-        RECT none = { -1, -1, -1, -1 };
+        RECT none = {-1, -1, -1, -1};
         ASSERT_TRUE(m_side->Create("STATIC", "SIDEWINDOW", WS_CHILD, none, m_owner.get(), 0));
     }
     void OpenClip(DWORD dwStart = 0)
@@ -243,8 +251,7 @@ struct CCentring
 };
 
 class MciCentringTest : public MciPlayerTest, public ::testing::WithParamInterface<CCentring>
-{
-};
+{};
 
 TEST_P(MciCentringTest, PictureKeepsItsSizeAndIsCentredInTheWindow)
 {
@@ -267,8 +274,9 @@ TEST_P(MciCentringTest, PictureKeepsItsSizeAndIsCentredInTheWindow)
     EXPECT_TRUE(EqualRect(&put.rc, &dest));
 
     MCI_DGV_RECT_PARMS where = {};
-    ASSERT_EQ(CMciSpy::Real(m_player->m_wDeviceID, MCI_WHERE, MCI_DGV_WHERE_DESTINATION,
-                            reinterpret_cast<DWORD_PTR>(&where)), 0u);
+    ASSERT_EQ(
+        CMciSpy::Real(m_player->m_wDeviceID, MCI_WHERE, MCI_DGV_WHERE_DESTINATION, reinterpret_cast<DWORD_PTR>(&where)),
+        0u);
     EXPECT_TRUE(EqualRect(&where.rc, &dest)) << "the device took the destination";
 
     CMciSpy::Reset();
@@ -278,13 +286,13 @@ TEST_P(MciCentringTest, PictureKeepsItsSizeAndIsCentredInTheWindow)
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowSizes, MciCentringTest,
-                         ::testing::Values(CCentring{ 200, 100, -60, -70 }, CCentring{ 201, 101, -59, -69 },
-                                           CCentring{ 321, 241, 0, 0 }, CCentring{ 400, 300, 40, 30 }));
+                         ::testing::Values(CCentring{200, 100, -60, -70}, CCentring{201, 101, -59, -69},
+                                           CCentring{321, 241, 0, 0}, CCentring{400, 300, 40, 30}));
 
 TEST_F(MciPlayerTest, UpdateDrawsTheCurrentFrameCentredIntoTheOwnerWindow)
 {
-    HBITMAP hFrame = static_cast<HBITMAP>(LoadImageA(NULL, TestDataPath("clip320-frame0.bmp").c_str(),
-                                                     IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    HBITMAP hFrame = static_cast<HBITMAP>(LoadImageA(NULL, TestDataPath("clip320-frame0.bmp").c_str(), IMAGE_BITMAP, 0,
+                                                     0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     ASSERT_NE(hFrame, nullptr);
     HDC hFrameDC = CreateCompatibleDC(NULL);
     HGDIOBJ hOld = SelectObject(hFrameDC, hFrame);
@@ -328,7 +336,7 @@ TEST_F(MciPlayerTest, PlayRunsOnAndPauseAndStopHoldTheFrameWithoutRewinding)
     ASSERT_TRUE(WaitFor([&] { return RealPosition(id) >= 3; }));
     EXPECT_EQ(p.GetMode(), static_cast<DWORD>(MCI_MODE_PLAY));
 
-    for (bool bStop : { false, true })
+    for (bool bStop : {false, true})
     {
         SCOPED_TRACE(bStop ? "Stop" : "Pause");
         CMciSpy::Reset();
@@ -439,7 +447,7 @@ TEST_F(MciPlayerTest, ReopenOpensTheSameClipAgainOnlyWhenOneWasOpened)
     std::vector<UINT> order;
     for (const CMciCall& call : CMciSpy::Calls())
         order.push_back(call.uMsg);
-    EXPECT_EQ(order, (std::vector<UINT>{ MCI_CLOSE, MCI_OPEN, MCI_WINDOW, MCI_WHERE, MCI_PUT }));
+    EXPECT_EQ(order, (std::vector<UINT>{MCI_CLOSE, MCI_OPEN, MCI_WINDOW, MCI_WHERE, MCI_PUT}));
     EXPECT_EQ(CMciSpy::Calls()[0].wDeviceID, first);
     EXPECT_EQ(CMciSpy::Calls()[1].strElement, m_clip);
     EXPECT_EQ(CMciSpy::Calls()[1].hWnd, m_side->GetSafeHwnd());
@@ -457,7 +465,7 @@ TEST_F(MciPlayerTest, ReopenOpensTheSameClipAgainOnlyWhenOneWasOpened)
 TEST_F(MciPlayerTest, FailedPositionOrLengthQueryClosesTheDeviceButKeepsTheOpenedFlag)
 {
     CMciPlayer& p = *m_player;
-    for (DWORD dwItem : { static_cast<DWORD>(MCI_STATUS_POSITION), static_cast<DWORD>(MCI_STATUS_LENGTH) })
+    for (DWORD dwItem : {static_cast<DWORD>(MCI_STATUS_POSITION), static_cast<DWORD>(MCI_STATUS_LENGTH)})
     {
         SCOPED_TRACE(dwItem);
         OpenClip();
@@ -486,7 +494,7 @@ TEST_F(MciPlayerTest, FailedPositionOrLengthQueryClosesTheDeviceButKeepsTheOpene
 TEST_F(MciPlayerTest, FailedPauseOrStopClosesTheDevice)
 {
     CMciPlayer& p = *m_player;
-    for (bool bStop : { false, true })
+    for (bool bStop : {false, true})
     {
         SCOPED_TRACE(bStop ? "Stop" : "Pause");
         OpenClip();
@@ -546,7 +554,7 @@ TEST_F(MciPlayerTest, TwoPlayersKeepTheirOwnDevices)
 {
     OpenClip();
     CWnd otherOwner;
-    RECT rc = { 300, 10, 500, 110 };
+    RECT rc = {300, 10, 500, 110};
     ASSERT_TRUE(otherOwner.Create(TEST_WINDOW_CLASS, "", WS_CHILD | WS_VISIBLE, rc, &m_host, 2));
     // Each instance plays its own temporary file.
     char szTemp[MAX_PATH], szCopy[MAX_PATH];
@@ -576,4 +584,4 @@ TEST_F(MciPlayerTest, DestroyingThePlayerClosesItsDevice)
     m_player.reset();
     EXPECT_FALSE(DeviceAlive(id));
 }
-}
+}  // namespace

@@ -50,10 +50,7 @@ public:
     }
     // Commands uMsg (for MCI_STATUS: of item dwItem) fail with err instead of
     // reaching the device, until Reset.
-    static void Fail(UINT uMsg, MCIERROR err, DWORD dwItem = 0)
-    {
-        Failures().push_back(CFailure{ uMsg, dwItem, err });
-    }
+    static void Fail(UINT uMsg, MCIERROR err, DWORD dwItem = 0) { Failures().push_back(CFailure{uMsg, dwItem, err}); }
     static std::vector<CMciCall>& Calls()
     {
         static std::vector<CMciCall> s_calls;
@@ -77,9 +74,9 @@ public:
 private:
     struct CFailure
     {
-        UINT uMsg;       // command to fail
-        DWORD dwItem;    // status item (MCI_STATUS only)
-        MCIERROR err;    // code to answer
+        UINT uMsg;     // command to fail
+        DWORD dwItem;  // status item (MCI_STATUS only)
+        MCIERROR err;  // code to answer
     };
 
     static CIatHook& Hook()
@@ -104,7 +101,8 @@ private:
             return call;
         switch (uMsg)
         {
-        case MCI_OPEN: {
+        case MCI_OPEN:
+        {
             auto* p = reinterpret_cast<MCI_DGV_OPEN_PARMSA*>(dwParam);
             call.strElement = p->lpstrElementName ? p->lpstrElementName : "";
             call.strAlias = p->lpstrAlias ? p->lpstrAlias : "";

@@ -16,13 +16,13 @@
 // One command the module sent.
 struct CScriptedCall
 {
-    MCIDEVICEID wDeviceID;  // device addressed
-    UINT uMsg;              // MCI_OPEN, MCI_PLAY, ...
-    DWORD dwFlags;          // command flags
-    DWORD dwItem;           // MCI_STATUS: item asked for
-    DWORD dwFrom, dwTo;     // MCI_PLAY / MCI_SEEK limits (when their flags are given)
-    std::string strElement; // MCI_OPEN: file name
-    MCIERROR result;        // what the module got back
+    MCIDEVICEID wDeviceID;   // device addressed
+    UINT uMsg;               // MCI_OPEN, MCI_PLAY, ...
+    DWORD dwFlags;           // command flags
+    DWORD dwItem;            // MCI_STATUS: item asked for
+    DWORD dwFrom, dwTo;      // MCI_PLAY / MCI_SEEK limits (when their flags are given)
+    std::string strElement;  // MCI_OPEN: file name
+    MCIERROR result;         // what the module got back
 };
 
 class CScriptedMci
@@ -30,8 +30,8 @@ class CScriptedMci
 public:
     enum
     {
-        DEVICE_ID = 42,        // identifier the device answers MCI_OPEN with
-        FRAMES_PER_SECOND = 15 // playing speed against the test clock
+        DEVICE_ID = 42,         // identifier the device answers MCI_OPEN with
+        FRAMES_PER_SECOND = 15  // playing speed against the test clock
     };
 
     // Replaces the module's imports (once per process); FALSE when one is missing.
@@ -79,13 +79,13 @@ public:
 private:
     struct CState
     {
-        DWORD nLength = 0;            // clip length in frames
-        DWORD dwNow = 0;              // the test clock, in milliseconds
-        bool bOpen = false;           // a clip is open on DEVICE_ID
-        bool bPlaying = false;        // a play command is running
-        DWORD nFrom = 0, nTo = 0;     // frame the play started at, frame it stops at
-        DWORD dwPlayTick = 0;         // clock value at the play command
-        MCIERROR nFailNextPlay = 0;   // answer for the next play command (0: play)
+        DWORD nLength = 0;           // clip length in frames
+        DWORD dwNow = 0;             // the test clock, in milliseconds
+        bool bOpen = false;          // a clip is open on DEVICE_ID
+        bool bPlaying = false;       // a play command is running
+        DWORD nFrom = 0, nTo = 0;    // frame the play started at, frame it stops at
+        DWORD dwPlayTick = 0;        // clock value at the play command
+        MCIERROR nFailNextPlay = 0;  // answer for the next play command (0: play)
         std::vector<CScriptedCall> calls;
     };
     static CState& State()
@@ -145,7 +145,8 @@ private:
             s.nFrom = reinterpret_cast<MCI_SEEK_PARMS*>(dwParam)->dwTo;
             s.bPlaying = false;
             return 0;
-        case MCI_STATUS: {
+        case MCI_STATUS:
+        {
             auto* pStatus = reinterpret_cast<MCI_STATUS_PARMS*>(dwParam);
             if (pStatus->dwItem == MCI_STATUS_LENGTH)
                 pStatus->dwReturn = s.nLength;
@@ -155,8 +156,9 @@ private:
                 pStatus->dwReturn = s.bPlaying && Position() < s.nTo ? MCI_MODE_PLAY : MCI_MODE_STOP;
             return 0;
         }
-        case MCI_WHERE: {
-            RECT rc = { 0, 0, 320, 240 };
+        case MCI_WHERE:
+        {
+            RECT rc = {0, 0, 320, 240};
             reinterpret_cast<MCI_DGV_RECT_PARMS*>(dwParam)->rc = rc;
             return 0;
         }

@@ -30,7 +30,7 @@ inline Bytes RandomBytes(size_t n, unsigned seed)
 inline Bytes MakeStreamHeader(DWORD dwBlockOffset, DWORD dwBlockLength)
 {
     Bytes header;
-    for (DWORD word : { dwBlockOffset, dwBlockLength })
+    for (DWORD word : {dwBlockOffset, dwBlockLength})
         for (int i = 0; i < 4; i++)
             header.push_back(static_cast<BYTE>(word >> (8 * i)));
     return header;
@@ -90,8 +90,7 @@ class CRigStream
 public:
     CRigStream(const CPluginLibrary& library, CRigInstance& instance)
         : m_library(library), m_instance(instance), m_stream(), m_nOffset(0), m_bOpen(false)
-    {
-    }
+    {}
     ~CRigStream()
     {
         if (m_bOpen)

@@ -37,12 +37,13 @@ inline void RegisterTestWindowClass()
 inline HWND CreateTestHost(int nWidth = 640, int nHeight = 480)
 {
     RegisterTestWindowClass();
-    return CreateWindowExA(0, TEST_WINDOW_CLASS, "test host", WS_POPUP | WS_VISIBLE, 0, 0, nWidth, nHeight,
-                           NULL, NULL, GetModuleHandleA(NULL), NULL);
+    return CreateWindowExA(0, TEST_WINDOW_CLASS, "test host", WS_POPUP | WS_VISIBLE, 0, 0, nWidth, nHeight, NULL, NULL,
+                           GetModuleHandleA(NULL), NULL);
 }
 
 // Polls pred every 20 ms for at most nTimeoutMs; the final answer of pred.
-template <class Pred> bool WaitFor(Pred pred, DWORD nTimeoutMs = 10000)
+template <class Pred>
+bool WaitFor(Pred pred, DWORD nTimeoutMs = 10000)
 {
     DWORD dwStart = GetTickCount();
     while (!pred())

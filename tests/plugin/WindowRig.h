@@ -31,7 +31,8 @@ inline std::string TestDataFile(const char* pszName)
 }
 
 // Polls pred every 10 ms, dispatching this thread's messages, for at most nTimeoutMs.
-template <class Pred> bool PumpUntil(Pred pred, DWORD nTimeoutMs = 10000)
+template <class Pred>
+bool PumpUntil(Pred pred, DWORD nTimeoutMs = 10000)
 {
     DWORD dwStart = GetTickCount();
     while (!pred())
@@ -100,8 +101,8 @@ public:
     }
 
 private:
-    int m_nWidth, m_nHeight;     // size in pixels
-    std::vector<DWORD> m_bits;   // 0x00RRGGBB per pixel, rows top-down
+    int m_nWidth, m_nHeight;    // size in pixels
+    std::vector<DWORD> m_bits;  // 0x00RRGGBB per pixel, rows top-down
 };
 
 // Pixels of the area (x, y, w, h) of 'pixels' that differ from 'expected' at
@@ -162,7 +163,7 @@ public:
 
 private:
     static size_t FrameBytes() { return static_cast<size_t>(CLIP_WIDTH) * CLIP_HEIGHT * 3; }
-    std::vector<BYTE> m_raw;   // every frame, top-down BGR
+    std::vector<BYTE> m_raw;  // every frame, top-down BGR
 };
 
 // One browser stream for an instance, delivered chunk by chunk.
@@ -193,16 +194,16 @@ public:
 
 private:
     NPP m_npp;
-    std::string m_strUrl;   // kept alive while the plug-in may read it
-    NPStream m_stream;      // the stream as the browser holds it
-    DWORD m_nOffset;        // stream offset of the next chunk
-    NPError m_err;          // NPP_NewStream's answer
+    std::string m_strUrl;  // kept alive while the plug-in may read it
+    NPStream m_stream;     // the stream as the browser holds it
+    DWORD m_nOffset;       // stream offset of the next chunk
+    NPError m_err;         // NPP_NewStream's answer
 };
 
 // Embed attributes that turn automatic playback off: the tests start playback themselves.
 inline CRigInstance::Attributes NoAutoStart()
 {
-    return { { "src", "clip.avs" }, { "autostart", "false" } };
+    return {{"src", "clip.avs"}, {"autostart", "false"}};
 }
 
 // A plug-in instance in a browser area of the given client size on a page window.
@@ -210,8 +211,7 @@ class CWindowRig
 {
 public:
     CWindowRig(uint16_t mode, int nWidth, int nHeight, const CRigInstance::Attributes& attributes = {})
-        : m_page(NULL, nWidth + 40, nHeight + 80), m_area(m_page.Handle(), nWidth, nHeight),
-          m_instance(Plugin())
+        : m_page(NULL, nWidth + 40, nHeight + 80), m_area(m_page.Handle(), nWidth, nHeight), m_instance(Plugin())
     {
         m_bReady = m_instance.New(mode, attributes) == NPERR_NO_ERROR &&
                    m_instance.SetWindow(m_area.Handle()) == NPERR_NO_ERROR && Record() != NULL &&
@@ -249,15 +249,15 @@ public:
     {
         DWORD dwEnd = static_cast<DWORD>(clip.size()) + 8;
         CClipStream stream(m_instance.Npp(), pszUrl, dwEnd);
-        return stream.OpenResult() == NPERR_NO_ERROR && stream.Write(MakeStreamHeader(0, 0)) &&
-               stream.Write(clip) && stream.Close() == NPERR_NO_ERROR;
+        return stream.OpenResult() == NPERR_NO_ERROR && stream.Write(MakeStreamHeader(0, 0)) && stream.Write(clip) &&
+               stream.Close() == NPERR_NO_ERROR;
     }
 
 private:
-    CBrowserWindow m_page;     // the browser's top-level page window
-    CBrowserWindow m_area;     // the window handed to the instance
-    CRigInstance m_instance;   // the instance, destroyed before the windows go
-    bool m_bReady = false;     // instance created and attached to m_area
+    CBrowserWindow m_page;    // the browser's top-level page window
+    CBrowserWindow m_area;    // the window handed to the instance
+    CRigInstance m_instance;  // the instance, destroyed before the windows go
+    bool m_bReady = false;    // instance created and attached to m_area
 };
 
 // The device's mode, asked without going through the player.
@@ -281,10 +281,10 @@ inline DWORD DevicePosition(MCIDEVICEID id)
 // One item of an open popup menu.
 struct CMenuItem
 {
-    UINT nID;            // command identifier
-    std::string strText; // text with its '&'
-    bool bGrayed;        // MF_GRAYED
-    bool bSeparator;     // MF_SEPARATOR
+    UINT nID;             // command identifier
+    std::string strText;  // text with its '&'
+    bool bGrayed;         // MF_GRAYED
+    bool bSeparator;      // MF_SEPARATOR
 };
 
 // Reads the popup menu that the window under test opens, from another thread,
@@ -338,8 +338,7 @@ private:
             char szText[64] = "";
             GetMenuStringA(hMenu, i, szText, sizeof(szText), MF_BYPOSITION);
             UINT nState = GetMenuState(hMenu, i, MF_BYPOSITION);
-            CMenuItem item = { GetMenuItemID(hMenu, i), szText, (nState & MF_GRAYED) != 0,
-                               (nState & MF_SEPARATOR) != 0 };
+            CMenuItem item = {GetMenuItemID(hMenu, i), szText, (nState & MF_GRAYED) != 0, (nState & MF_SEPARATOR) != 0};
             m_items.push_back(item);
         }
         m_bFound = true;
@@ -362,11 +361,11 @@ private:
             PostMessageA(hMenuWnd, WM_KEYDOWN, VK_ESCAPE, 0);
     }
 
-    UINT m_nPick;                   // item to choose, 0 for none
-    DWORD m_nTimeoutMs;             // how long the menu is looked for
-    bool m_bFound;                  // the menu was found and read
-    RECT m_rcMenu;                  // where the menu was shown
-    std::vector<CMenuItem> m_items; // the menu as it was shown
+    UINT m_nPick;                    // item to choose, 0 for none
+    DWORD m_nTimeoutMs;              // how long the menu is looked for
+    bool m_bFound;                   // the menu was found and read
+    RECT m_rcMenu;                   // where the menu was shown
+    std::vector<CMenuItem> m_items;  // the menu as it was shown
     std::thread m_thread;
 };
 

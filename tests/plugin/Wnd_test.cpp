@@ -10,8 +10,7 @@
 #include "TestWindows.h"
 #include "Wnd.h"
 
-namespace
-{
+namespace {
 // What the windows' own procedure (the one subclassing replaces) received.
 struct CSeen
 {
@@ -20,7 +19,7 @@ struct CSeen
     LPARAM lParam;
 };
 std::vector<CSeen> g_seen;
-std::vector<std::string> g_handled;   // handlers that ran, in order
+std::vector<std::string> g_handled;  // handlers that ran, in order
 
 const char RECORDING_CLASS[] = "RecordingTestWindow";
 const UINT WM_TEST = WM_USER + 1;
@@ -29,12 +28,11 @@ LRESULT CALLBACK RecordingProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM l
 {
     if (nMessage >= WM_TEST && nMessage < WM_TEST + 100)
     {
-        g_seen.push_back(CSeen{ nMessage, wParam, lParam });
+        g_seen.push_back(CSeen{nMessage, wParam, lParam});
         return 5000 + nMessage - WM_TEST;
     }
-    if (nMessage == WM_COMMAND || nMessage == WM_RBUTTONDOWN || nMessage == WM_NCDESTROY ||
-        nMessage == WM_LBUTTONDOWN)
-        g_seen.push_back(CSeen{ nMessage, wParam, lParam });
+    if (nMessage == WM_COMMAND || nMessage == WM_RBUTTONDOWN || nMessage == WM_NCDESTROY || nMessage == WM_LBUTTONDOWN)
+        g_seen.push_back(CSeen{nMessage, wParam, lParam});
     return DefWindowProcA(hWnd, nMessage, wParam, lParam);
 }
 
@@ -85,10 +83,10 @@ public:
     static const CMessageRow s_messageRows[];
     static const CMessageTable s_messageTable;
 
-    UINT m_nFlags = 0;           // last mouse key-state word
-    POINT m_point = { 0, 0 };    // last mouse point
-    CWnd* m_pPaletteWnd = this;  // last palette-change window
-    LRESULT m_defaultResult = 0; // what Default answered in OnRaw
+    UINT m_nFlags = 0;            // last mouse key-state word
+    POINT m_point = {0, 0};       // last mouse point
+    CWnd* m_pPaletteWnd = this;   // last palette-change window
+    LRESULT m_defaultResult = 0;  // what Default answered in OnRaw
 
 private:
     void OnTwo() { g_handled.push_back("derived two"); }
@@ -121,8 +119,7 @@ const CMessageRow CDerivedTestWnd::s_messageRows[] = {
     CommandRow<&CDerivedTestWnd::OnPlay>(1000),
     MessageRow<&CDerivedTestWnd::OnRButtonDown>(WM_RBUTTONDOWN),
 };
-const CMessageTable CDerivedTestWnd::s_messageTable =
-    MakeMessageTable(&CBaseTestWnd::s_messageTable, s_messageRows);
+const CMessageTable CDerivedTestWnd::s_messageTable = MakeMessageTable(&CBaseTestWnd::s_messageTable, s_messageRows);
 
 class WndTest : public ::testing::Test
 {
@@ -210,7 +207,7 @@ TEST_F(WndTest, RowsOfTheClassComeFirstThenTheBaseTableThenThePreviousProcedure)
     Subclass();
     EXPECT_EQ(SendMessageA(m_hWnd, WM_TEST + 1, 0, 0), 0);
     EXPECT_EQ(SendMessageA(m_hWnd, WM_TEST + 2, 0, 0), 0);
-    EXPECT_EQ(g_handled, (std::vector<std::string>{ "base one", "derived two" }));
+    EXPECT_EQ(g_handled, (std::vector<std::string>{"base one", "derived two"}));
     EXPECT_TRUE(g_seen.empty()) << "handled messages do not reach the previous procedure";
 
     EXPECT_EQ(SendMessageA(m_hWnd, WM_TEST + 9, 77, 88), 5009) << "its result comes back";
@@ -226,7 +223,7 @@ TEST_F(WndTest, CommandRowsMatchTheIdentifierWithNotificationCodeZero)
 {
     Subclass();
     SendMessageA(m_hWnd, WM_COMMAND, 1000, 0);
-    EXPECT_EQ(g_handled, (std::vector<std::string>{ "play" }));
+    EXPECT_EQ(g_handled, (std::vector<std::string>{"play"}));
     EXPECT_FALSE(Seen(WM_COMMAND));
 
     SendMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(1000, 1), 0);
@@ -263,7 +260,7 @@ TEST_F(WndTest, DefaultPassesOnTheMessageBeingHandledAlsoAfterANestedOne)
 {
     Subclass();
     SendMessageA(m_hWnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(50, 60));
-    EXPECT_EQ(g_handled, (std::vector<std::string>{ "rbutton", "raw" }));
+    EXPECT_EQ(g_handled, (std::vector<std::string>{"rbutton", "raw"}));
     ASSERT_EQ(g_seen.size(), 2u);
     EXPECT_EQ(g_seen[0].nMessage, WM_TEST + 3);
     EXPECT_EQ(g_seen[0].wParam, 1u);
@@ -299,7 +296,7 @@ TEST_F(WndTest, CreateMakesAChildOfASystemClassThatGoesWithTheObject)
     CWnd parent;
     ASSERT_TRUE(parent.Attach(m_hWnd));
     auto child = std::make_unique<CWnd>();
-    RECT none = { -1, -1, -1, -1 };
+    RECT none = {-1, -1, -1, -1};
     ASSERT_TRUE(child->Create("STATIC", "SIDEWINDOW", WS_CHILD, none, &parent, 0));
     HWND hChild = child->GetSafeHwnd();
     ASSERT_TRUE(IsWindow(hChild));
@@ -317,7 +314,7 @@ TEST_F(WndTest, CreateMakesAChildOfASystemClassThatGoesWithTheObject)
     RECT rc;
     child->GetWindowRect(&rc);
     EXPECT_TRUE(IsRectEmpty(&rc));
-    POINT origin = { rc.left, rc.top };
+    POINT origin = {rc.left, rc.top};
     ScreenToClient(m_hWnd, &origin);
     EXPECT_EQ(origin.x, -1);
     EXPECT_EQ(origin.y, -1);
@@ -328,7 +325,7 @@ TEST_F(WndTest, CreateMakesAChildOfASystemClassThatGoesWithTheObject)
     EXPECT_EQ(CWnd::FromHandlePermanent(hChild), nullptr);
 
     CWnd numbered;
-    RECT rcArea = { 5, 6, 25, 16 };
+    RECT rcArea = {5, 6, 25, 16};
     ASSERT_TRUE(numbered.Create("STATIC", "", WS_CHILD | WS_VISIBLE, rcArea, &parent, 7));
     EXPECT_EQ(GetDlgCtrlID(numbered.GetSafeHwnd()), 7);
     RECT rcClient;
@@ -360,7 +357,7 @@ TEST_F(WndTest, ACreatedWindowDestroyedWithItsParentIsForgotten)
     CWnd parent;
     ASSERT_TRUE(parent.Attach(m_hWnd));
     auto child = std::make_unique<CWnd>();
-    RECT none = { -1, -1, -1, -1 };
+    RECT none = {-1, -1, -1, -1};
     ASSERT_TRUE(child->Create("STATIC", "SIDEWINDOW", WS_CHILD, none, &parent, 0));
     HWND hChild = child->GetSafeHwnd();
     parent.Detach();
@@ -376,4 +373,4 @@ TEST_F(WndTest, ACreatedWindowDestroyedWithItsParentIsForgotten)
     EXPECT_EQ(CWnd::FromHandlePermanent(hChild), &reuser);
     reuser.Detach();
 }
-}
+}  // namespace

@@ -13,8 +13,7 @@
 #include "PluginWindow.h"
 #include "StreamRig.h"
 
-namespace
-{
+namespace {
 // malloc of streamplug.dll: allocation number s_nFailAt (counted from 0 since the last Arm)
 // fails. (Failing every later one too starves the runtime's own exception handling.)
 CIatHook s_mallocHook, s_boxHook, s_saveHook;
@@ -76,7 +75,7 @@ protected:
     void TearDown() override { s_bArmed = false; }
 
     static bool s_bHooked;
-    CBrowserWindow m_window{ NULL, 320, 240 };
+    CBrowserWindow m_window{NULL, 320, 240};
 };
 bool EntryOutOfMemory::s_bHooked;
 
@@ -140,4 +139,4 @@ TEST_F(EntryOutOfMemory, FailingAllocationsWhileTheStreamStartsPlaybackAreAnswer
         EXPECT_EQ(NPERR_NO_ERROR, instance.Destroy());
     }
 }
-}
+}  // namespace

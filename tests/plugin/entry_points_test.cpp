@@ -9,15 +9,11 @@
 #include "PluginLibrary.h"
 #include "StackProbe.h"
 
-namespace
-{
+namespace {
 class EntryPoints : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-    }
+    void SetUp() override { ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error(); }
 };
 
 // Names in the library's export directory.
@@ -44,12 +40,12 @@ bool InsideModule(HMODULE hModule, const void* p)
     const BYTE* pb = static_cast<const BYTE*>(p);
     return pb >= pBase && pb < pBase + pNt->OptionalHeader.SizeOfImage;
 }
-}
+}  // namespace
 
 TEST_F(EntryPoints, ExportsExactlyTheEntryPointsByPlainName)
 {
-    std::set<std::string> expected = { "NP_GetEntryPoints", "NP_Initialize", "NP_PluginInit",
-                                       "NP_PluginShutdown", "NP_Shutdown" };
+    std::set<std::string> expected = {"NP_GetEntryPoints", "NP_Initialize", "NP_PluginInit", "NP_PluginShutdown",
+                                      "NP_Shutdown"};
     EXPECT_EQ(expected, ExportedNames(Plugin().Module()));
     EXPECT_EQ(nullptr, Plugin().Export("NP_GetEntryPoints@4"));
     EXPECT_EQ(nullptr, Plugin().Export("_NP_Initialize@4"));
@@ -69,19 +65,19 @@ TEST_F(EntryPoints, EntryPointsRemoveTheirArgumentsTableFunctionsDoNot)
 {
     NPPluginFuncs funcs = {};
     funcs.size = sizeof(funcs);
-    DWORD tableArg[] = { reinterpret_cast<DWORD>(&funcs) };
+    DWORD tableArg[] = {reinterpret_cast<DWORD>(&funcs)};
     EXPECT_EQ(0, StackBytesLeftByCall(Plugin().Export("NP_GetEntryPoints"), tableArg, 1));
     EXPECT_EQ(reinterpret_cast<void*>(Plugin().Funcs().newp), reinterpret_cast<void*>(funcs.newp));
 
     static void* s_browserFuncs[64];
-    DWORD browserArg[] = { reinterpret_cast<DWORD>(s_browserFuncs) };
+    DWORD browserArg[] = {reinterpret_cast<DWORD>(s_browserFuncs)};
     EXPECT_EQ(0, StackBytesLeftByCall(Plugin().Export("NP_Initialize"), browserArg, 1));
     EXPECT_EQ(0, StackBytesLeftByCall(Plugin().Export("NP_PluginInit"), browserArg, 1));
     EXPECT_EQ(0, StackBytesLeftByCall(Plugin().Export("NP_Shutdown"), NULL, 0));
     EXPECT_EQ(0, StackBytesLeftByCall(Plugin().Export("NP_PluginShutdown"), NULL, 0));
 
     // NPP_SetWindow(NULL, NULL) only answers an error, and NPP_WriteReady only a number.
-    DWORD twoNulls[] = { 0, 0 };
+    DWORD twoNulls[] = {0, 0};
     EXPECT_EQ(8, StackBytesLeftByCall(reinterpret_cast<void*>(Plugin().Funcs().setwindow), twoNulls, 2));
     EXPECT_EQ(8, StackBytesLeftByCall(reinterpret_cast<void*>(Plugin().Funcs().writeready), twoNulls, 2));
 }

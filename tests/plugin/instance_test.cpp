@@ -11,8 +11,7 @@
 #include "SaveAsSpy.h"
 #include "TestFiles.h"
 
-namespace
-{
+namespace {
 class Instance : public ::testing::Test
 {
 protected:
@@ -31,7 +30,7 @@ protected:
         return instance.Record() ? instance.Record()->m_bAutoStart : -1;
     }
 };
-}
+}  // namespace
 
 TEST_F(Instance, NewWithoutInstanceIsRefused)
 {
@@ -75,41 +74,41 @@ TEST_F(Instance, EveryInstanceHasARecordOfItsOwn)
 
 TEST_F(Instance, AutoStartFalseInAnyCaseTurnsAutomaticStartOff)
 {
-    EXPECT_EQ(FALSE, AutoStartWith({ { "SRC", "clip.avs" }, { "AUTOSTART", "FALSE" } }));
-    EXPECT_EQ(FALSE, AutoStartWith({ { "AutoStart", "fAlSe" }, { "src", "clip.avs" } }));
+    EXPECT_EQ(FALSE, AutoStartWith({{"SRC", "clip.avs"}, {"AUTOSTART", "FALSE"}}));
+    EXPECT_EQ(FALSE, AutoStartWith({{"AutoStart", "fAlSe"}, {"src", "clip.avs"}}));
 }
 
 TEST_F(Instance, OtherAutoStartValuesLeaveItAsItWas)
 {
-    EXPECT_EQ(TRUE, AutoStartWith({ { "src", "clip.avs" }, { "autostart", "no" } }));
-    EXPECT_EQ(TRUE, AutoStartWith({ { "src", "clip.avs" }, { "autostart", "" } }));
-    EXPECT_EQ(TRUE, AutoStartWith({ { "src", "clip.avs" }, { "autostart", "false " } }));
-    EXPECT_EQ(FALSE, AutoStartWith({ { "autostart", "false" }, { "autostart", "maybe" } }));
+    EXPECT_EQ(TRUE, AutoStartWith({{"src", "clip.avs"}, {"autostart", "no"}}));
+    EXPECT_EQ(TRUE, AutoStartWith({{"src", "clip.avs"}, {"autostart", ""}}));
+    EXPECT_EQ(TRUE, AutoStartWith({{"src", "clip.avs"}, {"autostart", "false "}}));
+    EXPECT_EQ(FALSE, AutoStartWith({{"autostart", "false"}, {"autostart", "maybe"}}));
 }
 
 TEST_F(Instance, LaterAutoStartAttributesWin)
 {
-    EXPECT_EQ(TRUE, AutoStartWith({ { "autostart", "false" }, { "src", "clip.avs" }, { "AUTOSTART", "TRUE" } }));
-    EXPECT_EQ(FALSE, AutoStartWith({ { "autostart", "true" }, { "autostart", "false" } }));
+    EXPECT_EQ(TRUE, AutoStartWith({{"autostart", "false"}, {"src", "clip.avs"}, {"AUTOSTART", "TRUE"}}));
+    EXPECT_EQ(FALSE, AutoStartWith({{"autostart", "true"}, {"autostart", "false"}}));
 }
 
 TEST_F(Instance, OnlyTheWholeNameCounts)
 {
-    EXPECT_EQ(TRUE, AutoStartWith({ { "src", "clip.avs" }, { "autostart2", "false" } }));
-    EXPECT_EQ(TRUE, AutoStartWith({ { "src", "clip.avs" }, { "auto", "false" } }));
+    EXPECT_EQ(TRUE, AutoStartWith({{"src", "clip.avs"}, {"autostart2", "false"}}));
+    EXPECT_EQ(TRUE, AutoStartWith({{"src", "clip.avs"}, {"auto", "false"}}));
 }
 
 TEST_F(Instance, ASingleAttributeIsNotExamined)
 {
-    EXPECT_EQ(TRUE, AutoStartWith({ { "autostart", "false" } }));
+    EXPECT_EQ(TRUE, AutoStartWith({{"autostart", "false"}}));
 }
 
 // Attributes without a name or a value (NULL strings) are passed over.
 TEST_F(Instance, MissingAttributeStringsArePassedOver)
 {
     char szAuto[] = "autostart", szFalse[] = "false", szSrc[] = "src";
-    char* argn[] = { szSrc, NULL, szAuto, szAuto };
-    char* argv[] = { NULL, szFalse, NULL, szFalse };
+    char* argn[] = {szSrc, NULL, szAuto, szAuto};
+    char* argv[] = {NULL, szFalse, NULL, szFalse};
     char szType[] = "video/avs";
     NPP_t npp = {};
     ASSERT_EQ(NPERR_NO_ERROR, Plugin().Funcs().newp(szType, &npp, NP_EMBED, 4, argn, argv, NULL));

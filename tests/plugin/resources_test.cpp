@@ -8,8 +8,7 @@
 
 #include "PluginLibrary.h"
 
-namespace
-{
+namespace {
 class Resources : public ::testing::Test
 {
 protected:
@@ -36,7 +35,7 @@ protected:
 
     std::vector<BYTE> m_info;  // the library's whole version resource
 };
-}
+}  // namespace
 
 TEST_F(Resources, VersionStringsRegisterThePlugIn)
 {
@@ -45,7 +44,7 @@ TEST_F(Resources, VersionStringsRegisterThePlugIn)
     EXPECT_EQ("Movara AVS(*.avs)", VersionString("FileOpenName"));
     EXPECT_EQ("2, 1, 1, 3", VersionString("FileVersion"));
     EXPECT_EQ("2, 1, 0, 0", VersionString("ProductVersion"));
-    for (const char* pszKey : { "CompanyName", "ProductName", "FileDescription", "OriginalFilename" })
+    for (const char* pszKey : {"CompanyName", "ProductName", "FileDescription", "OriginalFilename"})
         EXPECT_NE("(missing)", VersionString(pszKey)) << pszKey;
 }
 
@@ -53,8 +52,8 @@ TEST_F(Resources, TranslationIsUsEnglishWithCodePage1252)
 {
     WORD* pTranslation = NULL;
     UINT nLen = 0;
-    ASSERT_TRUE(VerQueryValueA(m_info.data(), "\\VarFileInfo\\Translation",
-                               reinterpret_cast<void**>(&pTranslation), &nLen));
+    ASSERT_TRUE(
+        VerQueryValueA(m_info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&pTranslation), &nLen));
     ASSERT_EQ(4u, nLen);
     EXPECT_EQ(0x0409, pTranslation[0]);
     EXPECT_EQ(1252, pTranslation[1]);

@@ -18,18 +18,17 @@
 #include "RigInstance.h"
 #include "TestFiles.h"
 
-namespace
-{
+namespace {
 // What the "user" does with the dialog, and what was seen.
 struct CDialogUser
 {
-    DWORD dwThreadId = 0;          // thread that runs the dialog
-    std::string strTypedPath;      // typed into the file name box
-    bool bConfirm = false;         // OK when true, Cancel otherwise
-    std::atomic<bool> bDone{ false }; // the dialog call has returned
-    bool bFound = false;           // the dialog appeared
-    std::string strProposed;       // the file name the dialog proposed
-    bool bAsked = false;           // a second dialog (the overwrite question) appeared
+    DWORD dwThreadId = 0;            // thread that runs the dialog
+    std::string strTypedPath;        // typed into the file name box
+    bool bConfirm = false;           // OK when true, Cancel otherwise
+    std::atomic<bool> bDone{false};  // the dialog call has returned
+    bool bFound = false;             // the dialog appeared
+    std::string strProposed;         // the file name the dialog proposed
+    bool bAsked = false;             // a second dialog (the overwrite question) appeared
 };
 
 struct CFindDialog
@@ -51,7 +50,7 @@ BOOL CALLBACK FindDialogProc(HWND hWnd, LPARAM lParam)
 
 HWND FindDialog(DWORD dwThreadId, HWND hExcept)
 {
-    CFindDialog find = { hExcept, NULL };
+    CFindDialog find = {hExcept, NULL};
     EnumThreadWindows(dwThreadId, FindDialogProc, reinterpret_cast<LPARAM>(&find));
     return find.hFound;
 }
@@ -119,7 +118,7 @@ protected:
     CRigInstance m_instance;        // the instance being destroyed
     std::string m_strTemp;          // its temporary clip file
 };
-}
+}  // namespace
 
 TEST_F(SaveDialog, ConfirmOntoAnExistingFileReplacesItWithoutAQuestion)
 {

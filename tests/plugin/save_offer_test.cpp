@@ -15,8 +15,7 @@
 #include "SaveAsSpy.h"
 #include "TestFiles.h"
 
-namespace
-{
+namespace {
 class SaveOffer : public ::testing::Test
 {
 protected:
@@ -27,7 +26,7 @@ protected:
         ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
         ASSERT_TRUE(CSaveAsSpy::Install(Plugin().Module()));
         CSaveAsSpy::Reset();
-        ASSERT_EQ(NPERR_NO_ERROR, m_instance.New(NP_EMBED, { { "src", "clip.avs" }, { "autostart", "false" } }));
+        ASSERT_EQ(NPERR_NO_ERROR, m_instance.New(NP_EMBED, {{"src", "clip.avs"}, {"autostart", "false"}}));
         ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
     }
 
@@ -53,7 +52,7 @@ std::string StreamOf(const std::string& strClip)
 {
     return std::string(8, '\0') + strClip;
 }
-}
+}  // namespace
 
 TEST_F(SaveOffer, DialogIsAPlainSaveAsForAviFiles)
 {

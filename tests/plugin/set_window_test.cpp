@@ -16,27 +16,26 @@
 #include "PluginWindow.h"
 #include "RigInstance.h"
 
-namespace
-{
+namespace {
 struct CBoxCall
 {
-    HWND hOwner;           // owner window given
-    std::string strText;   // message text
-    std::string strCaption;// caption
-    UINT uType;            // buttons and icon
+    HWND hOwner;             // owner window given
+    std::string strText;     // message text
+    std::string strCaption;  // caption
+    UINT uType;              // buttons and icon
 };
 
 struct CWindowCalls
 {
-    std::vector<CBoxCall> boxes;        // MessageBoxA
-    std::vector<HWND> invalidated;      // InvalidateRect, whole window with erase
-    std::vector<HWND> partlyInvalidated;// InvalidateRect with a rectangle or without erase
-    std::vector<HWND> updated;          // UpdateWindow
-    int nProcChanges = 0;               // SetWindowLongA(GWL_WNDPROC) on hBrowserWnd
-    HWND hBrowserWnd = NULL;            // the browser's window handed to the instance
-    std::vector<HWND> destroyed;        // DestroyWindow
-    std::vector<bool> sideAliveAtClose; // MCI_CLOSE: did the side window still exist
-    HWND hSideWnd = NULL;               // the side window to look for at MCI_CLOSE
+    std::vector<CBoxCall> boxes;          // MessageBoxA
+    std::vector<HWND> invalidated;        // InvalidateRect, whole window with erase
+    std::vector<HWND> partlyInvalidated;  // InvalidateRect with a rectangle or without erase
+    std::vector<HWND> updated;            // UpdateWindow
+    int nProcChanges = 0;                 // SetWindowLongA(GWL_WNDPROC) on hBrowserWnd
+    HWND hBrowserWnd = NULL;              // the browser's window handed to the instance
+    std::vector<HWND> destroyed;          // DestroyWindow
+    std::vector<bool> sideAliveAtClose;   // MCI_CLOSE: did the side window still exist
+    HWND hSideWnd = NULL;                 // the side window to look for at MCI_CLOSE
 };
 
 CWindowCalls g_calls;
@@ -44,7 +43,7 @@ CIatHook g_boxHook, g_invalidateHook, g_updateHook, g_procHook, g_mciHook, g_des
 
 int WINAPI SpyMessageBoxA(HWND hOwner, LPCSTR pszText, LPCSTR pszCaption, UINT uType)
 {
-    g_calls.boxes.push_back(CBoxCall{ hOwner, pszText ? pszText : "(null)", pszCaption ? pszCaption : "(null)", uType });
+    g_calls.boxes.push_back(CBoxCall{hOwner, pszText ? pszText : "(null)", pszCaption ? pszCaption : "(null)", uType});
     return IDOK;
 }
 
@@ -151,7 +150,7 @@ protected:
     CBrowserWindow m_area;    // the child window handed to the instance
     CRigInstance m_instance;  // the instance under test
 };
-}
+}  // namespace
 
 // The NPWindow is checked first, then the instance, then its record.
 TEST_F(SetWindow, ArgumentsAreCheckedInOrder)
@@ -211,8 +210,8 @@ TEST_F(SetWindow, SideWindowIsAHiddenStaticChildWithoutArea)
 TEST_F(SetWindow, EveryHandOverRepaintsTheWholeWindow)
 {
     ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
-    EXPECT_EQ(std::vector<HWND>{ m_area.Handle() }, g_calls.invalidated);
-    EXPECT_EQ(std::vector<HWND>{ m_area.Handle() }, g_calls.updated);
+    EXPECT_EQ(std::vector<HWND>{m_area.Handle()}, g_calls.invalidated);
+    EXPECT_EQ(std::vector<HWND>{m_area.Handle()}, g_calls.updated);
     EXPECT_TRUE(g_calls.partlyInvalidated.empty());
     EXPECT_FALSE(GetUpdateRect(m_area.Handle(), NULL, FALSE)) << "the repaint happens at once, not later";
 }
@@ -238,7 +237,7 @@ TEST_F(SetWindow, ALaterDifferentHandleIsNotAttached)
     ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(other.Handle()));
     EXPECT_EQ(CBrowserWindow::BrowserProc(), ProcOf(other.Handle()));
     EXPECT_EQ(m_area.Handle(), m_instance.Record()->m_pWindow->GetSafeHwnd());
-    EXPECT_EQ((std::vector<HWND>{ m_area.Handle(), m_area.Handle() }), g_calls.invalidated);
+    EXPECT_EQ((std::vector<HWND>{m_area.Handle(), m_area.Handle()}), g_calls.invalidated);
 }
 
 TEST_F(SetWindow, WithdrawnWindowGetsItsProcedureBackAndSurvives)
@@ -363,7 +362,7 @@ TEST_F(SetWindow, WithdrawalClosesTheDeviceBeforeTheSideWindowGoes)
         << "MCI error " << pRecord->m_pPlayer->m_dwLastError;
     g_calls.hSideWnd = SideWindow();
     ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(NULL));
-    EXPECT_EQ(std::vector<bool>{ true }, g_calls.sideAliveAtClose);
+    EXPECT_EQ(std::vector<bool>{true}, g_calls.sideAliveAtClose);
     EXPECT_FALSE(IsWindow(g_calls.hSideWnd));
 }
 

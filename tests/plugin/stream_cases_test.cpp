@@ -15,15 +15,13 @@
 #include "StreamRig.h"
 #include "stream_cases.h"
 
-namespace
-{
+namespace {
 using streamcases::StreamCase;
 
 const char REMOTE_URL[] = "http://www.example.com/media/clip.avs";
 
 class StreamCases : public CClipFileTest
-{
-};
+{};
 
 TEST_F(StreamCases, TheStreamFileGivesEveryOutcomeOfTheTable)
 {
@@ -35,7 +33,8 @@ TEST_F(StreamCases, TheStreamFileGivesEveryOutcomeOfTheTable)
             std::string strWhat = streamcases::describe(c, chunks);
             size_t nRefusedAt = c.taken ? chunks.size() : streamcases::headerChunkOf(chunks);
             {
-                CStreamFile receiver(c.announced, c.gapBound != 0 ? c.gapBound : static_cast<DWORD>(CStreamFile::kMaxGapAhead));
+                CStreamFile receiver(c.announced,
+                                     c.gapBound != 0 ? c.gapBound : static_cast<DWORD>(CStreamFile::kMaxGapAhead));
                 ASSERT_TRUE(Create(receiver)) << strWhat;
                 size_t pos = 0;
                 for (size_t i = 0; i < chunks.size(); i++)
@@ -114,4 +113,4 @@ TEST_F(StreamCasesNpp, TheStreamFunctionsGiveEveryOutcomeOfTheTable)
         }
     }
 }
-}
+}  // namespace

@@ -17,8 +17,7 @@
 #include "MciPlayer.h"
 #include "StreamRig.h"
 
-namespace
-{
+namespace {
 // Save As dialog stand-in: counts the offers and answers with s_strSaveTo (cancel when empty).
 int s_nSaveOffers;
 std::string s_strSaveTo;
@@ -168,26 +167,26 @@ bool StreamNpp::s_bHooked;
 
 struct SaveNameCase
 {
-    const char* pszUrl;     // stream URL (NULL: none)
-    const char* pszName;    // expected save name ("untouched": left as it was)
-    BOOL bNoSaveOffer;      // expected player flag
+    const char* pszUrl;   // stream URL (NULL: none)
+    const char* pszName;  // expected save name ("untouched": left as it was)
+    BOOL bNoSaveOffer;    // expected player flag
 };
 
 TEST_F(StreamNpp, SaveNameAndOfferFollowTheUrl)
 {
     const SaveNameCase cases[] = {
-        { REMOTE_URL, "clip.avi", FALSE },
-        { "file:///C:/media/clip.avs", "untouched", TRUE },
-        { "http://www.example.com/get?x|clip.avs", "clip.avi", FALSE },
-        { "http://www.example.com/media/", "", FALSE },
-        { "FILE:/clip.avs", "clip.avi", FALSE },
-        { "C:\\media\\clip.avs", "clip.avi", FALSE },
-        { "clip.avs", "clip.avi", FALSE },
-        { "", "untouched", TRUE },
-        { NULL, "untouched", TRUE },
-        { "http://host/get.cgi?id=7&f=clip.avs", "id=7&f=clip.avi", FALSE },
-        { "http://host/a\"b<c>d*e.avs", "e.avi", FALSE },
-        { "http://host/clip\tname.avs", "name.avi", FALSE },
+        {REMOTE_URL, "clip.avi", FALSE},
+        {"file:///C:/media/clip.avs", "untouched", TRUE},
+        {"http://www.example.com/get?x|clip.avs", "clip.avi", FALSE},
+        {"http://www.example.com/media/", "", FALSE},
+        {"FILE:/clip.avs", "clip.avi", FALSE},
+        {"C:\\media\\clip.avs", "clip.avi", FALSE},
+        {"clip.avs", "clip.avi", FALSE},
+        {"", "untouched", TRUE},
+        {NULL, "untouched", TRUE},
+        {"http://host/get.cgi?id=7&f=clip.avs", "id=7&f=clip.avi", FALSE},
+        {"http://host/a\"b<c>d*e.avs", "e.avi", FALSE},
+        {"http://host/clip\tname.avs", "name.avi", FALSE},
     };
     for (const SaveNameCase& c : cases)
     {
@@ -207,7 +206,7 @@ TEST_F(StreamNpp, SaveNameNeverHoldsCharactersAFileNameCannotHold)
     for (int c = 1; c < 128; c++)
         strUrl += static_cast<char>(c);
     strUrl += "clip.avs";
-    for (size_t nCut : { strUrl.size(), strUrl.size() - 8, strUrl.size() - 60 })
+    for (size_t nCut : {strUrl.size(), strUrl.size() - 8, strUrl.size() - 60})
     {
         std::unique_ptr<CRigInstance> pInstance = NewInstance();
         CRigStream stream(Plugin(), *pInstance);
@@ -366,9 +365,9 @@ TEST_F(StreamNpp, TemporaryPathLongerThanTheFieldIsRefusedSafely)
     ASSERT_EQ(255u, strFits.size());
     std::string strTooLong = strDir + "ZEV" + std::string(256 - strDir.size() - 7, 'g') + ".TMP";
     s_bScriptedTempName = true;
-    for (const std::string* pName : { &strFits, &strTooLong })
+    for (const std::string* pName : {&strFits, &strTooLong})
     {
-        s_tempNames = { *pName };
+        s_tempNames = {*pName};
         std::unique_ptr<CRigInstance> pInstance = NewInstance();
         PluginInstance* pRecord = pInstance->Record();
         strcpy(pRecord->m_szSaveName, "sentinel");
@@ -399,7 +398,7 @@ TEST_F(StreamNpp, FileThatCannotBeCreatedEndsTheStream)
     std::string strBase = TempDir() + "ZEVDIR" + std::to_string(GetCurrentProcessId());
     ASSERT_TRUE(CreateDirectoryA((strBase + ".avi").c_str(), NULL));
     s_bScriptedTempName = true;
-    s_tempNames = { strBase + ".TMP" };
+    s_tempNames = {strBase + ".TMP"};
     std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
     CRigStream stream(Plugin(), *pInstance);
     ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 1000));
@@ -490,7 +489,7 @@ TEST_F(StreamNpp, TemporaryNameWhoseAviIsTakenIsPassedOver)
     std::string strOthers = strStem + "A.avi";
     ASSERT_TRUE(WriteWholeFile(strOthers, "another instance's clip"));
     s_bScriptedTempName = true;
-    s_tempNames = { strStem + "A.TMP", strStem + "B.TMP" };
+    s_tempNames = {strStem + "A.TMP", strStem + "B.TMP"};
     Bytes clip = RandomBytes(30000, 11);
     std::unique_ptr<CRigInstance> pInstance = NewInstance();
     CRigStream stream(Plugin(), *pInstance);
@@ -515,9 +514,9 @@ TEST_F(StreamNpp, InstancesGivenTheSameNameGetFilesOfTheirOwn)
 {
     std::string strStem = TempDir() + "ZEVS" + std::to_string(GetCurrentProcessId());
     s_bScriptedTempName = true;
-    s_tempNames = { strStem + "A.TMP", strStem + "A.TMP", strStem + "B.TMP" };
-    Bytes clips[2] = { RandomBytes(40000, 12), RandomBytes(50000, 13) };
-    std::unique_ptr<CRigInstance> instances[2] = { NewInstance(), NewInstance() };
+    s_tempNames = {strStem + "A.TMP", strStem + "A.TMP", strStem + "B.TMP"};
+    Bytes clips[2] = {RandomBytes(40000, 12), RandomBytes(50000, 13)};
+    std::unique_ptr<CRigInstance> instances[2] = {NewInstance(), NewInstance()};
     std::unique_ptr<CRigStream> streams[2];
     Bytes bytes[2];
     for (int i = 0; i < 2; i++)
@@ -526,7 +525,7 @@ TEST_F(StreamNpp, InstancesGivenTheSameNameGetFilesOfTheirOwn)
         streams[i].reset(new CRigStream(Plugin(), *instances[i]));
         ASSERT_EQ(NPERR_NO_ERROR, streams[i]->Open(REMOTE_URL, static_cast<DWORD>(bytes[i].size())));
     }
-    std::string paths[2] = { instances[0]->Record()->m_szTempPath, instances[1]->Record()->m_szTempPath };
+    std::string paths[2] = {instances[0]->Record()->m_szTempPath, instances[1]->Record()->m_szTempPath};
     EXPECT_EQ(strStem + "A.avi", paths[0]);
     EXPECT_EQ(strStem + "B.avi", paths[1]);
     for (int i = 0; i < 2; i++)
@@ -619,4 +618,4 @@ TEST_F(StreamNpp, StreamCallsAfterDestroyTouchNoFreedRecord)
     fresh.Close();
     EXPECT_EQ(clip, ReadFileBytes(pLater->Record()->m_szTempPath));
 }
-}
+}  // namespace

@@ -14,8 +14,7 @@
 #include "StreamRig.h"
 #include "TestWindows.h"
 
-namespace
-{
+namespace {
 const DWORD CLIP_FRAMES = 60;
 
 BOOL WINAPI DeclineSave(OPENFILENAMEA*)
@@ -100,4 +99,4 @@ TEST_F(StreamPlaybackE2E, StreamedClipIsRebuiltAndPlaysToItsEnd)
     instance.Destroy();
     EXPECT_FALSE(FileExists(strTemp));
 }
-}
+}  // namespace

@@ -13,8 +13,7 @@
 #include "ScriptedMci.h"
 #include "StreamRig.h"
 
-namespace
-{
+namespace {
 // The stream geometry: a 5000-byte placed block and 2^20 bytes expected after it, for a clip
 // of 16384 frames, so that every 64 bytes received after the block make one frame.
 const DWORD BLOCK = 5000;
@@ -117,9 +116,9 @@ protected:
     }
 
     static bool s_bHooked;
-    CBrowserWindow m_window{ NULL, 320, 240 };
+    CBrowserWindow m_window{NULL, 320, 240};
     Bytes m_clip, m_bytes;
-    DWORD m_dwAnnounced = 0;   // the length NPP_NewStream announces
+    DWORD m_dwAnnounced = 0;  // the length NPP_NewStream announces
     std::unique_ptr<CRigInstance> m_pInstance;
     std::unique_ptr<CRigStream> m_pStream;
 };
@@ -232,7 +231,7 @@ TEST_F(ProgressivePlayback, StreamOneByteShortDoesNotPlayOn)
 
 TEST_F(ProgressivePlayback, WithoutAutostartNothingIsSentToTheDevice)
 {
-    StartStream({ { "src", "clip.avs" }, { "autostart", "false" } });
+    StartStream({{"src", "clip.avs"}, {"autostart", "false"}});
     EXPECT_TRUE(ReceiveUpTo(15008).empty()) << "threshold covered, but no automatic start";
     CScriptedMci::Advance(60000);
     EXPECT_TRUE(ReceiveUpTo(ReceivedAt(FRAMES)).empty());
@@ -307,4 +306,4 @@ TEST_F(ProgressivePlayback, StreamHandedOverAsAFileWithoutAWindowPlaysNothing)
     m_pStream->AsFile("C:\\cache\\clip.avi");
     EXPECT_TRUE(CScriptedMci::TakeCalls().empty());
 }
-}
+}  // namespace

@@ -9,8 +9,7 @@
 #include "StreamFile.h"
 #include "StreamRig.h"
 
-namespace
-{
+namespace {
 class StreamReassembly : public CClipFileTest
 {
 protected:
@@ -30,7 +29,6 @@ protected:
             pos += n;
         }
     }
-
 };
 
 TEST_F(StreamReassembly, BlockAndClipDataOfTheFirstChunkLandWhereTheyBelong)
@@ -64,8 +62,8 @@ TEST_F(StreamReassembly, BlockEndingWithTheFirstChunkSendsTheNextChunkToOffsetZe
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(Create(receiver));
     std::vector<BOOL> clipChunks;
-    Feed(receiver, stream, { 5008, 4000 }, &clipChunks);
-    EXPECT_EQ((std::vector<BOOL>{ FALSE, TRUE, TRUE }), clipChunks);
+    Feed(receiver, stream, {5008, 4000}, &clipChunks);
+    EXPECT_EQ((std::vector<BOOL>{FALSE, TRUE, TRUE}), clipChunks);
     EXPECT_TRUE(receiver.Finish());
     EXPECT_EQ(clip, ReadFile());
 }
@@ -77,9 +75,9 @@ TEST_F(StreamReassembly, BlockSpreadOverChunksGoesOnInsideTheBlockAndSplitsTheLa
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(Create(receiver));
     std::vector<BOOL> clipChunks;
-    Feed(receiver, stream, { 8 + 1000, 1000, 1000, 1000, 1000 + 500, 7000 }, &clipChunks);
+    Feed(receiver, stream, {8 + 1000, 1000, 1000, 1000, 1000 + 500, 7000}, &clipChunks);
     // Header chunk, three inside the block, the finishing chunk: none is a clip-data chunk.
-    EXPECT_EQ((std::vector<BOOL>{ FALSE, FALSE, FALSE, FALSE, FALSE, TRUE, TRUE }), clipChunks);
+    EXPECT_EQ((std::vector<BOOL>{FALSE, FALSE, FALSE, FALSE, FALSE, TRUE, TRUE}), clipChunks);
     EXPECT_TRUE(receiver.Finish());
     EXPECT_EQ(clip, ReadFile());
 }
@@ -110,8 +108,8 @@ TEST_F(StreamReassembly, HeaderSplitOverChunksIsCollectedFirst)
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(Create(receiver));
     std::vector<BOOL> clipChunks;
-    Feed(receiver, stream, { 1, 2, 3, 2 + 4999, 1 + 100 }, &clipChunks);
-    EXPECT_EQ((std::vector<BOOL>{ FALSE, FALSE, FALSE, FALSE, FALSE, TRUE }), clipChunks);
+    Feed(receiver, stream, {1, 2, 3, 2 + 4999, 1 + 100}, &clipChunks);
+    EXPECT_EQ((std::vector<BOOL>{FALSE, FALSE, FALSE, FALSE, FALSE, TRUE}), clipChunks);
     EXPECT_EQ(15000u, receiver.GetStartBytes());
     EXPECT_TRUE(receiver.Finish());
     EXPECT_EQ(clip, ReadFile());
@@ -182,14 +180,14 @@ TEST_F(StreamReassembly, BlockBeyondTheGapBoundWaitsAsideAndLandsInPlace)
     rangeFirst.insert(rangeFirst.end(), clip.begin() + 200000, clip.begin() + 230000);
     rangeFirst.insert(rangeFirst.end(), clip.begin(), clip.end());
     std::mt19937 gen(33);
-    for (const Bytes* pStream : { &indexFirst, &rangeFirst })
+    for (const Bytes* pStream : {&indexFirst, &rangeFirst})
     {
         const Bytes& stream = *pStream;
         DWORD blockLength = stream[4] | stream[5] << 8 | stream[6] << 16;
         DWORD blockOffset = stream[0] | stream[1] << 8 | stream[2] << 16;
-        for (DWORD dwEnd : { static_cast<DWORD>(stream.size()), static_cast<DWORD>(0) })
+        for (DWORD dwEnd : {static_cast<DWORD>(stream.size()), static_cast<DWORD>(0)})
         {
-            for (DWORD maxChunk : { 997u, 65536u })
+            for (DWORD maxChunk : {997u, 65536u})
             {
                 CStreamFile receiver(dwEnd, GAP);
                 ASSERT_TRUE(Create(receiver));
@@ -214,8 +212,8 @@ TEST_F(StreamReassembly, BlockBeyondTheGapBoundWaitsAsideAndLandsInPlace)
                         EXPECT_EQ(std::max(nClipData, blockOffset + blockLength), nLength);
                 }
                 EXPECT_EQ(dwEnd != 0, receiver.Finish() != FALSE) << "announced " << dwEnd;
-                EXPECT_TRUE(clip == ReadFile()) << "block at " << blockOffset << ", announced " << dwEnd
-                                                << ", chunks up to " << maxChunk;
+                EXPECT_TRUE(clip == ReadFile())
+                    << "block at " << blockOffset << ", announced " << dwEnd << ", chunks up to " << maxChunk;
             }
         }
     }
@@ -233,10 +231,10 @@ TEST_F(StreamReassembly, FarBlockWaitsAsideAndTheFileHoldsOnlyWhatArrived)
         DWORD nLength;  // file length after the first chunk (header and 4000 bytes)
     };
     const Case cases[] = {
-        { 0x80000010, 0x7FFF0000, 16, true, 4000 - 16 },
-        { 0, 0x7FFF0000, 5000, true, 0 },
-        { 0, CStreamFile::kMaxGapAhead + 1, 5000, true, 0 },
-        { 0, 1000000, 5000, false, 1004000 },
+        {0x80000010, 0x7FFF0000, 16, true, 4000 - 16},
+        {0, 0x7FFF0000, 5000, true, 0},
+        {0, CStreamFile::kMaxGapAhead + 1, 5000, true, 0},
+        {0, 1000000, 5000, false, 1004000},
     };
     for (const Case& c : cases)
     {
@@ -256,4 +254,4 @@ TEST_F(StreamReassembly, FarBlockWaitsAsideAndTheFileHoldsOnlyWhatArrived)
         EXPECT_LE(ReadFile().size(), 8u + 4000u + 100000u);
     }
 }
-}
+}  // namespace

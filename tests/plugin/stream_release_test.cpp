@@ -8,8 +8,7 @@
 #include "StreamFile.h"
 #include "StreamRig.h"
 
-namespace
-{
+namespace {
 class ReleaseRules : public CClipFileTest
 {
 protected:
@@ -24,7 +23,6 @@ protected:
         bytes[6] = static_cast<BYTE>(blockLength >> 16);
         ASSERT_TRUE(receiver.Receive(bytes.data(), nReceived));
     }
-
 };
 
 TEST_F(ReleaseRules, TickCounterWrapIsHarmless)
@@ -62,4 +60,4 @@ TEST_F(ReleaseRules, EstimateIsZeroWhenNoClipDataIsExpected)
     EXPECT_EQ(0u, receiver.PlayableEstimate(3000));
 }
 
-}
+}  // namespace

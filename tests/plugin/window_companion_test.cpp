@@ -14,18 +14,17 @@
 #include "TestWindows.h"
 #include "WindowRig.h"
 
-namespace
-{
+namespace {
 const char PROFILE[] = "VEDORER.INI";
 const char HTM_CLASS[] = "StreamplugWindowTestPage";
 
 // WinExec and ShellExecuteA of a module: recorded, then passed on.
 struct CLaunches
 {
-    std::vector<std::string> commands;   // WinExec command lines
-    std::vector<UINT> shows;             // their show codes
-    std::vector<std::string> opened;     // ShellExecuteA files
-    bool bShellArgsAsExpected = true;    // no window, default verb, no parameters or directory, SW_SHOWNORMAL
+    std::vector<std::string> commands;  // WinExec command lines
+    std::vector<UINT> shows;            // their show codes
+    std::vector<std::string> opened;    // ShellExecuteA files
+    bool bShellArgsAsExpected = true;   // no window, default verb, no parameters or directory, SW_SHOWNORMAL
 };
 CLaunches g_launches;
 
@@ -52,7 +51,7 @@ DWORD WINAPI RecordProfileRead(LPCSTR pszSection, LPCSTR pszKey, LPCSTR pszDefau
     g_profileReads.push_back(std::string(pszSection) + "|" + pszKey + "|" + pszDefault + "|" + std::to_string(nSize) +
                              "|" + pszFile);
     return ProfileHook().Original<decltype(&GetPrivateProfileStringA)>()(pszSection, pszKey, pszDefault, pszBuffer,
-                                                                        nSize, pszFile);
+                                                                         nSize, pszFile);
 }
 
 UINT WINAPI RecordWinExec(LPCSTR pszCmdLine, UINT uShow)
@@ -80,8 +79,8 @@ std::string WindowsDirectory()
 void SetRegistryDefault(const std::string& strKey, const std::string& strValue)
 {
     HKEY hKey;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, strKey.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &hKey,
-                                             NULL));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CLASSES_ROOT, strKey.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &hKey, NULL));
     RegSetValueExA(hKey, NULL, 0, REG_SZ, reinterpret_cast<const BYTE*>(strValue.c_str()),
                    static_cast<DWORD>(strValue.size() + 1));
     RegCloseKey(hKey);
@@ -112,7 +111,7 @@ protected:
         if (!ProfileHook().IsInstalled())
             ProfileHook().Install(Plugin().Module(), "kernel32.dll", "GetPrivateProfileStringA",
                                   reinterpret_cast<void*>(&RecordProfileRead));
-        HMODULE hModules[2] = { Plugin().Module(), GetModuleHandleA(NULL) };
+        HMODULE hModules[2] = {Plugin().Module(), GetModuleHandleA(NULL)};
         for (int i = 0; i < 2; i++)
         {
             if (!WinExecHook(i).IsInstalled())
@@ -160,7 +159,7 @@ protected:
             RemoveFile(file);
         for (auto it = m_dirs.rbegin(); it != m_dirs.rend(); ++it)
         {
-            for (const char* pszName : { "\\DAZAVOZ32.EXE", "\\commandline.txt", "\\GoZev.htm" })
+            for (const char* pszName : {"\\DAZAVOZ32.EXE", "\\commandline.txt", "\\GoZev.htm"})
                 RemoveFile(*it + pszName);
             EXPECT_TRUE(RemoveDirectoryA(it->c_str())) << *it;
         }
@@ -216,8 +215,8 @@ protected:
         char szOld[256] = "";
         LONG nOld = sizeof(szOld);
         // A run that crashed may have left the test's own association behind.
-        m_bHadHtm = RegQueryValueA(HKEY_CLASSES_ROOT, ".htm", szOld, &nOld) == ERROR_SUCCESS &&
-                    strcmp(szOld, HTM_CLASS) != 0;
+        m_bHadHtm =
+            RegQueryValueA(HKEY_CLASSES_ROOT, ".htm", szOld, &nOld) == ERROR_SUCCESS && strcmp(szOld, HTM_CLASS) != 0;
         m_strOldHtm = szOld;
         SetRegistryDefault(".htm", HTM_CLASS);
         SetRegistryDefault(std::string(HTM_CLASS) + "\\shell\\open\\command", "\"" + m_strOpener + "\" \"%1\"");
@@ -228,21 +227,21 @@ protected:
             SetRegistryDefault(".htm", m_strOldHtm);
         else
             RegDeleteKeyA(HKEY_CLASSES_ROOT, ".htm");
-        for (const char* pszKey : { "\\shell\\open\\command", "\\shell\\open", "\\shell", "" })
+        for (const char* pszKey : {"\\shell\\open\\command", "\\shell\\open", "\\shell", ""})
             RegDeleteKeyA(HKEY_CLASSES_ROOT, (std::string(HTM_CLASS) + pszKey).c_str());
     }
 
     HANDLE m_hLock = NULL;
     bool m_bLocked = false;
-    std::string m_strDir;                // the companion player's directory of the test
-    std::string m_strStub;               // the built stand-in program
-    std::string m_strOpener;             // the stand-in registered for ".htm"
-    std::vector<std::string> m_dirs;     // directories the test created
-    std::vector<std::string> m_files;    // other files the test created
-    bool m_bHadHtm = false;              // ".htm" had an association before the test
-    std::string m_strOldHtm;             // and this was its class
+    std::string m_strDir;              // the companion player's directory of the test
+    std::string m_strStub;             // the built stand-in program
+    std::string m_strOpener;           // the stand-in registered for ".htm"
+    std::vector<std::string> m_dirs;   // directories the test created
+    std::vector<std::string> m_files;  // other files the test created
+    bool m_bHadHtm = false;            // ".htm" had an association before the test
+    std::string m_strOldHtm;           // and this was its class
 };
-}
+}  // namespace
 
 TEST_F(WindowCompanion, AboutFromTheMenuStartsTheCompanionWithItsSwitch)
 {
@@ -250,8 +249,8 @@ TEST_F(WindowCompanion, AboutFromTheMenuStartsTheCompanionWithItsSwitch)
     ASSERT_TRUE(rig.IsReady());
     OpenMenu(rig.Handle(), ID_ABOUT);
     std::string expected = m_strDir + "\\DAZAVOZ32.EXE /ABOUT";
-    EXPECT_EQ(std::vector<std::string>{ expected }, g_launches.commands);
-    EXPECT_EQ(std::vector<UINT>{ SW_SHOW }, g_launches.shows);
+    EXPECT_EQ(std::vector<std::string>{expected}, g_launches.commands);
+    EXPECT_EQ(std::vector<UINT>{SW_SHOW}, g_launches.shows);
     EXPECT_EQ(expected, WaitForCommandLine(m_strDir));
     EXPECT_TRUE(g_launches.opened.empty());
 }
@@ -267,7 +266,7 @@ TEST_F(WindowCompanion, AboutQuotesADirectoryWithBlanks)
     ASSERT_TRUE(CopyFileA(m_strStub.c_str(), (dir + "\\DAZAVOZ32.EXE").c_str(), FALSE));
     WriteProfile(dir.c_str());
     rig.Command(ID_ABOUT);
-    EXPECT_EQ(std::vector<std::string>{ "\"" + dir + "\\DAZAVOZ32.EXE\" /ABOUT" }, g_launches.commands);
+    EXPECT_EQ(std::vector<std::string>{"\"" + dir + "\\DAZAVOZ32.EXE\" /ABOUT"}, g_launches.commands);
     EXPECT_TRUE(WaitFor([&] { return FileExists(dir + "\\commandline.txt"); })) << "the companion did not start";
 }
 
@@ -279,7 +278,7 @@ TEST_F(WindowCompanion, GoFromTheMenuWritesTheRefreshPageAndOpensItThroughTheAss
     OpenMenu(rig.Handle(), ID_GO);
     std::string page = m_strDir + "\\GoZev.htm";
     EXPECT_EQ(ExpectedPage(), ReadWholeFile(page));
-    EXPECT_EQ(std::vector<std::string>{ page }, g_launches.opened);
+    EXPECT_EQ(std::vector<std::string>{page}, g_launches.opened);
     EXPECT_TRUE(g_launches.bShellArgsAsExpected);
     EXPECT_EQ("\"" + m_strOpener + "\" \"" + page + "\"", WaitForCommandLine(m_strDir + "\\opener"));
     EXPECT_TRUE(g_launches.commands.empty());
@@ -308,7 +307,7 @@ TEST_F(WindowCompanion, GoWithoutAWritablePageOpensNothing)
     EXPECT_FALSE(FileExists(missing + "\\GoZev.htm"));
     EXPECT_TRUE(g_launches.opened.empty()) << "the shell is not asked";
     rig.Command(ID_ABOUT);
-    EXPECT_EQ(std::vector<std::string>{ missing + "\\DAZAVOZ32.EXE /ABOUT" }, g_launches.commands)
+    EXPECT_EQ(std::vector<std::string>{missing + "\\DAZAVOZ32.EXE /ABOUT"}, g_launches.commands)
         << "a companion that cannot start ends the command silently";
 }
 
@@ -318,7 +317,7 @@ TEST_F(WindowCompanion, WithoutProfileOrKeyTheDirectoryIsCVedorer)
     ASSERT_TRUE(rig.IsReady());
     MakeDirectory("C:\\vedorer");
     ASSERT_TRUE(CopyFileA(m_strStub.c_str(), "C:\\vedorer\\DAZAVOZ32.EXE", FALSE));
-    for (const char* pszName : { "DAZAVOZ32.EXE", "commandline.txt", "GoZev.htm" })
+    for (const char* pszName : {"DAZAVOZ32.EXE", "commandline.txt", "GoZev.htm"})
         m_files.push_back(std::string("C:\\vedorer\\") + pszName);
     RemoveProfile();
 
@@ -326,12 +325,12 @@ TEST_F(WindowCompanion, WithoutProfileOrKeyTheDirectoryIsCVedorer)
     EXPECT_EQ("C:\\vedorer\\DAZAVOZ32.EXE /ABOUT", WaitForCommandLine("C:\\vedorer"));
     rig.Command(ID_GO);
     EXPECT_EQ(ExpectedPage(), ReadWholeFile("C:\\vedorer\\GoZev.htm"));
-    EXPECT_EQ(std::vector<std::string>{ "C:\\vedorer\\GoZev.htm" }, g_launches.opened);
+    EXPECT_EQ(std::vector<std::string>{"C:\\vedorer\\GoZev.htm"}, g_launches.opened);
 
     g_launches = CLaunches();
     WritePrivateProfileStringA("Program", "Other", "C:\\elsewhere", PROFILE);
     rig.Command(ID_ABOUT);
-    EXPECT_EQ(std::vector<std::string>{ "C:\\vedorer\\DAZAVOZ32.EXE /ABOUT" }, g_launches.commands)
+    EXPECT_EQ(std::vector<std::string>{"C:\\vedorer\\DAZAVOZ32.EXE /ABOUT"}, g_launches.commands)
         << "a profile without the key";
 }
 
@@ -342,8 +341,8 @@ TEST_F(WindowCompanion, ADirectoryEndingInABackslashGivesADoubledBackslash)
     WriteProfile((m_strDir + "\\").c_str());
     rig.Command(ID_ABOUT);
     rig.Command(ID_GO);
-    EXPECT_EQ(std::vector<std::string>{ m_strDir + "\\\\DAZAVOZ32.EXE /ABOUT" }, g_launches.commands);
-    EXPECT_EQ(std::vector<std::string>{ m_strDir + "\\\\GoZev.htm" }, g_launches.opened);
+    EXPECT_EQ(std::vector<std::string>{m_strDir + "\\\\DAZAVOZ32.EXE /ABOUT"}, g_launches.commands);
+    EXPECT_EQ(std::vector<std::string>{m_strDir + "\\\\GoZev.htm"}, g_launches.opened);
     EXPECT_EQ(ExpectedPage(), ReadWholeFile(m_strDir + "\\GoZev.htm"));
 }
 
@@ -382,7 +381,7 @@ TEST_F(WindowCompanion, AboutTakesDirectoriesOf254CharactersAndCutsLongerOnes)
     rig.Command(ID_ABOUT);
     std::string expected = dir + "\\DAZAVOZ32.EXE /ABOUT";
     ASSERT_EQ(275u, expected.size());
-    EXPECT_EQ((std::vector<std::string>{ expected, expected }), g_launches.commands);
+    EXPECT_EQ((std::vector<std::string>{expected, expected}), g_launches.commands);
 }
 
 TEST_F(WindowCompanion, TheProfileIsReadWithTheLimitsOfEachBuffer)
@@ -392,8 +391,8 @@ TEST_F(WindowCompanion, TheProfileIsReadWithTheLimitsOfEachBuffer)
     ASSERT_TRUE(rig.IsReady());
     rig.Command(ID_GO);
     rig.Command(ID_ABOUT);
-    EXPECT_EQ((std::vector<std::string>{ "Program|Directory|C:\\vedorer|250|VEDORER.INI",
-                                         "Program|Directory|C:\\vedorer|255|VEDORER.INI" }),
+    EXPECT_EQ((std::vector<std::string>{"Program|Directory|C:\\vedorer|250|VEDORER.INI",
+                                        "Program|Directory|C:\\vedorer|255|VEDORER.INI"}),
               g_profileReads);
 }
 
@@ -410,7 +409,7 @@ TEST_F(WindowCompanion, WithoutInstanceAboutDoesNothingAndGoStillWorks)
     EXPECT_TRUE(g_launches.commands.empty());
     SendMessageA(hWnd, WM_COMMAND, ID_GO, 0);
     EXPECT_EQ(ExpectedPage(), ReadWholeFile(m_strDir + "\\GoZev.htm"));
-    EXPECT_EQ(std::vector<std::string>{ m_strDir + "\\GoZev.htm" }, g_launches.opened);
+    EXPECT_EQ(std::vector<std::string>{m_strDir + "\\GoZev.htm"}, g_launches.opened);
     window.RestoreWindowProc();
     window.Detach();
     DestroyWindow(hHost);

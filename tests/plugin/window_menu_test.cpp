@@ -8,9 +8,8 @@
 #include "TestWindows.h"
 #include "WindowRig.h"
 
-namespace
-{
-const DWORD START_BYTES = 10000;   // threshold of a stream whose placed block is empty
+namespace {
+const DWORD START_BYTES = 10000;  // threshold of a stream whose placed block is empty
 
 class WindowMenu : public ::testing::Test
 {
@@ -55,7 +54,7 @@ protected:
     static CStates MenuStates(CWindowRig& rig, UINT nPick = 0)
     {
         std::vector<CMenuItem> items = OpenMenu(rig.Handle(), nPick);
-        CStates states = { "(no menu)", false, false, false };
+        CStates states = {"(no menu)", false, false, false};
         if (items.size() != 5)
             return states;
         states.strPlay = items[0].strText;
@@ -75,7 +74,7 @@ protected:
         EXPECT_EQ(bStopGrayed, states.bPauseGrayed);
     }
 };
-}
+}  // namespace
 
 TEST_F(WindowMenu, RightButtonReachesTheBrowserAndOpensFiveItemsAtThePoint)
 {
@@ -90,15 +89,15 @@ TEST_F(WindowMenu, RightButtonReachesTheBrowserAndOpensFiveItemsAtThePoint)
 
     const std::vector<CMenuItem>& items = watcher.Items();
     ASSERT_EQ(5u, items.size());
-    const UINT ids[] = { 1000, 1001, 1018, 1010, 1007 };
-    const char* texts[] = { "&Play...", "&Stop...", "P&ause...", "Go ZEV!", "&About" };
+    const UINT ids[] = {1000, 1001, 1018, 1010, 1007};
+    const char* texts[] = {"&Play...", "&Stop...", "P&ause...", "Go ZEV!", "&About"};
     for (size_t i = 0; i < 5; i++)
     {
         EXPECT_EQ(ids[i], items[i].nID) << i;
         EXPECT_EQ(texts[i], items[i].strText) << i;
         EXPECT_FALSE(items[i].bSeparator) << i;
     }
-    POINT pt = { 30, 40 };
+    POINT pt = {30, 40};
     ClientToScreen(rig.Handle(), &pt);
     EXPECT_EQ(pt.x, watcher.MenuRect().left) << "left-aligned at the press";
     EXPECT_EQ(pt.y, watcher.MenuRect().top);

@@ -8,8 +8,7 @@
 #include "TestWindows.h"
 #include "WindowRig.h"
 
-namespace
-{
+namespace {
 const COLORREF BLACK = RGB(0, 0, 0);
 const int LOGO_WIDTH = 160;
 const int LOGO_HEIGHT = 120;
@@ -46,7 +45,7 @@ int CountOutsideNot(const CPixels& pixels, const RECT& rcInside, COLORREF colour
     for (int y = 0; y < pixels.Height(); y++)
         for (int x = 0; x < pixels.Width(); x++)
         {
-            POINT pt = { x, y };
+            POINT pt = {x, y};
             if (!PtInRect(&rcInside, pt) && pixels.At(x, y) != colour)
                 n++;
         }
@@ -113,14 +112,13 @@ protected:
 
 struct CLogoCase
 {
-    int nWidth, nHeight;   // client size
-    int x, y;              // where the logo's top-left corner lands
+    int nWidth, nHeight;  // client size
+    int x, y;             // where the logo's top-left corner lands
 };
 
 class WindowLogo : public WindowPaint, public ::testing::WithParamInterface<CLogoCase>
-{
-};
-}
+{};
+}  // namespace
 
 TEST_P(WindowLogo, EmbeddedWindowIsBlackWithTheLogoCentredAndStretched)
 {
@@ -133,7 +131,7 @@ TEST_P(WindowLogo, EmbeddedWindowIsBlackWithTheLogoCentredAndStretched)
 
     CPixels logo = StretchedLogo();
     EXPECT_EQ(0, CountDiffering(px, c.x, c.y, logo)) << "logo expected at (" << c.x << ", " << c.y << ")";
-    RECT rcLogo = { c.x, c.y, c.x + LOGO_WIDTH, c.y + LOGO_HEIGHT };
+    RECT rcLogo = {c.x, c.y, c.x + LOGO_WIDTH, c.y + LOGO_HEIGHT};
     EXPECT_EQ(0, CountOutsideNot(px, rcLogo, BLACK));
     // The logo is a picture: shifted by one pixel it would not match.
     EXPECT_GT(CountDiffering(px, c.x + 1, c.y, logo), 100);
@@ -141,8 +139,8 @@ TEST_P(WindowLogo, EmbeddedWindowIsBlackWithTheLogoCentredAndStretched)
 }
 
 INSTANTIATE_TEST_SUITE_P(ClientSizes, WindowLogo,
-                         ::testing::Values(CLogoCase{ 100, 50, -30, -35 }, CLogoCase{ 321, 241, 80, 60 },
-                                           CLogoCase{ 200, 150, 20, 15 }, CLogoCase{ 161, 121, 0, 0 }),
+                         ::testing::Values(CLogoCase{100, 50, -30, -35}, CLogoCase{321, 241, 80, 60},
+                                           CLogoCase{200, 150, 20, 15}, CLogoCase{161, 121, 0, 0}),
                          [](const ::testing::TestParamInfo<CLogoCase>& info) {
                              return std::to_string(info.param.nWidth) + "x" + std::to_string(info.param.nHeight);
                          });
@@ -155,13 +153,13 @@ TEST_F(WindowPaint, FullPageWindowPaintsTheSunkenFrameAroundTheLogo)
     CPixels px = rig.Pixels();
     ExpectFrameBands(px);
     EXPECT_EQ(0, CountDiffering(px, 120, 90, StretchedLogo()));
-    RECT rcInner = { 20, 20, 400 - 19, 300 - 19 };
-    RECT rcLogo = { 120, 90, 280, 210 };
+    RECT rcInner = {20, 20, 400 - 19, 300 - 19};
+    RECT rcLogo = {120, 90, 280, 210};
     int nNotFace = 0;
     for (int y = rcInner.top; y < rcInner.bottom; y++)
         for (int x = rcInner.left; x < rcInner.right; x++)
         {
-            POINT pt = { x, y };
+            POINT pt = {x, y};
             nNotFace += !PtInRect(&rcLogo, pt) && px.At(x, y) != m_face;
         }
     EXPECT_EQ(0, nNotFace) << "inside the frame the area is button face";
@@ -176,7 +174,7 @@ TEST_F(WindowPaint, OpenedClipHidesTheLogoAndEmbeddedPaintsBlackOverThePicture)
     CMciSpy::Reset();
     rig.Repaint();
     EXPECT_EQ(1u, CMciSpy::CallsOf(MCI_UPDATE).size()) << "the device redraws its frame first";
-    EXPECT_EQ(0, CountNot(rig.Pixels(), RECT{ 0, 0, 320, 240 }, BLACK)) << "then black covers everything";
+    EXPECT_EQ(0, CountNot(rig.Pixels(), RECT{0, 0, 320, 240}, BLACK)) << "then black covers everything";
 }
 
 TEST_F(WindowPaint, FullPageLeavesThePictureOutOfTheFrameOnlyWhileTheClipDownloads)
@@ -187,7 +185,7 @@ TEST_F(WindowPaint, FullPageLeavesThePictureOutOfTheFrameOnlyWhileTheClipDownloa
     ASSERT_TRUE(rig.IsReady() && other.IsReady());
     DWORD dwPaused = OpenAndPause(rig);
     const int x = (400 - CLIP_WIDTH) / 2, y = (300 - CLIP_HEIGHT) / 2;
-    RECT rcPicture = { x, y, x + CLIP_WIDTH, y + CLIP_HEIGHT };
+    RECT rcPicture = {x, y, x + CLIP_WIDTH, y + CLIP_HEIGHT};
 
     // A browser window that erases nothing, so what stays in the picture area is
     // what the device drew there.
@@ -253,7 +251,7 @@ TEST(WindowPaintWithoutInstance, PaintsBlackAndDropsAPaintDuringAPaint)
     ASSERT_NE(nullptr, hWnd);
     CPluginWindow window;
     ASSERT_TRUE(window.SubclassWindow(hWnd));
-    const RECT rc = { 0, 0, 120, 90 };
+    const RECT rc = {0, 0, 120, 90};
     HDC hdc = GetDC(hWnd);
     HBRUSH hRed = CreateSolidBrush(RGB(255, 0, 0));
     FillRect(hdc, &rc, hRed);

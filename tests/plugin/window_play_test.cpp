@@ -9,9 +9,8 @@
 #include "TestWindows.h"
 #include "WindowRig.h"
 
-namespace
-{
-const DWORD START_BYTES = 10000;   // threshold of a stream whose placed block is empty
+namespace {
+const DWORD START_BYTES = 10000;  // threshold of a stream whose placed block is empty
 
 // MessageBeep of streamplug.dll, recorded instead of sounding.
 std::vector<UINT> g_beeps;
@@ -65,8 +64,8 @@ protected:
     // A download in progress that has delivered nReceived bytes, the header included.
     static std::unique_ptr<CClipStream> StartDownload(CWindowRig& rig, const std::vector<BYTE>& data, DWORD nReceived)
     {
-        std::unique_ptr<CClipStream> stream(new CClipStream(rig.Instance().Npp(), "http://host/clip.avs",
-                                                            static_cast<DWORD>(data.size()) + 8 + 1));
+        std::unique_ptr<CClipStream> stream(
+            new CClipStream(rig.Instance().Npp(), "http://host/clip.avs", static_cast<DWORD>(data.size()) + 8 + 1));
         EXPECT_EQ(NPERR_NO_ERROR, stream->OpenResult());
         std::vector<BYTE> chunk = MakeStreamHeader(0, 0);
         chunk.insert(chunk.end(), data.begin(), data.begin() + (nReceived - 8));
@@ -105,7 +104,7 @@ protected:
     CClipFrames m_frames;
 };
 bool WindowPlay::s_bBeepHooked = false;
-}
+}  // namespace
 
 TEST_F(WindowPlay, AClickOrAnyOtherCodeChangesNothing)
 {
@@ -113,7 +112,7 @@ TEST_F(WindowPlay, AClickOrAnyOtherCodeChangesNothing)
     ASSERT_TRUE(rig.IsReady());
     ASSERT_TRUE(rig.DeliverWholeClip(ReadFileBytes(TestDataFile("window160.avi"))));
     CMciSpy::Reset();
-    for (UINT nCode : { static_cast<UINT>(MK_LBUTTON), 0u, 999u, 1002u, static_cast<UINT>(MK_LBUTTON | MK_SHIFT) })
+    for (UINT nCode : {static_cast<UINT>(MK_LBUTTON), 0u, 999u, 1002u, static_cast<UINT>(MK_LBUTTON | MK_SHIFT)})
         rig.PlayRoutine(nCode);
     EXPECT_TRUE(CMciSpy::Calls().empty());
     EXPECT_TRUE(g_beeps.empty());
@@ -126,12 +125,12 @@ TEST_F(WindowPlay, TooLittleOfTheDownloadOnlyBeeps)
     CWindowRig rig(NP_EMBED, 200, 150, NoAutoStart());
     ASSERT_TRUE(rig.IsReady());
     std::vector<BYTE> data(20000, 0x5A);
-    auto stream = StartDownload(rig, data, START_BYTES + 7);   // a file of 9999 bytes
+    auto stream = StartDownload(rig, data, START_BYTES + 7);  // a file of 9999 bytes
     CMciSpy::Reset();
     rig.PlayRoutine(ID_STOP);
     rig.PlayRoutine(ID_PLAY);
     rig.Command(ID_PLAY);
-    EXPECT_EQ((std::vector<UINT>{ MB_ICONHAND, MB_ICONHAND, MB_ICONHAND }), g_beeps);
+    EXPECT_EQ((std::vector<UINT>{MB_ICONHAND, MB_ICONHAND, MB_ICONHAND}), g_beeps);
     EXPECT_TRUE(CMciSpy::Calls().empty());
     EXPECT_FALSE(rig.Record()->m_bAutoStart);
     EXPECT_EQ(0u, rig.Player()->m_nSyncFrame);
@@ -144,7 +143,7 @@ TEST_F(WindowPlay, AFileOfExactlyTheThresholdStartsTheDownloadingClip)
     std::vector<BYTE> data(20000, 0x5A);
     auto stream = StartDownload(rig, data, START_BYTES + 8);
     CMciSpy::Reset();
-    rig.Command(ID_PLAY);   // m_nSyncFrame 0: Play asks for a restart
+    rig.Command(ID_PLAY);  // m_nSyncFrame 0: Play asks for a restart
     EXPECT_TRUE(g_beeps.empty());
     EXPECT_TRUE(rig.Record()->m_bAutoStart);
     EXPECT_EQ(1u, rig.Player()->m_nSyncFrame);
@@ -197,7 +196,7 @@ TEST_F(WindowPlay, DownloadingClipShowsItsFirstFrameAndRestartsFromIt)
     std::vector<BYTE> clip = ReadFileBytes(TestDataFile("window160.avi"));
     auto stream = StartDownload(rig, clip, static_cast<DWORD>(clip.size()) + 8);
     ASSERT_TRUE(rig.Record()->m_bStreamOpen);
-    SetClassLongPtrA(rig.Handle(), GCLP_HBRBACKGROUND, 0);   // a browser window that erases nothing
+    SetClassLongPtrA(rig.Handle(), GCLP_HBRBACKGROUND, 0);  // a browser window that erases nothing
 
     rig.PlayRoutine(ID_STOP);
     CMciPlayer* pPlayer = rig.Player();

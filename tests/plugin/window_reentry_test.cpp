@@ -15,8 +15,7 @@
 #include "TestWindows.h"
 #include "WindowRig.h"
 
-namespace
-{
+namespace {
 // What streamplug.dll did, in order: "mci <command>" for each MCI command,
 // "sleep <ms>", "seek <n>" for the n-th scripted answer, and the test's own marks.
 std::vector<std::string> g_events;
@@ -29,7 +28,7 @@ struct CSeekScript
     int nAnswered;
     std::function<void(int)> onSeek;
 };
-CSeekScript g_script = { 0, 0, nullptr };
+CSeekScript g_script = {0, 0, nullptr};
 
 CIatHook& MciHook()
 {
@@ -143,7 +142,7 @@ protected:
     static void Reset()
     {
         g_events.clear();
-        g_script = CSeekScript{ 0, 0, nullptr };
+        g_script = CSeekScript{0, 0, nullptr};
         g_task = nullptr;
     }
 
@@ -163,7 +162,7 @@ protected:
     // Resume with nSeeks scripted "seeking" answers; onSeek runs at each.
     static void ResumeWhileSeeking(CWindowRig& rig, int nSeeks, std::function<void(int)> onSeek)
     {
-        g_script = CSeekScript{ nSeeks, 0, onSeek };
+        g_script = CSeekScript{nSeeks, 0, onSeek};
         rig.Command(ID_PLAY);
         g_script.onSeek = nullptr;
     }
@@ -176,7 +175,7 @@ protected:
 
     HWND m_hTaskWnd = NULL;
 };
-}
+}  // namespace
 
 TEST_F(WindowReentry, TheWaitAsksTheModeFirstAndSleeps100MsPerSeekingAnswer)
 {
@@ -204,7 +203,7 @@ TEST_F(WindowReentry, APaintInsideTheWaitIsDrawnThere)
     HWND hWnd = rig.Handle();
     HDC hdc = GetDC(hWnd);
     HBRUSH hRed = CreateSolidBrush(RGB(255, 0, 0));
-    RECT rc = { 0, 0, 200, 150 };
+    RECT rc = {0, 0, 200, 150};
     bool bInvalidWhileWaiting = false, bPaintedWhileWaiting = false;
     ResumeWhileSeeking(rig, 3, [&](int n) {
         if (n == 1)
@@ -296,7 +295,7 @@ TEST_F(WindowReentry, TeardownInsideANestedResumeEndsBothWaits)
     PlayAndPause(rig);
     ResumeWhileSeeking(rig, 5, [&](int n) {
         if (n == 1)
-            PostMessageA(rig.Handle(), WM_COMMAND, ID_PLAY, 0);   // a second resume, waiting in turn
+            PostMessageA(rig.Handle(), WM_COMMAND, ID_PLAY, 0);  // a second resume, waiting in turn
         if (n == 3)
             PostTask([&] {
                 rig.Instance().Destroy();
@@ -360,7 +359,7 @@ TEST_F(WindowReentry, InstanceDestroyedWhileItsMenuIsOpen)
         HWND hMenuWnd = NULL;
         for (int i = 0; i < 500 && (hMenuWnd = FindWindowA("#32768", NULL)) == NULL; i++)
             Sleep(10);
-        PostMessageA(hTaskWnd, WM_APP, 0, 0);   // handled by the menu's own loop
+        PostMessageA(hTaskWnd, WM_APP, 0, 0);  // handled by the menu's own loop
         for (int i = 0; i < 500 && !bDestroyed; i++)
             Sleep(10);
         PostMessageA(hMenuWnd, WM_KEYDOWN, VK_ESCAPE, 0);

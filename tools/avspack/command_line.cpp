@@ -16,8 +16,7 @@ bool parseWord(const std::string& text, uint32_t& value) {
     errno = 0;
     char* end = nullptr;
     const unsigned long long number = std::strtoull(text.c_str(), &end, 0);
-    if (errno || *end || number > 0xFFFFFFFFull || (text.size() > 1 && text[0] == '0' && text[1] != 'x'))
-        return false;
+    if (errno || *end || number > 0xFFFFFFFFull || (text.size() > 1 && text[0] == '0' && text[1] != 'x')) return false;
     value = uint32_t(number);
     return true;
 }

@@ -9,7 +9,12 @@
 namespace avspack {
 
 struct CommandLine {
-    enum class Mode { Pack, Info, Unpack, Help };
+    enum class Mode {
+        Pack,
+        Info,
+        Unpack,
+        Help
+    };
     Mode mode = Mode::Pack;          // what to do
     BlockChoice block;               // for Pack: the placed block
     std::vector<std::string> files;  // the file operands, in order

@@ -15,8 +15,8 @@ enum ExitCode {
     kExitUsage = 2,    // the command line itself is wrong
 };
 
-int packCommand(const std::string& inPath, const std::string& outPath, const BlockChoice& block,
-                std::ostream& out, std::ostream& err);
+int packCommand(const std::string& inPath, const std::string& outPath, const BlockChoice& block, std::ostream& out,
+                std::ostream& err);
 int infoCommand(const std::string& path, std::ostream& out, std::ostream& err);
 int unpackCommand(const std::string& inPath, const std::string& outPath, std::ostream& out, std::ostream& err);
 

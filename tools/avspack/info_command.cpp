@@ -16,8 +16,7 @@ std::string range(uint64_t first, uint64_t length) {
 }
 
 // Counts the bytes in which the block's overlapped part and the clip data there differ.
-bool countOverlapDifferences(kit::File& in, const avs::StreamLayout& layout, uint64_t& differing,
-                             std::string& error) {
+bool countOverlapDifferences(kit::File& in, const avs::StreamLayout& layout, uint64_t& differing, std::string& error) {
     const uint64_t blockStart = avs::kStreamHeaderSize;
     const uint64_t clipStart = blockStart + layout.header.blockLength + layout.header.blockOffset;
     std::vector<uint8_t> block(64 * 1024), clip(64 * 1024);
@@ -91,7 +90,8 @@ int infoCommand(const std::string& path, std::ostream& out, std::ostream& err) {
         return kExitOk;
     }
     out << "consistent:    no, the plug-in refuses this stream\n";
-    for (avs::HeaderProblem problem : layout.problems) out << "problem:       " << avs::describeProblem(problem, layout) << "\n";
+    for (avs::HeaderProblem problem : layout.problems)
+        out << "problem:       " << avs::describeProblem(problem, layout) << "\n";
     return kExitFailure;
 }
 

@@ -32,8 +32,7 @@ bool copyRange(kit::File& in, const std::string& inPath, uint64_t offset, uint64
     return true;
 }
 
-bool writeStream(kit::File& in, const std::string& inPath, const PackPlan& plan, ClipOutput& out,
-                 std::string& error) {
+bool writeStream(kit::File& in, const std::string& inPath, const PackPlan& plan, ClipOutput& out, std::string& error) {
     uint8_t header[avs::kStreamHeaderSize];
     avs::encodeStreamHeader(plan.header, header);
     if (!out.write(header, sizeof header)) {
@@ -46,8 +45,8 @@ bool writeStream(kit::File& in, const std::string& inPath, const PackPlan& plan,
 
 }  // namespace
 
-int packCommand(const std::string& inPath, const std::string& outPath, const BlockChoice& block,
-                std::ostream& out, std::ostream& err) {
+int packCommand(const std::string& inPath, const std::string& outPath, const BlockChoice& block, std::ostream& out,
+                std::ostream& err) {
     kit::File in;
     if (!in.openForReading(inPath)) {
         err << "avspack: cannot open " << inPath << ": " << in.lastError() << "\n";

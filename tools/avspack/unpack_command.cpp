@@ -12,8 +12,7 @@ namespace avspack {
 
 namespace {
 
-bool rebuild(kit::File& in, const std::string& inPath, uint64_t streamLength, ClipOutput& output,
-             std::string& error) {
+bool rebuild(kit::File& in, const std::string& inPath, uint64_t streamLength, ClipOutput& output, std::string& error) {
     avs::StreamReassembler reassembler(output, streamLength);
     std::vector<uint8_t> buffer(64 * 1024);
     if (!in.seekTo(0)) {
@@ -50,8 +49,8 @@ int unpackCommand(const std::string& inPath, const std::string& outPath, std::os
         return kExitFailure;
     }
     if (!avs::isAccepted(layout)) {
-        err << "avspack: " << inPath << ": the plug-in refuses this stream: "
-            << avs::describeProblem(layout.problems.front(), layout) << "\n";
+        err << "avspack: " << inPath
+            << ": the plug-in refuses this stream: " << avs::describeProblem(layout.problems.front(), layout) << "\n";
         return kExitFailure;
     }
     ClipOutput output(outPath);

@@ -21,7 +21,7 @@ public:
     virtual void cancel() {}
 
     bool lengthKnown() const { return m_lengthKnown; }
-    uint64_t length() const { return m_length; }          // when lengthKnown()
+    uint64_t length() const { return m_length; }              // when lengthKnown()
     uint32_t lastModified() const { return m_lastModified; }  // seconds since 1970, 0 = unknown
 
 protected:

@@ -27,8 +27,7 @@ std::string streamText(const ElementReport& report) {
 
 std::string bytesText(const ElementReport& report) {
     std::string text = std::to_string(report.delivered);
-    if (report.totalKnown)
-        text += " of " + std::to_string(report.total);
+    if (report.totalKnown) text += " of " + std::to_string(report.total);
     return text + " bytes";
 }
 
@@ -53,15 +52,13 @@ std::string saveText(const ElementReport& report) {
 
 std::string formatSummary(const ElementReport& report) {
     std::string line = "[" + std::to_string(report.index) + "] " + report.source + ": ";
-    if (report.created && report.stream != StreamOutcome::NotOffered)
-        line += bytesText(report) + ", ";
+    if (report.created && report.stream != StreamOutcome::NotOffered) line += bytesText(report) + ", ";
     line += streamText(report);
     if (report.created && report.windowResult != NPERR_NO_ERROR)
         line += " (NPP_SetWindow answered NPAPI error " + std::to_string(report.windowResult) + ")";
     if (report.streamType != NP_NORMAL)
         line += " (asked for stream type " + std::to_string(report.streamType) + ", delivered as NP_NORMAL)";
-    if (report.created)
-        line += "; " + saveText(report);
+    if (report.created) line += "; " + saveText(report);
     if (!report.snapshotPath.empty())
         line += report.snapshotWritten ? "; snapshot " + report.snapshotPath
                                        : "; no snapshot (" + report.snapshotError + ")";

@@ -11,8 +11,7 @@ const char kClassName[] = "AvsViewPluginWindow";
 
 bool registerClass() {
     static bool registered = false;
-    if (registered)
-        return true;
+    if (registered) return true;
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.hInstance = GetModuleHandleA(NULL);
@@ -26,11 +25,9 @@ bool registerClass() {
 }  // namespace
 
 HWND createPluginWindow(HWND page, const RECT& area) {
-    if (!registerClass())
-        return NULL;
+    if (!registerClass()) return NULL;
     return CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, area.left, area.top,
-                           area.right - area.left, area.bottom - area.top, page, NULL, GetModuleHandleA(NULL),
-                           NULL);
+                           area.right - area.left, area.bottom - area.top, page, NULL, GetModuleHandleA(NULL), NULL);
 }
 
 }  // namespace avsview

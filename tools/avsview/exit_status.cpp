@@ -13,10 +13,8 @@ int exitCodeFor(const std::vector<ElementReport>& reports, const ViewOptions& op
         missing = missing || (options.save == SaveAnswer::SaveAs && !report.saveWritten) ||
                   (!options.snapshotPath.empty() && !report.snapshotWritten);
     }
-    if (refused)
-        return kExitPluginFailed;
-    if (incomplete)
-        return kExitSourceFailed;
+    if (refused) return kExitPluginFailed;
+    if (incomplete) return kExitSourceFailed;
     return missing ? kExitOutputMissing : kExitOk;
 }
 

@@ -8,8 +8,7 @@
 namespace avsview {
 
 FileSource::~FileSource() {
-    if (m_file != INVALID_HANDLE_VALUE)
-        CloseHandle(m_file);
+    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
 }
 
 bool FileSource::open(std::string& error) {

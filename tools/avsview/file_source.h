@@ -16,8 +16,8 @@ public:
     bool read(uint8_t* buffer, std::size_t capacity, std::size_t& got, std::string& error) override;
 
 private:
-    std::string m_path;                       // the file as given on the command line
-    HANDLE m_file = INVALID_HANDLE_VALUE;     // open handle, or INVALID_HANDLE_VALUE
+    std::string m_path;                    // the file as given on the command line
+    HANDLE m_file = INVALID_HANDLE_VALUE;  // open handle, or INVALID_HANDLE_VALUE
 };
 
 }  // namespace avsview

@@ -47,8 +47,7 @@ bool HttpSource::open(std::string& error) {
         return false;
     }
     m_request = request;
-    if (!checkStatus(request, error))
-        return false;
+    if (!checkStatus(request, error)) return false;
     readHeaders(request);
     return true;
 }
@@ -59,8 +58,7 @@ bool HttpSource::checkStatus(HINTERNET request, std::string& error) {
         error = "no HTTP status from " + m_url;
         return false;
     }
-    if (status == 200)
-        return true;
+    if (status == 200) return true;
     char text[256] = {};
     DWORD textSize = sizeof(text) - 1;
     index = 0;
@@ -86,8 +84,8 @@ bool HttpSource::read(uint8_t* buffer, std::size_t capacity, std::size_t& got, s
     HINTERNET request = m_request.load();
     DWORD count = 0;
     if (request == NULL || !InternetReadFile(request, buffer, static_cast<DWORD>(capacity), &count)) {
-        error = request == NULL ? "the download was stopped" : "reading " + m_url + " failed: " +
-                                                                    winInetError(GetLastError());
+        error = request == NULL ? "the download was stopped"
+                                : "reading " + m_url + " failed: " + winInetError(GetLastError());
         return false;
     }
     got = count;
@@ -96,11 +94,9 @@ bool HttpSource::read(uint8_t* buffer, std::size_t capacity, std::size_t& got, s
 
 void HttpSource::cancel() {
     HINTERNET request = m_request.exchange(NULL);
-    if (request != NULL)
-        InternetCloseHandle(request);
+    if (request != NULL) InternetCloseHandle(request);
     HINTERNET session = m_session.exchange(NULL);
-    if (session != NULL)
-        InternetCloseHandle(session);
+    if (session != NULL) InternetCloseHandle(session);
 }
 
 }  // namespace avsview

@@ -26,9 +26,9 @@ private:
     bool checkStatus(HINTERNET request, std::string& error);
     void readHeaders(HINTERNET request);
 
-    std::string m_url;                            // as given on the command line
-    std::atomic<HINTERNET> m_session{NULL};       // InternetOpen handle, NULL once closed
-    std::atomic<HINTERNET> m_request{NULL};       // the URL's request, NULL once closed
+    std::string m_url;                       // as given on the command line
+    std::atomic<HINTERNET> m_session{NULL};  // InternetOpen handle, NULL once closed
+    std::atomic<HINTERNET> m_request{NULL};  // the URL's request, NULL once closed
 };
 
 }  // namespace avsview

@@ -12,11 +12,9 @@ namespace avsview {
 namespace {
 
 bool isPngPath(const std::string& path) {
-    if (path.size() < 4)
-        return false;
+    if (path.size() < 4) return false;
     std::string extension = path.substr(path.size() - 4);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return extension == ".png";
 }
 

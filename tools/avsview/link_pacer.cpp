@@ -23,19 +23,16 @@ void LinkPacer::refill(uint32_t nowMs) {
 }
 
 bool LinkPacer::tryCarry(uint32_t nowMs, uint32_t bytes) {
-    if (unlimited())
-        return true;
+    if (unlimited()) return true;
     refill(nowMs);
     const uint64_t cost = std::min(uint64_t(bytes) * 1000, m_capacity);
-    if (m_saved < cost)
-        return false;
+    if (m_saved < cost) return false;
     m_saved -= cost;
     return true;
 }
 
 void LinkPacer::refund(uint32_t bytes) {
-    if (!unlimited())
-        m_saved = std::min(m_capacity, m_saved + uint64_t(bytes) * 1000);
+    if (!unlimited()) m_saved = std::min(m_capacity, m_saved + uint64_t(bytes) * 1000);
 }
 
 }  // namespace avsview

@@ -22,11 +22,11 @@ public:
 private:
     void refill(uint32_t nowMs);
 
-    uint32_t m_rate;           // bytes per second, 0 = unlimited
-    uint64_t m_capacity;       // burst, in thousandths of a byte
-    uint64_t m_saved = 0;      // capacity saved up so far, in thousandths of a byte
-    uint32_t m_lastMs = 0;     // time of the last refill
-    bool m_started = false;    // m_lastMs is set
+    uint32_t m_rate;         // bytes per second, 0 = unlimited
+    uint64_t m_capacity;     // burst, in thousandths of a byte
+    uint64_t m_saved = 0;    // capacity saved up so far, in thousandths of a byte
+    uint32_t m_lastMs = 0;   // time of the last refill
+    bool m_started = false;  // m_lastMs is set
 };
 
 }  // namespace avsview

@@ -1,6 +1,4 @@
 // avsview: a miniature browser page that runs the video/avs plug-in.
 #include "run_avsview.h"
 
-int main(int argc, char** argv) {
-    return avsview::runAvsview(std::vector<std::string>(argv + 1, argv + argc));
-}
+int main(int argc, char** argv) { return avsview::runAvsview(std::vector<std::string>(argv + 1, argv + argc)); }

@@ -7,8 +7,7 @@
 namespace avsview {
 
 std::unique_ptr<ByteSource> makeByteSource(const std::string& source) {
-    if (isHttpSource(source))
-        return std::unique_ptr<ByteSource>(new HttpSource(source));
+    if (isHttpSource(source)) return std::unique_ptr<ByteSource>(new HttpSource(source));
     return std::unique_ptr<ByteSource>(new FileSource(source));
 }
 

@@ -11,24 +11,21 @@ namespace avsview {
 namespace {
 
 const std::vector<kit::OptionRule> kRules = {
-    {"--rate", true},      {"--chunk", true},   {"--autostart", true}, {"--size", true},
-    {"--url", true},       {"--hold", true},    {"--save-as", true},   {"--snapshot", true},
-    {"--plugin", true},    {"--help", false},   {"-h", false},         {"--full", false},
-    {"--no-length", false}, {"--play", false},  {"--cancel-save", false},
+    {"--rate", true}, {"--chunk", true},   {"--autostart", true},  {"--size", true},   {"--url", true},
+    {"--hold", true}, {"--save-as", true}, {"--snapshot", true},   {"--plugin", true}, {"--help", false},
+    {"-h", false},    {"--full", false},   {"--no-length", false}, {"--play", false},  {"--cancel-save", false},
 };
 
 bool takesValue(const std::string& name) {
     for (const kit::OptionRule& rule : kRules) {
-        if (name == rule.name)
-            return rule.takesValue;
+        if (name == rule.name) return rule.takesValue;
     }
     return false;
 }
 
 bool startsWithNoCase(const std::string& text, const char* prefix) {
     for (std::size_t i = 0; prefix[i] != '\0'; ++i) {
-        if (i >= text.size() || std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-            return false;
+        if (i >= text.size() || std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
     }
     return true;
 }
@@ -39,16 +36,13 @@ bool equalsNoCase(const std::string& text, const char* word) {
 
 // A decimal number of at most nine digits between low and high.
 bool parseCount(const std::string& text, uint32_t low, uint32_t high, uint32_t& value) {
-    if (text.empty() || text.size() > 9)
-        return false;
+    if (text.empty() || text.size() > 9) return false;
     uint32_t result = 0;
     for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
+        if (c < '0' || c > '9') return false;
         result = result * 10 + static_cast<uint32_t>(c - '0');
     }
-    if (result < low || result > high)
-        return false;
+    if (result < low || result > high) return false;
     value = result;
     return true;
 }
@@ -58,16 +52,12 @@ bool parseSeconds(const std::string& text, int& ms) {
     const std::size_t point = text.find('.');
     const std::string whole = text.substr(0, point);
     std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
-    if (whole.empty() || (point != std::string::npos && fraction.empty()) || fraction.size() > 3)
-        return false;
+    if (whole.empty() || (point != std::string::npos && fraction.empty()) || fraction.size() > 3) return false;
     uint32_t seconds = 0, thousandths = 0;
-    if (!parseCount(whole, 0, 86400, seconds))
-        return false;
+    if (!parseCount(whole, 0, 86400, seconds)) return false;
     fraction.append(3 - fraction.size(), '0');
-    if (!parseCount(fraction, 0, 999, thousandths))
-        return false;
-    if (seconds == 86400 && thousandths != 0)
-        return false;
+    if (!parseCount(fraction, 0, 999, thousandths)) return false;
+    if (seconds == 86400 && thousandths != 0) return false;
     ms = static_cast<int>(seconds * 1000 + thousandths);
     return true;
 }
@@ -104,15 +94,13 @@ bool applyValue(const std::string& name, const std::string& value, ViewOptions& 
         if (!parseSize(value, options.width, options.height))
             return error = "--size needs WIDTHxHEIGHT, each from 1 to 4096 pixels", false;
     } else if (name == "--url") {
-        if (value.empty())
-            return error = "--url needs a URL", false;
+        if (value.empty()) return error = "--url needs a URL", false;
         options.url = value;
     } else if (name == "--hold") {
         if (!parseSeconds(value, options.holdMs))
             return error = "--hold needs seconds from 0 to 86400 (up to three decimals)", false;
     } else if (name == "--save-as") {
-        if (value.empty())
-            return error = "--save-as needs a file name", false;
+        if (value.empty()) return error = "--save-as needs a file name", false;
         options.save = SaveAnswer::SaveAs;
         options.savePath = value;
     } else if (name == "--snapshot") {
@@ -120,8 +108,7 @@ bool applyValue(const std::string& name, const std::string& value, ViewOptions& 
             return error = "--snapshot needs a file name ending in .bmp or .png", false;
         options.snapshotPath = value;
     } else if (name == "--plugin") {
-        if (value.empty())
-            return error = "--plugin needs the path of streamplug.dll", false;
+        if (value.empty()) return error = "--plugin needs the path of streamplug.dll", false;
         options.pluginPath = value;
     }
     return true;
@@ -144,8 +131,7 @@ void applyFlag(const std::string& name, ViewOptions& options, bool& cancelSave) 
 // Applies one source or option in order.
 bool apply(const kit::Argument& argument, ViewOptions& options, bool& cancelSave, std::string& error) {
     if (argument.isOperand) {
-        if (argument.value.empty())
-            return error = "an empty SOURCE", false;
+        if (argument.value.empty()) return error = "an empty SOURCE", false;
         options.sources.push_back(argument.value);
     } else if (takesValue(argument.name)) {
         return applyValue(argument.name, argument.value, options, error);
@@ -170,10 +156,8 @@ std::string describe(const kit::ArgumentError& error) {
 bool checkCombinations(ViewOptions& options, bool cancelSave, std::string& error) {
     if (cancelSave && options.save == SaveAnswer::SaveAs)
         return error = "--save-as and --cancel-save exclude each other", false;
-    if (cancelSave)
-        options.save = SaveAnswer::Cancel;
-    if (options.sources.empty())
-        return error = "no SOURCE given (an .avs file or an http:// URL)", false;
+    if (cancelSave) options.save = SaveAnswer::Cancel;
+    if (options.sources.empty()) return error = "no SOURCE given (an .avs file or an http:// URL)", false;
     if (options.full && options.sources.size() > 1)
         return error = "--full shows one source as the whole page; give one SOURCE", false;
     if (options.full && !options.autostart.empty())
@@ -194,13 +178,10 @@ bool parseOptions(const std::vector<std::string>& args, ViewOptions& options, st
     const bool split = kit::splitArguments(args, kRules, arguments, argumentError);
     bool cancelSave = false;
     for (const kit::Argument& argument : arguments) {
-        if (!apply(argument, options, cancelSave, error))
-            return false;
+        if (!apply(argument, options, cancelSave, error)) return false;
     }
-    if (!split)
-        return error = describe(argumentError), false;
-    if (options.help)
-        return true;
+    if (!split) return error = describe(argumentError), false;
+    if (options.help) return true;
     return checkCombinations(options, cancelSave, error);
 }
 

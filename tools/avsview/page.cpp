@@ -23,8 +23,7 @@ const uint32_t kPlaybackSettleMs = 1000;
 const uint32_t kPlaybackProbeMs = 250;
 
 std::string pageTitle(const ViewOptions& options) {
-    if (options.sources.size() == 1)
-        return "avsview - " + options.sources.front();
+    if (options.sources.size() == 1) return "avsview - " + options.sources.front();
     return "avsview - " + std::to_string(options.sources.size()) + " elements";
 }
 
@@ -37,8 +36,7 @@ Page::Page(const ViewOptions& options, const PluginLibrary& plugin)
 // instance before the plug-in is shut down.
 Page::~Page() {
     destroyInstances();
-    if (m_window != NULL)
-        DestroyWindow(m_window);
+    if (m_window != NULL) DestroyWindow(m_window);
 }
 
 bool Page::build(std::string& error) {
@@ -51,8 +49,7 @@ bool Page::build(std::string& error) {
     }
     for (int i = 0; i < count; ++i) {
         const std::string& source = m_options.sources[i];
-        m_elements.emplace_back(
-            new PluginElement(m_plugin.funcs(), i + 1, source, m_options, makeByteSource(source)));
+        m_elements.emplace_back(new PluginElement(m_plugin.funcs(), i + 1, source, m_options, makeByteSource(source)));
         PluginElement& element = *m_elements.back();
         element.startFetch();
         element.create();
@@ -62,8 +59,7 @@ bool Page::build(std::string& error) {
 }
 
 bool Page::run(std::string& error) {
-    if (!build(error))
-        return false;
+    if (!build(error)) return false;
     m_startMs = GetTickCount();
     SetTimer(m_window, kPageTimer, kPageTimerMs, NULL);
     MSG message;
@@ -76,8 +72,7 @@ bool Page::run(std::string& error) {
 
 std::vector<ElementReport> Page::reports() const {
     std::vector<ElementReport> reports;
-    for (const auto& element : m_elements)
-        reports.push_back(element->report());
+    for (const auto& element : m_elements) reports.push_back(element->report());
     return reports;
 }
 
@@ -90,8 +85,7 @@ void Page::onTimer() {
     if (m_phase == Phase::Streaming) {
         deliver(now);
         showProgress(now, false);
-        if (m_phase == Phase::Streaming && allStreamsOver())
-            startHold(now);
+        if (m_phase == Phase::Streaming && allStreamsOver()) startHold(now);
     } else if (m_phase == Phase::Holding && holdIsOver(now)) {
         PostMessageA(m_window, WM_CLOSE, 0, 0);
     }
@@ -106,12 +100,10 @@ void Page::deliver(uint32_t nowMs) {
     while (carried && GetTickCount() - sliceStart < kDeliverySliceMs) {
         carried = false;
         for (std::size_t k = 0; k < count; ++k) {
-            if (m_elements[(m_nextElement + k) % count]->pump(m_link, nowMs) > 0)
-                carried = true;
+            if (m_elements[(m_nextElement + k) % count]->pump(m_link, nowMs) > 0) carried = true;
         }
         m_nextElement = (m_nextElement + 1) % count;
-        if (m_phase != Phase::Streaming)
-            return;
+        if (m_phase != Phase::Streaming) return;
     }
 }
 
@@ -129,16 +121,14 @@ void Page::showProgress(uint32_t nowMs, bool force) {
 
 bool Page::allStreamsOver() const {
     for (const auto& element : m_elements) {
-        if (!element->streamOver())
-            return false;
+        if (!element->streamOver()) return false;
     }
     return true;
 }
 
 bool Page::anyElementBusy() const {
     for (const auto& element : m_elements) {
-        if (element->busy())
-            return true;
+        if (element->busy()) return true;
     }
     return false;
 }
@@ -149,8 +139,7 @@ void Page::startHold(uint32_t nowMs) {
     m_phase = Phase::Holding;
     m_holdStartMs = nowMs;
     if (m_options.play) {
-        for (const auto& element : m_elements)
-            element->sendPlay();
+        for (const auto& element : m_elements) element->sendPlay();
     }
 }
 
@@ -158,17 +147,14 @@ void Page::startHold(uint32_t nowMs) {
 // while any video of the process plays.
 bool Page::holdIsOver(uint32_t nowMs) {
     const uint32_t held = nowMs - m_holdStartMs;
-    if (m_options.holdMs >= 0)
-        return held >= uint32_t(m_options.holdMs);
-    if (held < kPlaybackSettleMs || nowMs - m_lastProbeMs < kPlaybackProbeMs)
-        return false;
+    if (m_options.holdMs >= 0) return held >= uint32_t(m_options.holdMs);
+    if (held < kPlaybackSettleMs || nowMs - m_lastProbeMs < kPlaybackProbeMs) return false;
     m_lastProbeMs = nowMs;
     return !anyDevicePlaying();
 }
 
 void Page::onClose() {
-    if (m_phase == Phase::Closing || m_phase == Phase::Closed)
-        return;
+    if (m_phase == Phase::Closing || m_phase == Phase::Closed) return;
     if (anyElementBusy()) {
         m_closeRequested = true;
         return;
@@ -183,8 +169,7 @@ void Page::tearDown() {
     m_progress.finish();
     const int count = int(m_elements.size());
     if (!m_options.snapshotPath.empty()) {
-        for (int i = 0; i < count; ++i)
-            m_elements[i]->writeSnapshot(elementPath(m_options.snapshotPath, i + 1, count));
+        for (int i = 0; i < count; ++i) m_elements[i]->writeSnapshot(elementPath(m_options.snapshotPath, i + 1, count));
     }
     destroyInstances();
     DestroyWindow(m_window);
@@ -202,12 +187,10 @@ void Page::destroyInstances() {
 }
 
 void Page::onSize() {
-    if (!m_options.full || m_elements.empty() || m_phase == Phase::Closing || m_phase == Phase::Closed)
-        return;
+    if (!m_options.full || m_elements.empty() || m_phase == Phase::Closing || m_phase == Phase::Closed) return;
     RECT client;
     GetClientRect(m_window, &client);
-    if (client.right > 0 && client.bottom > 0)
-        m_elements.front()->placeWindow(m_window, client);
+    if (client.right > 0 && client.bottom > 0) m_elements.front()->placeWindow(m_window, client);
 }
 
 void Page::onDestroy() {

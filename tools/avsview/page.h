@@ -53,18 +53,18 @@ private:
     void tearDown();
     void destroyInstances();
 
-    const ViewOptions& m_options;        // the command line
-    const PluginLibrary& m_plugin;       // the loaded plug-in
+    const ViewOptions& m_options;                            // the command line
+    const PluginLibrary& m_plugin;                           // the loaded plug-in
     std::vector<std::unique_ptr<PluginElement>> m_elements;  // one per source, in page order
-    HWND m_window = NULL;                // the page window
-    LinkPacer m_link;                    // the simulated link shared by all streams
-    ProgressLine m_progress;             // the download progress on a terminal
-    Phase m_phase = Phase::Streaming;    // where the page is in its life
-    bool m_closeRequested = false;       // the page was closed while a plug-in call ran
-    std::size_t m_nextElement = 0;       // round-robin start of the next delivery pass
-    uint32_t m_startMs = 0;              // tick count when the downloads began
-    uint32_t m_holdStartMs = 0;          // tick count when the hold began
-    uint32_t m_lastProbeMs = 0;          // tick count of the last look at playback
+    HWND m_window = NULL;                                    // the page window
+    LinkPacer m_link;                                        // the simulated link shared by all streams
+    ProgressLine m_progress;                                 // the download progress on a terminal
+    Phase m_phase = Phase::Streaming;                        // where the page is in its life
+    bool m_closeRequested = false;                           // the page was closed while a plug-in call ran
+    std::size_t m_nextElement = 0;                           // round-robin start of the next delivery pass
+    uint32_t m_startMs = 0;                                  // tick count when the downloads began
+    uint32_t m_holdStartMs = 0;                              // tick count when the hold began
+    uint32_t m_lastProbeMs = 0;                              // tick count of the last look at playback
 };
 
 }  // namespace avsview

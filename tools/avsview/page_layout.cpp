@@ -17,8 +17,7 @@ PageLayout layOutPage(int count, int width, int height, bool full) {
         return layout;
     }
     int columns = 1;
-    while (columns * columns < count)
-        ++columns;
+    while (columns * columns < count) ++columns;
     const int rows = (count + columns - 1) / columns;
     layout.client = {kMargin + columns * (width + kMargin), kMargin + rows * (height + kMargin)};
     for (int i = 0; i < count; ++i) {

@@ -9,8 +9,8 @@
 namespace avsview {
 
 struct PageLayout {
-    SIZE client;                // client area of the page window
-    std::vector<RECT> areas;    // one per element, in page order (client coordinates)
+    SIZE client;              // client area of the page window
+    std::vector<RECT> areas;  // one per element, in page order (client coordinates)
 };
 
 PageLayout layOutPage(int count, int width, int height, bool full);

@@ -37,10 +37,8 @@ std::string percentEncoded(const std::string& text) {
 }  // namespace
 
 std::string streamUrl(const std::string& source, const std::string& givenUrl) {
-    if (!givenUrl.empty())
-        return givenUrl;
-    if (isHttpSource(source))
-        return source;
+    if (!givenUrl.empty()) return givenUrl;
+    if (isHttpSource(source)) return source;
     return "http://localhost/" + percentEncoded(fileNameOf(source));
 }
 
@@ -48,14 +46,12 @@ std::vector<std::pair<std::string, std::string>> embedAttributes(const std::stri
                                                                  const std::string& autostart) {
     std::vector<std::pair<std::string, std::string>> attributes = {
         {"src", url}, {"type", kMimeType}, {"width", std::to_string(width)}, {"height", std::to_string(height)}};
-    if (!autostart.empty())
-        attributes.emplace_back("autostart", autostart);
+    if (!autostart.empty()) attributes.emplace_back("autostart", autostart);
     return attributes;
 }
 
 std::string elementPath(const std::string& path, int index, int count) {
-    if (count <= 1)
-        return path;
+    if (count <= 1) return path;
     const std::size_t slash = path.find_last_of("\\/:");
     const std::size_t dot = path.find_last_of('.');
     const std::size_t at = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path.size() : dot;

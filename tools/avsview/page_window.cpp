@@ -44,8 +44,7 @@ LRESULT CALLBACK pageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 bool registerClass() {
     static bool registered = false;
-    if (registered)
-        return true;
+    if (registered) return true;
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = pageProc;
     windowClass.hInstance = GetModuleHandleA(NULL);
@@ -59,8 +58,7 @@ bool registerClass() {
 }  // namespace
 
 HWND createPageWindow(Page* page, const std::string& title, SIZE client) {
-    if (!registerClass())
-        return NULL;
+    if (!registerClass()) return NULL;
     RECT frame = {0, 0, client.cx, client.cy};
     AdjustWindowRect(&frame, kStyle, FALSE);
     HWND window = CreateWindowExA(0, kClassName, title.c_str(), kStyle, 0, 0, frame.right - frame.left,

@@ -15,14 +15,11 @@ const MCIDEVICEID kHighestProbedId = 256;
 
 bool anyDevicePlaying() {
     for (MCIDEVICEID id = 1; id <= kHighestProbedId; ++id) {
-        if (mciGetCreatorTask(id) == NULL)
-            continue;
+        if (mciGetCreatorTask(id) == NULL) continue;
         MCI_STATUS_PARMS status = {};
         status.dwItem = MCI_STATUS_MODE;
-        if (mciSendCommandA(id, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status)) != 0)
-            continue;
-        if (status.dwReturn == MCI_MODE_PLAY || status.dwReturn == MCI_MODE_SEEK)
-            return true;
+        if (mciSendCommandA(id, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status)) != 0) continue;
+        if (status.dwReturn == MCI_MODE_PLAY || status.dwReturn == MCI_MODE_SEEK) return true;
     }
     return false;
 }

@@ -39,19 +39,16 @@ FileStamp stampOf(const std::string& path) {
 }
 
 bool rewritten(const FileStamp& before, const FileStamp& after) {
-    return after.exists && (!before.exists || CompareFileTime(&before.written, &after.written) != 0 ||
-                            before.sizeLow != after.sizeLow);
+    return after.exists &&
+           (!before.exists || CompareFileTime(&before.written, &after.written) != 0 || before.sizeLow != after.sizeLow);
 }
 
 }  // namespace
 
 PluginElement::PluginElement(const NPPluginFuncs& funcs, int index, const std::string& source,
                              const ViewOptions& options, std::unique_ptr<ByteSource> byteSource)
-    : m_funcs(funcs),
-      m_options(options),
-      m_url(streamUrl(source, options.url)),
-      m_prefetch(std::move(byteSource), kReadAhead),
-      m_delivery(funcs, &m_npp) {
+    : m_funcs(funcs), m_options(options), m_url(streamUrl(source, options.url)),
+      m_prefetch(std::move(byteSource), kReadAhead), m_delivery(funcs, &m_npp) {
     m_npp.ndata = this;
     m_report.index = index;
     m_report.source = source;
@@ -59,15 +56,13 @@ PluginElement::PluginElement(const NPPluginFuncs& funcs, int index, const std::s
 
 PluginElement::~PluginElement() {
     m_prefetch.stop();
-    if (m_window != NULL)
-        DestroyWindow(m_window);
+    if (m_window != NULL) DestroyWindow(m_window);
 }
 
 bool PluginElement::create() {
     const uint16_t mode = m_options.full ? NP_FULL : NP_EMBED;
     if (!m_options.full) {
-        for (const auto& attribute :
-             embedAttributes(m_url, m_options.width, m_options.height, m_options.autostart)) {
+        for (const auto& attribute : embedAttributes(m_url, m_options.width, m_options.height, m_options.autostart)) {
             m_argNames.push_back(attribute.first);
             m_argValues.push_back(attribute.second);
         }
@@ -78,9 +73,9 @@ bool PluginElement::create() {
         values.push_back(&m_argValues[i][0]);
     }
     m_busy = true;
-    m_report.newResult = m_funcs.newp(const_cast<char*>(kMimeType), &m_npp, mode, int16_t(names.size()),
-                                      names.empty() ? nullptr : names.data(),
-                                      values.empty() ? nullptr : values.data(), nullptr);
+    m_report.newResult =
+        m_funcs.newp(const_cast<char*>(kMimeType), &m_npp, mode, int16_t(names.size()),
+                     names.empty() ? nullptr : names.data(), values.empty() ? nullptr : values.data(), nullptr);
     m_busy = false;
     m_created = m_report.created = m_report.newResult == NPERR_NO_ERROR;
     if (!m_created) {
@@ -95,8 +90,7 @@ void PluginElement::placeWindow(HWND page, const RECT& area) {
         m_window = createPluginWindow(page, area);
     else
         MoveWindow(m_window, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
-    if (!m_created || m_window == NULL)
-        return;
+    if (!m_created || m_window == NULL) return;
     m_npWindow.window = m_window;
     m_npWindow.x = area.left;
     m_npWindow.y = area.top;
@@ -113,8 +107,7 @@ void PluginElement::placeWindow(HWND page, const RECT& area) {
 }
 
 uint64_t PluginElement::expectedLength() const {
-    if (m_prefetch.state() != SourcePrefetch::State::Open || !m_prefetch.source().lengthKnown())
-        return 0;
+    if (m_prefetch.state() != SourcePrefetch::State::Open || !m_prefetch.source().lengthKnown()) return 0;
     return m_prefetch.source().length();
 }
 
@@ -147,8 +140,7 @@ void PluginElement::endStream(NPReason reason, StreamOutcome outcome) {
 
 void PluginElement::topUpPending() {
     const std::size_t have = m_pending.size();
-    if (have >= m_options.chunk)
-        return;
+    if (have >= m_options.chunk) return;
     m_pending.resize(m_options.chunk);
     m_pending.resize(have + m_prefetch.take(m_pending.data() + have, m_options.chunk - have));
 }
@@ -157,19 +149,18 @@ void PluginElement::topUpPending() {
 // out as it is, as a browser would send it; the user is told why nothing plays.
 // The plug-in judges the header by the length it was told (0 = not known).
 void PluginElement::warnIfRefused() {
-    if (m_headerChecked || m_pending.size() < avs::kStreamHeaderSize)
-        return;
+    if (m_headerChecked || m_pending.size() < avs::kStreamHeaderSize) return;
     m_headerChecked = true;
     const avs::StreamHeader header = avs::decodeStreamHeader(m_pending.data());
     const avs::HeaderProblem problem = avs::headerProblem(header, m_streamEnd);
     if (problem != avs::HeaderProblem::None)
         std::fprintf(stderr, "avsview: warning: [%d] %s is not a stream the plug-in accepts: %s\n", m_report.index,
-                     m_report.source.c_str(), avs::describeProblem(problem, avs::layStream(header, m_streamEnd)).c_str());
+                     m_report.source.c_str(),
+                     avs::describeProblem(problem, avs::layStream(header, m_streamEnd)).c_str());
 }
 
 uint32_t PluginElement::pump(LinkPacer& link, uint32_t nowMs) {
-    if (m_busy || m_streamOver)
-        return 0;
+    if (m_busy || m_streamOver) return 0;
     if (m_delivery.state() == StreamDelivery::State::NotStarted) {
         if (m_prefetch.state() == SourcePrefetch::State::Failed) {
             m_report.fetchError = m_prefetch.error();
@@ -189,11 +180,9 @@ uint32_t PluginElement::pump(LinkPacer& link, uint32_t nowMs) {
         }
         return 0;
     }
-    if (m_delivery.delivered() == 0)
-        warnIfRefused();
+    if (m_delivery.delivered() == 0) warnIfRefused();
     const uint32_t offered = uint32_t(m_pending.size());
-    if (!link.tryCarry(nowMs, offered))
-        return 0;
+    if (!link.tryCarry(nowMs, offered)) return 0;
     m_busy = true;
     const int32_t taken = m_delivery.write(m_pending.data(), offered);
     m_busy = false;
@@ -211,8 +200,7 @@ uint32_t PluginElement::pump(LinkPacer& link, uint32_t nowMs) {
 }
 
 void PluginElement::sendPlay() const {
-    if (m_created && m_window != NULL)
-        PostMessageA(m_window, WM_COMMAND, MAKEWPARAM(kPlayCommand, 0), 0);
+    if (m_created && m_window != NULL) PostMessageA(m_window, WM_COMMAND, MAKEWPARAM(kPlayCommand, 0), 0);
 }
 
 void PluginElement::writeSnapshot(const std::string& path) {
@@ -223,13 +211,11 @@ void PluginElement::writeSnapshot(const std::string& path) {
 }
 
 void PluginElement::destroy(SaveDialogDriver& driver, const std::string& savePath) {
-    if (m_delivery.state() == StreamDelivery::State::Open)
-        endStream(NPRES_USER_BREAK, StreamOutcome::UserBreak);
+    if (m_delivery.state() == StreamDelivery::State::Open) endStream(NPRES_USER_BREAK, StreamOutcome::UserBreak);
     if (m_delivery.state() == StreamDelivery::State::NotStarted && m_report.fetchError.empty())
         m_report.fetchError = "the page was closed before the download began";
     m_prefetch.stop();
-    if (!m_created)
-        return;
+    if (!m_created) return;
     m_report.savePath = savePath;
     const FileStamp before = stampOf(savePath);
     driver.begin(GetCurrentThreadId(), savePath);

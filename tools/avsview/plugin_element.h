@@ -61,23 +61,23 @@ private:
     void topUpPending();
     void warnIfRefused();
 
-    const NPPluginFuncs& m_funcs;             // the plug-in's functions
-    const ViewOptions& m_options;             // the command line (chunk size, attributes, mode)
-    NPP_t m_npp = {};                         // the instance; ndata points to this element
-    std::vector<std::string> m_argNames;      // attribute storage for NPP_New
+    const NPPluginFuncs& m_funcs;         // the plug-in's functions
+    const ViewOptions& m_options;         // the command line (chunk size, attributes, mode)
+    NPP_t m_npp = {};                     // the instance; ndata points to this element
+    std::vector<std::string> m_argNames;  // attribute storage for NPP_New
     std::vector<std::string> m_argValues;
-    std::string m_url;                        // what the plug-in is told
-    SourcePrefetch m_prefetch;                // the source, fetched ahead
-    StreamDelivery m_delivery;                // the stream to the instance
-    std::vector<uint8_t> m_pending;           // fetched bytes not yet taken by the plug-in
-    HWND m_window = NULL;                     // the plug-in's window, a child of the page
-    NPWindow m_npWindow = {};                 // what NPP_SetWindow was given
-    bool m_created = false;                   // the instance exists (NPP_New done, NPP_Destroy not yet)
-    bool m_streamOver = false;                // see streamOver()
-    bool m_busy = false;                      // see busy()
-    bool m_headerChecked = false;             // the stream's header was looked at
-    uint32_t m_streamEnd = 0;                 // the length the plug-in is told, 0 = not known
-    ElementReport m_report;                   // what happened, for the summary
+    std::string m_url;               // what the plug-in is told
+    SourcePrefetch m_prefetch;       // the source, fetched ahead
+    StreamDelivery m_delivery;       // the stream to the instance
+    std::vector<uint8_t> m_pending;  // fetched bytes not yet taken by the plug-in
+    HWND m_window = NULL;            // the plug-in's window, a child of the page
+    NPWindow m_npWindow = {};        // what NPP_SetWindow was given
+    bool m_created = false;          // the instance exists (NPP_New done, NPP_Destroy not yet)
+    bool m_streamOver = false;       // see streamOver()
+    bool m_busy = false;             // see busy()
+    bool m_headerChecked = false;    // the stream's header was looked at
+    uint32_t m_streamEnd = 0;        // the length the plug-in is told, 0 = not known
+    ElementReport m_report;          // what happened, for the summary
 };
 
 }  // namespace avsview

@@ -102,11 +102,9 @@ bool PluginLibrary::load(const std::string& path, std::string& error) {
 }
 
 void PluginLibrary::unload() {
-    if (m_shutdown != nullptr)
-        m_shutdown();
+    if (m_shutdown != nullptr) m_shutdown();
     m_shutdown = nullptr;
-    if (m_module != NULL)
-        FreeLibrary(m_module);
+    if (m_module != NULL) FreeLibrary(m_module);
     m_module = NULL;
 }
 

@@ -25,8 +25,8 @@ public:
     const NPPluginFuncs& funcs() const { return m_funcs; }
 
 private:
-    HMODULE m_module = NULL;      // the loaded DLL
-    NPPluginFuncs m_funcs = {};   // the instance functions NP_GetEntryPoints filled in
+    HMODULE m_module = NULL;                  // the loaded DLL
+    NPPluginFuncs m_funcs = {};               // the instance functions NP_GetEntryPoints filled in
     NPError(WINAPI* m_shutdown)() = nullptr;  // NP_Shutdown, once initialised
 };
 

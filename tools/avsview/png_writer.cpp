@@ -13,8 +13,7 @@ namespace {
 const std::size_t kStoredBlockMax = 65535;
 
 void put32be(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(uint8_t(value >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(value >> shift));
 }
 
 void putChunk(std::vector<uint8_t>& out, const char type[4], const std::vector<uint8_t>& data) {
@@ -60,8 +59,7 @@ uint32_t crc32(const uint8_t* data, std::size_t length, uint32_t crc) {
     crc = ~crc;
     for (std::size_t i = 0; i < length; ++i) {
         crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
     }
     return ~crc;
 }

@@ -35,24 +35,20 @@ std::string formatProgress(uint64_t bytes, uint64_t total, uint32_t elapsedMs) {
         text += " of " + std::to_string(total) + " bytes (" + std::to_string(bytes * 100 / total) + "%)";
     else
         text += " bytes";
-    if (elapsedMs == 0 || bytes == 0)
-        return text;
+    if (elapsedMs == 0 || bytes == 0) return text;
     const double rate = double(bytes) * 1000.0 / elapsedMs;
     text += ", " + rateText(rate);
-    if (total > bytes)
-        text += ", " + clockText(static_cast<uint64_t>(double(total - bytes) / rate + 0.5)) + " left";
+    if (total > bytes) text += ", " + clockText(static_cast<uint64_t>(double(total - bytes) / rate + 0.5)) + " left";
     return text;
 }
 
 ProgressLine::ProgressLine() : m_terminal(GetFileType(GetStdHandle(STD_ERROR_HANDLE)) == FILE_TYPE_CHAR) {}
 
 void ProgressLine::update(uint64_t bytes, uint64_t total, uint32_t elapsedMs, bool force) {
-    if (!m_terminal || (m_shown && !force && elapsedMs - m_lastMs < kUpdateMs))
-        return;
+    if (!m_terminal || (m_shown && !force && elapsedMs - m_lastMs < kUpdateMs)) return;
     std::string text = formatProgress(bytes, total, elapsedMs);
     const std::size_t width = text.size();
-    if (width < m_lastWidth)
-        text.append(m_lastWidth - width, ' ');
+    if (width < m_lastWidth) text.append(m_lastWidth - width, ' ');
     std::fprintf(stderr, "\r%s", text.c_str());
     std::fflush(stderr);
     m_shown = true;
@@ -61,8 +57,7 @@ void ProgressLine::update(uint64_t bytes, uint64_t total, uint32_t elapsedMs, bo
 }
 
 void ProgressLine::finish() {
-    if (m_shown)
-        std::fputs("\n", stderr);
+    if (m_shown) std::fputs("\n", stderr);
     m_shown = false;
 }
 

@@ -21,8 +21,7 @@ namespace {
 // Makes path absolute (the Save As dialog needs a full path) and checks that
 // its folder exists, so that the dialog cannot get stuck on a bad path.
 bool resolveOutput(const char* option, std::string& path, std::string& error) {
-    if (path.empty())
-        return true;
+    if (path.empty()) return true;
     char full[MAX_PATH];
     char* name = nullptr;
     const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, &name);
@@ -50,8 +49,7 @@ int fail(int code, const std::string& message) {
 int runAvsview(const std::vector<std::string>& args) {
     ViewOptions options;
     std::string error;
-    if (!parseOptions(args, options, error))
-        return fail(kExitUsage, error + "\nTry 'avsview --help'.");
+    if (!parseOptions(args, options, error)) return fail(kExitUsage, error + "\nTry 'avsview --help'.");
     if (options.help) {
         std::fputs(kHelpText, stdout);
         return kExitOk;
@@ -71,10 +69,8 @@ int runAvsview(const std::vector<std::string>& args) {
         reports = page.reports();
     }
     plugin.unload();
-    if (!pageRan)
-        return fail(kExitPluginFailed, error);
-    for (const ElementReport& report : reports)
-        std::printf("%s\n", formatSummary(report).c_str());
+    if (!pageRan) return fail(kExitPluginFailed, error);
+    for (const ElementReport& report : reports) std::printf("%s\n", formatSummary(report).c_str());
     std::fflush(stdout);
     return exitCodeFor(reports, options);
 }

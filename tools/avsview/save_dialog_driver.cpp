@@ -15,8 +15,8 @@ const DWORD kPollMs = 20;
 const DWORD kAcceptMs = 5000;
 
 struct DialogSearch {
-    HWND skip;    // a dialog already known
-    HWND found;   // the first other visible dialog
+    HWND skip;   // a dialog already known
+    HWND found;  // the first other visible dialog
 };
 
 BOOL CALLBACK findDialogWindow(HWND window, LPARAM param) {
@@ -52,8 +52,7 @@ SaveDialogDriver::Outcome SaveDialogDriver::end() {
         SetEvent(m_stop);
         m_thread.join();
     }
-    if (m_stop != NULL)
-        CloseHandle(m_stop);
+    if (m_stop != NULL) CloseHandle(m_stop);
     m_stop = NULL;
     return m_outcome;
 }
@@ -63,8 +62,7 @@ void SaveDialogDriver::watch() {
     while (WaitForSingleObject(m_stop, kPollMs) == WAIT_TIMEOUT) {
         if (dialog == NULL) {
             dialog = findDialog(m_threadId, NULL);
-            if (dialog != NULL)
-                answer(dialog);
+            if (dialog != NULL) answer(dialog);
         } else if (m_outcome == Outcome::Confirmed && IsWindow(dialog)) {
             confirmOverwrite(dialog);
         }
@@ -93,8 +91,7 @@ void SaveDialogDriver::answer(HWND dialog) {
 void SaveDialogDriver::confirmOverwrite(HWND dialog) {
     HWND prompt = findDialog(m_threadId, dialog);
     if (GetTickCount() - m_answeredAt < kAcceptMs) {
-        if (prompt != NULL)
-            PostMessageA(prompt, WM_COMMAND, IDYES, 0);
+        if (prompt != NULL) PostMessageA(prompt, WM_COMMAND, IDYES, 0);
         return;
     }
     if (prompt != NULL) {

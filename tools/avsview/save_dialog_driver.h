@@ -37,13 +37,13 @@ private:
     void answer(HWND dialog);
     void confirmOverwrite(HWND dialog);
 
-    const SaveAnswer m_answer;         // how the dialog is answered
-    DWORD m_threadId = 0;              // thread that runs the dialog
-    std::string m_path;                // what to enter
-    HANDLE m_stop = NULL;              // set by end()
-    std::thread m_thread;              // runs watch()
+    const SaveAnswer m_answer;                          // how the dialog is answered
+    DWORD m_threadId = 0;                               // thread that runs the dialog
+    std::string m_path;                                 // what to enter
+    HANDLE m_stop = NULL;                               // set by end()
+    std::thread m_thread;                               // runs watch()
     std::atomic<Outcome> m_outcome{Outcome::NoDialog};  // what happened so far
-    DWORD m_answeredAt = 0;            // tick count when the path was confirmed
+    DWORD m_answeredAt = 0;                             // tick count when the path was confirmed
 };
 
 }  // namespace avsview

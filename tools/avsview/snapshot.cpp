@@ -18,8 +18,7 @@ bool copyPixels(HDC source, int width, int height, Image& image) {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-    if (bitmap == NULL)
-        return false;
+    if (bitmap == NULL) return false;
     HDC memory = CreateCompatibleDC(source);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     const BOOL copied = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
@@ -60,8 +59,7 @@ bool captureWindow(HWND window, Image& image, std::string& error) {
     }
     const bool copied = copyPixels(dc, client.right, client.bottom, image);
     ReleaseDC(window, dc);
-    if (!copied)
-        error = "copying the plug-in window's pixels failed";
+    if (!copied) error = "copying the plug-in window's pixels failed";
     return copied;
 }
 

@@ -32,8 +32,7 @@ void SourcePrefetch::stop() {
     m_fetch->stopping = true;
     m_fetch->ended = true;
     m_fetch->changed.notify_all();
-    if (!m_thread.joinable())
-        return;
+    if (!m_thread.joinable()) return;
     lock.unlock();
     m_fetch->source->cancel();
     lock.lock();
@@ -73,8 +72,7 @@ bool SourcePrefetch::fetchSome(Fetch& fetch, std::vector<uint8_t>& block) {
     {
         std::unique_lock<std::mutex> lock(fetch.mutex);
         fetch.changed.wait(lock, [&fetch] { return fetch.stopping || fetch.buffered < fetch.readAhead; });
-        if (fetch.stopping)
-            return false;
+        if (fetch.stopping) return false;
     }
     block.resize(kReadBlock);
     std::size_t got = 0;
@@ -89,8 +87,7 @@ bool SourcePrefetch::fetchSome(Fetch& fetch, std::vector<uint8_t>& block) {
     }
     block.resize(got);
     std::lock_guard<std::mutex> lock(fetch.mutex);
-    if (fetch.stopping)
-        return false;
+    if (fetch.stopping) return false;
     fetch.fetched += got;
     fetch.buffered += got;
     fetch.blocks.push_back(std::move(block));
@@ -100,8 +97,7 @@ bool SourcePrefetch::fetchSome(Fetch& fetch, std::vector<uint8_t>& block) {
 
 void SourcePrefetch::finish(Fetch& fetch, const std::string& error) {
     std::lock_guard<std::mutex> lock(fetch.mutex);
-    if (fetch.stopping)
-        return;
+    if (fetch.stopping) return;
     fetch.ended = true;
     if (!error.empty())
         fetch.error = error;
@@ -138,8 +134,7 @@ std::size_t SourcePrefetch::take(uint8_t* out, std::size_t capacity) {
         }
         fetch.buffered -= taken;
     }
-    if (taken > 0)
-        fetch.changed.notify_all();
+    if (taken > 0) fetch.changed.notify_all();
     return taken;
 }
 

@@ -49,28 +49,28 @@ public:
 private:
     // Everything the fetch thread uses, shared with it.
     struct Fetch {
-        std::unique_ptr<ByteSource> source;     // the file or URL
-        std::size_t readAhead = 0;              // limit of blocks' total size
-        std::mutex mutex;                       // guards everything below
-        std::condition_variable changed;        // bytes taken, stop requested, or thread done
+        std::unique_ptr<ByteSource> source;       // the file or URL
+        std::size_t readAhead = 0;                // limit of blocks' total size
+        std::mutex mutex;                         // guards everything below
+        std::condition_variable changed;          // bytes taken, stop requested, or thread done
         std::deque<std::vector<uint8_t>> blocks;  // fetched bytes not yet taken, in order
-        std::size_t frontTaken = 0;             // bytes of blocks.front() already taken
-        std::size_t buffered = 0;               // bytes in blocks not yet taken
-        uint64_t fetched = 0;                   // bytes read from the source so far
-        State state = State::Opening;           // see state()
-        bool ended = false;                     // the fetch is over (end, failure or stop)
-        bool stopping = false;                  // stop() was called
-        bool stoppedEarly = false;              // ... before the fetch was over
-        bool threadDone = false;                // the thread has returned
-        std::string error;                      // see error()
+        std::size_t frontTaken = 0;               // bytes of blocks.front() already taken
+        std::size_t buffered = 0;                 // bytes in blocks not yet taken
+        uint64_t fetched = 0;                     // bytes read from the source so far
+        State state = State::Opening;             // see state()
+        bool ended = false;                       // the fetch is over (end, failure or stop)
+        bool stopping = false;                    // stop() was called
+        bool stoppedEarly = false;                // ... before the fetch was over
+        bool threadDone = false;                  // the thread has returned
+        std::string error;                        // see error()
     };
 
     static void run(std::shared_ptr<Fetch> fetch);
     static bool fetchSome(Fetch& fetch, std::vector<uint8_t>& block);
     static void finish(Fetch& fetch, const std::string& error);
 
-    std::shared_ptr<Fetch> m_fetch;   // shared with the thread
-    std::thread m_thread;             // runs run()
+    std::shared_ptr<Fetch> m_fetch;  // shared with the thread
+    std::thread m_thread;            // runs run()
 };
 
 }  // namespace avsview

@@ -23,11 +23,9 @@ NPError StreamDelivery::begin(const std::string& url, uint32_t end, uint32_t las
 }
 
 int32_t StreamDelivery::write(const uint8_t* data, uint32_t length) {
-    if (m_state != State::Open)
-        return -1;
+    if (m_state != State::Open) return -1;
     const int32_t ready = m_funcs.writeready ? m_funcs.writeready(m_instance, &m_stream) : int32_t(length);
-    if (ready <= 0)
-        return 0;
+    if (ready <= 0) return 0;
     const int32_t count = static_cast<int32_t>(std::min<uint32_t>(length, static_cast<uint32_t>(ready)));
     const int32_t offset = static_cast<int32_t>(m_delivered);
     int32_t taken = m_funcs.write(m_instance, &m_stream, offset, count, const_cast<uint8_t*>(data));
@@ -42,8 +40,7 @@ int32_t StreamDelivery::write(const uint8_t* data, uint32_t length) {
 }
 
 void StreamDelivery::end(NPReason reason) {
-    if (m_state != State::Open)
-        return;
+    if (m_state != State::Open) return;
     m_state = State::Ended;
     m_reason = reason;
     m_funcs.destroystream(m_instance, &m_stream, reason);

@@ -37,15 +37,15 @@ public:
     State state() const { return m_state; }
     uint64_t delivered() const { return m_delivered; }  // bytes the plug-in took
     NPError newStreamResult() const { return m_newStreamResult; }
-    uint16_t streamType() const { return m_streamType; }  // what NPP_NewStream asked for
-    NPReason reason() const { return m_reason; }           // once Ended
-    bool endedByPlugin() const { return m_endedByPlugin; } // NPP_Write answered a negative count
+    uint16_t streamType() const { return m_streamType; }    // what NPP_NewStream asked for
+    NPReason reason() const { return m_reason; }            // once Ended
+    bool endedByPlugin() const { return m_endedByPlugin; }  // NPP_Write answered a negative count
 
 private:
-    const NPPluginFuncs& m_funcs;   // the plug-in's functions
-    NPP m_instance;                 // the instance receiving the stream
-    std::string m_url;              // storage of m_stream.url
-    NPStream m_stream = {};         // the stream record the plug-in sees
+    const NPPluginFuncs& m_funcs;  // the plug-in's functions
+    NPP m_instance;                // the instance receiving the stream
+    std::string m_url;             // storage of m_stream.url
+    NPStream m_stream = {};        // the stream record the plug-in sees
     State m_state = State::NotStarted;
     uint64_t m_delivered = 0;
     NPError m_newStreamResult = NPERR_NO_ERROR;

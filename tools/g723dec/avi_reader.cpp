@@ -17,8 +17,7 @@ using kit::Chunk;
 
 // Stream chunks are named with the stream number in two digits; writers
 // differ in writing numbers from 10 on in decimal or in hex.
-bool isStreamAudioChunk(const Chunk& chunk, int number)
-{
+bool isStreamAudioChunk(const Chunk& chunk, int number) {
     char decimal[16];
     char hex[16];
     std::snprintf(decimal, sizeof decimal, "%02dwb", number % 100);
@@ -26,8 +25,7 @@ bool isStreamAudioChunk(const Chunk& chunk, int number)
     return chunk.is(decimal) || chunk.is(hex);
 }
 
-void collectChunks(InputFile& file, const Chunk& list, int number, FrameData& data)
-{
+void collectChunks(InputFile& file, const Chunk& list, int number, FrameData& data) {
     kit::ChunkWalker walker(file.file(), list.childrenOffset(), list.dataEnd);
     Chunk chunk;
     while (walker.next(chunk)) {
@@ -36,17 +34,16 @@ void collectChunks(InputFile& file, const Chunk& list, int number, FrameData& da
         } else if (isStreamAudioChunk(chunk, number)) {
             data.segments.push_back({chunk.dataOffset(), chunk.dataEnd - chunk.dataOffset()});
             if (chunk.cutShort()) {
-                data.cutShortNote = atByte(file.name(), chunk.offset,
-                                           "the audio chunk declares " + std::to_string(chunk.declaredSize) +
-                                               " bytes, but the file ends after " +
-                                               std::to_string(chunk.dataEnd - chunk.dataOffset()));
+                data.cutShortNote =
+                    atByte(file.name(), chunk.offset,
+                           "the audio chunk declares " + std::to_string(chunk.declaredSize) +
+                               " bytes, but the file ends after " + std::to_string(chunk.dataEnd - chunk.dataOffset()));
             }
         }
     }
 }
 
-std::string describeAudioStreams(const std::vector<AviAudioStream>& audio)
-{
+std::string describeAudioStreams(const std::vector<AviAudioStream>& audio) {
     std::string text;
     for (const AviAudioStream& stream : audio) {
         text += (text.empty() ? "" : ", ");
@@ -58,8 +55,7 @@ std::string describeAudioStreams(const std::vector<AviAudioStream>& audio)
 
 }  // namespace
 
-Status readAviLayout(InputFile& file, FrameData& data)
-{
+Status readAviLayout(InputFile& file, FrameData& data) {
     kit::AviScan scan;
     if (!kit::scanAvi(file.file(), file.size(), scan)) {
         return failure(exitUnreadable, file.name() + ": cannot read: " + file.file().lastError());
@@ -74,9 +70,9 @@ Status readAviLayout(InputFile& file, FrameData& data)
         return stream.format.formatTag == kit::g7231FormatTag;
     });
     if (g7231 == scan.audio.end()) {
-        return failure(exitNotG7231, atByte(file.name(), scan.audio.front().formatOffset,
-                                            "AVI file has no G.723.1 (0x0042) audio: " +
-                                                describeAudioStreams(scan.audio)));
+        return failure(exitNotG7231,
+                       atByte(file.name(), scan.audio.front().formatOffset,
+                              "AVI file has no G.723.1 (0x0042) audio: " + describeAudioStreams(scan.audio)));
     }
     if (g7231->format.channels > 1) {
         return failure(exitNotG7231, atByte(file.name(), g7231->formatOffset + 2,
@@ -89,10 +85,10 @@ Status readAviLayout(InputFile& file, FrameData& data)
     for (const Chunk& list : scan.movieLists) {
         collectChunks(file, list, g7231->number, data);
         if (list.cutShort() && data.cutShortNote.empty()) {
-            data.cutShortNote = atByte(file.name(), list.offset,
-                                       "the movie data list declares " + std::to_string(list.declaredSize) +
-                                           " bytes, but the file ends after " +
-                                           std::to_string(list.dataEnd - list.dataOffset()));
+            data.cutShortNote =
+                atByte(file.name(), list.offset,
+                       "the movie data list declares " + std::to_string(list.declaredSize) +
+                           " bytes, but the file ends after " + std::to_string(list.dataEnd - list.dataOffset()));
         }
     }
     if (file.file().failed()) {

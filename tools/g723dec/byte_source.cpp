@@ -12,12 +12,9 @@ constexpr size_t bufferSize = 64 * 1024;
 }
 
 ByteSource::ByteSource(InputFile& file, std::vector<Segment> segments)
-    : file_(file), segments_(std::move(segments)), buffer_(bufferSize)
-{
-}
+    : file_(file), segments_(std::move(segments)), buffer_(bufferSize) {}
 
-bool ByteSource::startNextSegment()
-{
+bool ByteSource::startNextSegment() {
     while (nextSegment_ < segments_.size()) {
         const Segment& segment = segments_[nextSegment_++];
         if (segment.length == 0) {
@@ -38,8 +35,7 @@ bool ByteSource::startNextSegment()
 // Adds bytes of the current segment behind the unread ones; moves on to the
 // next segment only once the buffer is used up, so that the buffer always
 // holds one contiguous file region.
-bool ByteSource::refill()
-{
+bool ByteSource::refill() {
     if (failed()) {
         return false;
     }
@@ -61,8 +57,7 @@ bool ByteSource::refill()
     return got > 0;
 }
 
-size_t ByteSource::read(uint8_t* dst, size_t n)
-{
+size_t ByteSource::read(uint8_t* dst, size_t n) {
     size_t done = 0;
     while (done < n) {
         if (pos_ == end_ && !refill()) {
@@ -76,8 +71,7 @@ size_t ByteSource::read(uint8_t* dst, size_t n)
     return done;
 }
 
-size_t ByteSource::peek(uint8_t* dst, size_t n)
-{
+size_t ByteSource::peek(uint8_t* dst, size_t n) {
     while (end_ - pos_ < n && refill()) {
     }
     size_t have = std::min(n, end_ - pos_);

@@ -13,15 +13,11 @@ namespace {
 
 constexpr size_t headSize = 12;  // "RIFF", size, form type
 
-std::string formText(const uint8_t* head)
-{
-    return kit::fourccText(reinterpret_cast<const char*>(head + 8));
-}
+std::string formText(const uint8_t* head) { return kit::fourccText(reinterpret_cast<const char*>(head + 8)); }
 
 }  // namespace
 
-Container identifyContainer(const uint8_t* head, size_t size)
-{
+Container identifyContainer(const uint8_t* head, size_t size) {
     if (size < headSize || std::memcmp(head, "RIFF", 4) != 0) {
         return Container::raw;
     }
@@ -34,8 +30,7 @@ Container identifyContainer(const uint8_t* head, size_t size)
     return Container::otherRiff;
 }
 
-Status locateFrames(InputFile& file, FrameData& data)
-{
+Status locateFrames(InputFile& file, FrameData& data) {
     if (!file.seekable()) {
         data.segments = {{0, unboundedLength}};
         data.description = "raw frames";
@@ -52,8 +47,8 @@ Status locateFrames(InputFile& file, FrameData& data)
     case Container::avi:
         return readAviLayout(file, data);
     case Container::otherRiff:
-        return failure(exitNotG7231, atByte(file.name(), 8,
-                                            "RIFF file of form '" + formText(head) + "' is neither WAV nor AVI"));
+        return failure(exitNotG7231,
+                       atByte(file.name(), 8, "RIFF file of form '" + formText(head) + "' is neither WAV nor AVI"));
     case Container::raw:
         break;
     }
@@ -62,16 +57,16 @@ Status locateFrames(InputFile& file, FrameData& data)
     return Status{};
 }
 
-Status refuseContainerOnStream(ByteSource& source)
-{
+Status refuseContainerOnStream(ByteSource& source) {
     uint8_t head[headSize];
     size_t got = source.peek(head, headSize);
     if (identifyContainer(head, got) == Container::raw) {
         return Status{};
     }
-    return failure(exitNotG7231, atByte(source.file().name(), 0,
-                                        "a RIFF '" + formText(head) +
-                                            "' file; standard input and pipes take raw frames only, give the file name instead"));
+    return failure(exitNotG7231,
+                   atByte(source.file().name(), 0,
+                          "a RIFF '" + formText(head) +
+                              "' file; standard input and pipes take raw frames only, give the file name instead"));
 }
 
 }  // namespace g723dec

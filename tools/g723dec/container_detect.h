@@ -12,7 +12,12 @@
 
 namespace g723dec {
 
-enum class Container { raw, wav, avi, otherRiff };
+enum class Container {
+    raw,
+    wav,
+    avi,
+    otherRiff
+};
 
 // Classifies an input from its first bytes (12 are needed to see a RIFF form).
 Container identifyContainer(const uint8_t* head, size_t size);

@@ -21,27 +21,23 @@ namespace {
 constexpr int batchFrames = 32;
 constexpr int samplesPerFrame = 240;
 
-const char* kindName(int kind)
-{
+const char* kindName(int kind) {
     static const char* const names[4] = {"6.3 kbit/s speech", "5.3 kbit/s speech", "SID", "untransmitted"};
     return names[kind & 3];
 }
 
-void addError(JobResult& result, int exitCode, const std::string& message)
-{
+void addError(JobResult& result, int exitCode, const std::string& message) {
     if (result.exitCode == exitOk) {
         result.exitCode = exitCode;
     }
     result.report += "g723dec: " + message + "\n";
 }
 
-void addWarning(JobResult& result, const std::string& message)
-{
+void addWarning(JobResult& result, const std::string& message) {
     result.report += "g723dec: warning: " + message + "\n";
 }
 
-bool sameFile(const std::string& input, const std::string& output)
-{
+bool sameFile(const std::string& input, const std::string& output) {
     std::error_code ec;
     return input != "-" && output != "-" && std::filesystem::equivalent(input, output, ec);
 }
@@ -50,10 +46,8 @@ bool sameFile(const std::string& input, const std::string& output)
 class DecodeLoop {
 public:
     DecodeLoop(const JobSpec& job, FrameDecoder& decoder, PcmWriter& writer, JobResult& result)
-        : job_(job), decoder_(decoder), writer_(writer), result_(result),
-          frames_(batchFrames), samples_(batchFrames * samplesPerFrame)
-    {
-    }
+        : job_(job), decoder_(decoder), writer_(writer), result_(result), frames_(batchFrames),
+          samples_(batchFrames * samplesPerFrame) {}
 
     // Decodes until the data ends; returns how the data ended.
     ReadOutcome run(FrameReader& reader, Status& writeStatus);
@@ -69,15 +63,14 @@ private:
     FrameDecoder& decoder_;
     PcmWriter& writer_;
     JobResult& result_;
-    std::vector<Frame> frames_;      // the batch being decoded
-    std::vector<int16_t> samples_;   // its samples
-    bool lost_[batchFrames] = {};    // per batch frame: replace by a lost frame
-    int pending_ = 0;                // frames in the batch
-    uint64_t framesDone_ = 0;        // frames decoded before the batch
+    std::vector<Frame> frames_;     // the batch being decoded
+    std::vector<int16_t> samples_;  // its samples
+    bool lost_[batchFrames] = {};   // per batch frame: replace by a lost frame
+    int pending_ = 0;               // frames in the batch
+    uint64_t framesDone_ = 0;       // frames decoded before the batch
 };
 
-ReadOutcome DecodeLoop::readBatch(FrameReader& reader)
-{
+ReadOutcome DecodeLoop::readBatch(FrameReader& reader) {
     pending_ = 0;
     ReadOutcome outcome = ReadOutcome::frame;
     while (pending_ < batchFrames && (outcome = reader.next(frames_[pending_])) == ReadOutcome::frame) {
@@ -88,8 +81,7 @@ ReadOutcome DecodeLoop::readBatch(FrameReader& reader)
     return outcome;
 }
 
-void DecodeLoop::decodeBatch()
-{
+void DecodeLoop::decodeBatch() {
     DecodeStats& stats = result_.stats;
     for (int i = 0; i < pending_; ++i) {
         if (lost_[i]) {
@@ -108,8 +100,7 @@ void DecodeLoop::decodeBatch()
     stats.decodeSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-ReadOutcome DecodeLoop::run(FrameReader& reader, Status& writeStatus)
-{
+ReadOutcome DecodeLoop::run(FrameReader& reader, Status& writeStatus) {
     while (true) {
         ReadOutcome outcome = readBatch(reader);
         decodeBatch();
@@ -121,15 +112,13 @@ ReadOutcome DecodeLoop::run(FrameReader& reader, Status& writeStatus)
     }
 }
 
-std::string decodedBefore(uint64_t frames)
-{
+std::string decodedBefore(uint64_t frames) {
     return "decoded the " + std::to_string(frames) + " complete frames before it";
 }
 
 // Reports how the data ended: cleanly, inside a frame, or on a read error.
 void reportEnd(ReadOutcome outcome, const DecodeLoop& loop, const FrameReader& reader, InputFile& input,
-               JobResult& result)
-{
+               JobResult& result) {
     const Frame& frame = loop.lastFrame();
     if (outcome == ReadOutcome::truncated) {
         addError(result, exitTruncated,
@@ -146,8 +135,7 @@ void reportEnd(ReadOutcome outcome, const DecodeLoop& loop, const FrameReader& r
     }
 }
 
-void warnUnusedLosses(const JobSpec& job, const std::string& name, uint64_t frames, JobResult& result)
-{
+void warnUnusedLosses(const JobSpec& job, const std::string& name, uint64_t frames, JobResult& result) {
     if (job.loss != nullptr && job.loss->hasList() && job.loss->highestListed() >= frames) {
         addWarning(result, name + ": --lose names frame " + std::to_string(job.loss->highestListed()) +
                                ", but the input has " + std::to_string(frames) + " frames (0.." +
@@ -156,8 +144,7 @@ void warnUnusedLosses(const JobSpec& job, const std::string& name, uint64_t fram
 }
 
 // Opens the input and finds its frames; refuses an output that is the input.
-Status openInput(const JobSpec& job, InputFile& input, FrameData& data)
-{
+Status openInput(const JobSpec& job, InputFile& input, FrameData& data) {
     Status status = input.open(job.input);
     if (status.ok()) {
         status = locateFrames(input, data);
@@ -169,9 +156,8 @@ Status openInput(const JobSpec& job, InputFile& input, FrameData& data)
 }
 
 // Decodes every frame into the open writer and reports how the input ended.
-void decodeAll(const JobSpec& job, FrameDecoder& decoder, ByteSource& source, const FrameData& data,
-               PcmWriter& writer, JobResult& result)
-{
+void decodeAll(const JobSpec& job, FrameDecoder& decoder, ByteSource& source, const FrameData& data, PcmWriter& writer,
+               JobResult& result) {
     decoder.reset();
     FrameReader reader(source, data.raw ? job.framing : Framing::bytes);
     DecodeLoop loop(job, decoder, writer, result);
@@ -188,16 +174,16 @@ void decodeAll(const JobSpec& job, FrameDecoder& decoder, ByteSource& source, co
     InputFile& input = source.file();
     reportEnd(outcome, loop, reader, input, result);
     if (!data.cutShortNote.empty()) {
-        addError(result, exitTruncated, data.cutShortNote + "; decoded the " + std::to_string(loop.framesDone()) +
-                                            " complete frames that are present");
+        addError(result, exitTruncated,
+                 data.cutShortNote + "; decoded the " + std::to_string(loop.framesDone()) +
+                     " complete frames that are present");
     }
     warnUnusedLosses(job, input.name(), loop.framesDone(), result);
 }
 
 }  // namespace
 
-JobResult decodeFile(const JobSpec& job, FrameDecoder& decoder)
-{
+JobResult decodeFile(const JobSpec& job, FrameDecoder& decoder) {
     JobResult result;
     InputFile input;
     FrameData data;

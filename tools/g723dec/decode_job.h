@@ -12,12 +12,12 @@
 namespace g723dec {
 
 struct JobSpec {
-    std::string input;                // path, "-" for standard input
-    std::string output;               // path, "-" for standard output (raw)
-    bool wavOutput = true;            // WAV file; raw samples otherwise
-    Framing framing = Framing::bytes; // framing of raw input
-    const LossPlan* loss = nullptr;   // frames to replace by lost frames; null for none
-    bool stats = false;               // count bad frames and report statistics
+    std::string input;                 // path, "-" for standard input
+    std::string output;                // path, "-" for standard output (raw)
+    bool wavOutput = true;             // WAV file; raw samples otherwise
+    Framing framing = Framing::bytes;  // framing of raw input
+    const LossPlan* loss = nullptr;    // frames to replace by lost frames; null for none
+    bool stats = false;                // count bad frames and report statistics
 };
 
 struct JobResult {

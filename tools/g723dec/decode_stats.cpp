@@ -9,8 +9,7 @@ namespace {
 
 constexpr double frameSeconds = 0.030;
 
-std::string fixed(double value, int decimals)
-{
+std::string fixed(double value, int decimals) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
@@ -18,22 +17,19 @@ std::string fixed(double value, int decimals)
 
 }  // namespace
 
-std::string formatStats(const std::string& name, const DecodeStats& stats)
-{
+std::string formatStats(const std::string& name, const DecodeStats& stats) {
     using std::to_string;
     const std::string prefix = name + ": ";
-    std::string report = prefix + "frames: " + to_string(stats.frames()) +
-                         " (6.3k speech " + to_string(stats.kindCount[0]) +
-                         ", 5.3k speech " + to_string(stats.kindCount[1]) +
-                         ", SID " + to_string(stats.kindCount[2]) +
-                         ", untransmitted " + to_string(stats.kindCount[3]) +
+    std::string report = prefix + "frames: " + to_string(stats.frames()) + " (6.3k speech " +
+                         to_string(stats.kindCount[0]) + ", 5.3k speech " + to_string(stats.kindCount[1]) + ", SID " +
+                         to_string(stats.kindCount[2]) + ", untransmitted " + to_string(stats.kindCount[3]) +
                          ", lost " + to_string(stats.lost) + ")\n";
     report += prefix + "bad frames (invalid codes): " + to_string(stats.bad) + "\n";
     double duration = static_cast<double>(stats.frames()) * frameSeconds;
     report += prefix + "duration: " + fixed(duration, 2) + " s\n";
     if (stats.frames() > 0 && stats.decodeSeconds > 0.0) {
-        report += prefix + "decoder speed: " +
-                  fixed(stats.decodeSeconds * 1e6 / static_cast<double>(stats.frames()), 2) +
+        report += prefix +
+                  "decoder speed: " + fixed(stats.decodeSeconds * 1e6 / static_cast<double>(stats.frames()), 2) +
                   " us per frame, " + fixed(duration / stats.decodeSeconds, 0) + " times real time\n";
     }
     return report;

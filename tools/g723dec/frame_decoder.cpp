@@ -8,8 +8,7 @@
 
 namespace g723dec {
 
-bool hasInvalidCodes(const Frame& frame)
-{
+bool hasInvalidCodes(const Frame& frame) {
     uint8_t copy[maxFrameSize];
     std::memcpy(copy, frame.bytes, sizeof copy);
     FrameParams params;

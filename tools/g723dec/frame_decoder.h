@@ -16,8 +16,7 @@ public:
     // Decodes count frames in a row into count * 240 samples (a null frame is
     // a lost frame), as one decodeSoundFrame call per frame would, but with
     // the frames overlapped in the decoder, which is faster.
-    void decode(const Frame* const* frames, int count, int16_t* samples)
-    {
+    void decode(const Frame* const* frames, int count, int16_t* samples) {
         const void* bytes[maxBatchFrames];
         for (int first = 0; first < count; first += maxBatchFrames) {
             const int n = count - first < maxBatchFrames ? count - first : maxBatchFrames;
@@ -30,7 +29,7 @@ public:
 
 private:
     static constexpr int maxBatchFrames = 64;  // frames handed to the decoder at once
-    DecoderState state_;  // the stream's decoder, reset at construction
+    DecoderState state_;                       // the stream's decoder, reset at construction
 };
 
 // True when unpacking finds an invalid pitch-lag or gain code in a speech

@@ -5,16 +5,14 @@
 
 namespace g723dec {
 
-int frameSize(int kind, Framing framing)
-{
+int frameSize(int kind, Framing framing) {
     if ((kind & 3) == 3 && framing == Framing::bytes) {
         return 1;
     }
     return speechdecFrameBytes(kind);
 }
 
-ReadOutcome FrameReader::next(Frame& frame)
-{
+ReadOutcome FrameReader::next(Frame& frame) {
     size_t got = source_.read(frame.bytes, 1);
     if (got == 0) {
         frame.offset = source_.offset();

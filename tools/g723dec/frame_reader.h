@@ -11,7 +11,10 @@
 
 namespace g723dec {
 
-enum class Framing { bytes, words };
+enum class Framing {
+    bytes,
+    words
+};
 
 constexpr int maxFrameSize = SPEECHDEC_MAX_FRAME_BYTES;
 

@@ -6,8 +6,7 @@
 
 namespace g723dec {
 
-Status InputFile::open(const std::string& path)
-{
+Status InputFile::open(const std::string& path) {
     if (path == "-") {
         name_ = "standard input";
         file_.useStandardInput();

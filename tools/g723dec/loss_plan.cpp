@@ -9,8 +9,7 @@ namespace g723dec {
 
 namespace {
 
-bool parseNumber(const std::string& text, uint64_t& value)
-{
+bool parseNumber(const std::string& text, uint64_t& value) {
     if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos) {
         return false;
     }
@@ -18,8 +17,7 @@ bool parseNumber(const std::string& text, uint64_t& value)
     return true;
 }
 
-bool parseItem(const std::string& item, std::pair<uint64_t, uint64_t>& range)
-{
+bool parseItem(const std::string& item, std::pair<uint64_t, uint64_t>& range) {
     size_t dash = item.find('-');
     if (dash == std::string::npos) {
         bool ok = parseNumber(item, range.first);
@@ -31,8 +29,7 @@ bool parseItem(const std::string& item, std::pair<uint64_t, uint64_t>& range)
 }
 
 // SplitMix64 finaliser: a well-mixed 64-bit value for each (seed, frame).
-uint64_t mix(uint64_t value)
-{
+uint64_t mix(uint64_t value) {
     value = (value ^ (value >> 30)) * 0xBF58476D1CE4E5B9ULL;
     value = (value ^ (value >> 27)) * 0x94D049BB133111EBULL;
     return value ^ (value >> 31);
@@ -40,15 +37,15 @@ uint64_t mix(uint64_t value)
 
 }  // namespace
 
-bool LossPlan::addList(const std::string& text, std::string& error)
-{
+bool LossPlan::addList(const std::string& text, std::string& error) {
     size_t start = 0;
     while (true) {
         size_t comma = text.find(',', start);
         std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         std::pair<uint64_t, uint64_t> range;
         if (!parseItem(item, range)) {
-            error = "bad frame list '" + text + "' at '" + item + "': expected numbers N or ranges A-B (A <= B), "
+            error = "bad frame list '" + text + "' at '" + item +
+                    "': expected numbers N or ranges A-B (A <= B), "
                     "separated by commas";
             return false;
         }
@@ -64,8 +61,7 @@ bool LossPlan::addList(const std::string& text, std::string& error)
 
 // Sorts the ranges and joins overlapping and adjacent ones, so that a lookup
 // only has to look at the last range starting at or before a frame.
-void LossPlan::mergeRanges()
-{
+void LossPlan::mergeRanges() {
     std::sort(ranges_.begin(), ranges_.end());
     std::vector<std::pair<uint64_t, uint64_t>> merged;
     for (const auto& range : ranges_) {
@@ -78,14 +74,12 @@ void LossPlan::mergeRanges()
     ranges_ = std::move(merged);
 }
 
-void LossPlan::setRate(double probability, uint64_t seed)
-{
+void LossPlan::setRate(double probability, uint64_t seed) {
     rate_ = probability;
     seed_ = seed;
 }
 
-bool LossPlan::isLost(uint64_t frame) const
-{
+bool LossPlan::isLost(uint64_t frame) const {
     auto after = std::upper_bound(ranges_.begin(), ranges_.end(), std::make_pair(frame, UINT64_MAX));
     if (after != ranges_.begin() && std::prev(after)->second >= frame) {
         return true;
@@ -98,9 +92,6 @@ bool LossPlan::isLost(uint64_t frame) const
     return uniform < rate_;
 }
 
-uint64_t LossPlan::highestListed() const
-{
-    return ranges_.empty() ? 0 : ranges_.back().second;
-}
+uint64_t LossPlan::highestListed() const { return ranges_.empty() ? 0 : ranges_.back().second; }
 
 }  // namespace g723dec

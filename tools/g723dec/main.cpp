@@ -4,7 +4,4 @@
 
 #include "run_g723dec.h"
 
-int main(int argc, char** argv)
-{
-    return g723dec::runG723dec(std::vector<std::string>(argv + 1, argv + argc));
-}
+int main(int argc, char** argv) { return g723dec::runG723dec(std::vector<std::string>(argv + 1, argv + argc)); }

@@ -11,21 +11,16 @@ namespace g723dec {
 
 namespace {
 
-Status usageError(const std::string& text)
-{
-    return failure(exitUsage, text + " (try --help)");
-}
+Status usageError(const std::string& text) { return failure(exitUsage, text + " (try --help)"); }
 
-bool parseProbability(const std::string& text, double& value)
-{
+bool parseProbability(const std::string& text, double& value) {
     char* end = nullptr;
     errno = 0;
     value = std::strtod(text.c_str(), &end);
     return !text.empty() && *end == '\0' && errno == 0 && value >= 0.0 && value <= 1.0;
 }
 
-bool parseSeed(const std::string& text, uint64_t& value)
-{
+bool parseSeed(const std::string& text, uint64_t& value) {
     char* end = nullptr;
     errno = 0;
     value = std::strtoull(text.c_str(), &end, 10);
@@ -45,8 +40,7 @@ struct Parser {
     Status finish();
 };
 
-Status Parser::option(const std::string& name, const std::string& value)
-{
+Status Parser::option(const std::string& name, const std::string& value) {
     if (name == "--framing") {
         if (value != "bytes" && value != "words") {
             return usageError("--framing takes 'bytes' or 'words', not '" + value + "'");
@@ -73,8 +67,7 @@ Status Parser::option(const std::string& name, const std::string& value)
     return Status{};
 }
 
-Status Parser::apply(const kit::Argument& argument)
-{
+Status Parser::apply(const kit::Argument& argument) {
     if (argument.isOperand) {
         positional.push_back(argument.value);
     } else if (argument.name == "-h" || argument.name == "--help") {
@@ -89,8 +82,7 @@ Status Parser::apply(const kit::Argument& argument)
     return Status{};
 }
 
-Status Parser::finish()
-{
+Status Parser::finish() {
     if (haveSeed && !haveRate) {
         return usageError("--seed only applies together with --loss-rate");
     }
@@ -123,12 +115,10 @@ Status Parser::finish()
 
 }  // namespace
 
-Status parseOptions(const std::vector<std::string>& args, Options& options)
-{
+Status parseOptions(const std::vector<std::string>& args, Options& options) {
     static const std::vector<kit::OptionRule> rules = {
-        {"-h", false},        {"--help", false},     {"--stats", false},     {"--raw", false},
-        {"--framing", true},  {"--lose", true},      {"--loss-rate", true},  {"--seed", true},
-        {"-o", true},         {"--output-dir", true},
+        {"-h", false},    {"--help", false},     {"--stats", false}, {"--raw", false}, {"--framing", true},
+        {"--lose", true}, {"--loss-rate", true}, {"--seed", true},   {"-o", true},     {"--output-dir", true},
     };
     std::vector<kit::Argument> arguments;
     kit::ArgumentError error;
@@ -141,14 +131,14 @@ Status parseOptions(const std::vector<std::string>& args, Options& options)
         }
     }
     if (!split) {
-        return usageError(error.kind == kit::ArgumentError::Kind::MissingValue ? error.name + " needs a value"
-                                                                                : "unknown option '" + error.argument + "'");
+        return usageError(error.kind == kit::ArgumentError::Kind::MissingValue
+                              ? error.name + " needs a value"
+                              : "unknown option '" + error.argument + "'");
     }
     return parser.finish();
 }
 
-std::string helpText()
-{
+std::string helpText() {
     return "Usage: g723dec [options] INPUT OUTPUT\n"
            "       g723dec [options] -o DIR INPUT...\n"
            "\n"

@@ -16,8 +16,7 @@ namespace g723dec {
 namespace {
 
 // Output names that the file system would treat as the same file.
-std::string outputKey(const std::filesystem::path& path)
-{
+std::string outputKey(const std::filesystem::path& path) {
     std::string key = path.lexically_normal().generic_string();
 #ifdef _WIN32
     std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -27,8 +26,7 @@ std::string outputKey(const std::filesystem::path& path)
 
 }  // namespace
 
-Status planDirectoryJobs(const Options& options, std::vector<JobSpec>& jobs)
-{
+Status planDirectoryJobs(const Options& options, std::vector<JobSpec>& jobs) {
     const std::filesystem::path dir(options.outputDir);
     std::error_code ec;
     if (!std::filesystem::is_directory(dir, ec) && !std::filesystem::create_directories(dir, ec)) {
@@ -40,8 +38,8 @@ Status planDirectoryJobs(const Options& options, std::vector<JobSpec>& jobs)
         output += options.rawOutput ? ".raw" : ".wav";
         auto [it, added] = inputOfOutput.emplace(outputKey(output), input);
         if (!added) {
-            return failure(exitUsage, "inputs " + it->second + " and " + input + " would both be written to " +
-                                          output.string());
+            return failure(exitUsage,
+                           "inputs " + it->second + " and " + input + " would both be written to " + output.string());
         }
         JobSpec job;
         job.input = input;
@@ -55,8 +53,7 @@ Status planDirectoryJobs(const Options& options, std::vector<JobSpec>& jobs)
     return Status{};
 }
 
-int runJobs(const std::vector<JobSpec>& jobs, unsigned threads, const std::function<void(const JobResult&)>& report)
-{
+int runJobs(const std::vector<JobSpec>& jobs, unsigned threads, const std::function<void(const JobResult&)>& report) {
     std::vector<int> exitCodes(jobs.size(), exitOk);
     std::atomic<size_t> next{0};
     std::mutex reportMutex;

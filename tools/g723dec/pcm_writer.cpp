@@ -17,8 +17,7 @@ constexpr uint32_t sampleRate = 8000;
 constexpr uint64_t maxWavData = 0xFFFFFFFFULL - (wavHeaderSize - 8);
 
 // Devices and pipes are written in place; anything else is replaced at the end.
-bool isDeviceOrPipe(const std::string& path)
-{
+bool isDeviceOrPipe(const std::string& path) {
     std::error_code ec;
     std::filesystem::file_status status = std::filesystem::status(path, ec);
     return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
@@ -27,8 +26,7 @@ bool isDeviceOrPipe(const std::string& path)
 
 }  // namespace
 
-Status PcmWriter::open(const std::string& path, bool wav)
-{
+Status PcmWriter::open(const std::string& path, bool wav) {
     if (path == "-") {
         name_ = "standard output";
         file_.useStandardOutput();
@@ -53,8 +51,7 @@ Status PcmWriter::open(const std::string& path, bool wav)
     return wav_ ? writeBytes(header, wavHeaderSize) : Status{};
 }
 
-Status PcmWriter::write(const int16_t* samples, size_t count)
-{
+Status PcmWriter::write(const int16_t* samples, size_t count) {
     uint8_t bytes[4096];
     while (count > 0) {
         size_t take = count < sizeof bytes / 2 ? count : sizeof bytes / 2;
@@ -71,8 +68,7 @@ Status PcmWriter::write(const int16_t* samples, size_t count)
     return Status{};
 }
 
-Status PcmWriter::writeBytes(const uint8_t* bytes, size_t size)
-{
+Status PcmWriter::writeBytes(const uint8_t* bytes, size_t size) {
     if (wav_ && written_ + size > wavHeaderSize + maxWavData) {
         return failure(exitOutputError, name_ + ": the audio exceeds the 4 GB limit of a WAV file; use --raw");
     }
@@ -83,13 +79,9 @@ Status PcmWriter::writeBytes(const uint8_t* bytes, size_t size)
     return Status{};
 }
 
-Status PcmWriter::writeFailure()
-{
-    return failure(exitOutputError, name_ + ": cannot write: " + file_.lastError());
-}
+Status PcmWriter::writeFailure() { return failure(exitOutputError, name_ + ": cannot write: " + file_.lastError()); }
 
-Status PcmWriter::finish()
-{
+Status PcmWriter::finish() {
     if (wav_ && !inPlace_) {
         uint8_t header[wavHeaderSize];
         uint32_t dataBytes = static_cast<uint32_t>(written_ - wavHeaderSize);
@@ -107,9 +99,6 @@ Status PcmWriter::finish()
     return Status{};
 }
 
-void PcmWriter::discard()
-{
-    file_.discard();
-}
+void PcmWriter::discard() { file_.discard(); }
 
 }  // namespace g723dec

@@ -32,12 +32,12 @@ private:
     Status writeBytes(const uint8_t* bytes, size_t size);
     Status writeFailure();
 
-    kit::OutputFile file_;    // the output
-    bool wav_ = false;        // WAV header in front of the samples
-    bool inPlace_ = true;     // writing the destination itself (standard output, a device, a pipe)
-    std::string path_;        // the destination; empty for standard output
-    std::string name_;        // for messages
-    uint64_t written_ = 0;    // bytes written, WAV header included
+    kit::OutputFile file_;  // the output
+    bool wav_ = false;      // WAV header in front of the samples
+    bool inPlace_ = true;   // writing the destination itself (standard output, a device, a pipe)
+    std::string path_;      // the destination; empty for standard output
+    std::string name_;      // for messages
+    uint64_t written_ = 0;  // bytes written, WAV header included
 };
 
 }  // namespace g723dec

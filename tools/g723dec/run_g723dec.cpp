@@ -11,14 +11,12 @@ namespace g723dec {
 
 namespace {
 
-void printReport(const JobResult& result)
-{
+void printReport(const JobResult& result) {
     std::fputs(result.report.c_str(), stderr);
     std::fflush(stderr);
 }
 
-Status planJobs(const Options& options, std::vector<JobSpec>& jobs)
-{
+Status planJobs(const Options& options, std::vector<JobSpec>& jobs) {
     if (!options.outputDir.empty()) {
         return planDirectoryJobs(options, jobs);
     }
@@ -35,8 +33,7 @@ Status planJobs(const Options& options, std::vector<JobSpec>& jobs)
 
 }  // namespace
 
-int runG723dec(const std::vector<std::string>& args)
-{
+int runG723dec(const std::vector<std::string>& args) {
     Options options;
     Status status = parseOptions(args, options);
     if (status.ok() && options.help) {

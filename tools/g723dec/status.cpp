@@ -5,16 +5,14 @@
 
 namespace g723dec {
 
-Status failure(int exitCode, std::string message)
-{
+Status failure(int exitCode, std::string message) {
     Status status;
     status.exitCode = exitCode;
     status.message = std::move(message);
     return status;
 }
 
-std::string atByte(const std::string& fileName, uint64_t offset, const std::string& text)
-{
+std::string atByte(const std::string& fileName, uint64_t offset, const std::string& text) {
     return fileName + ": byte " + std::to_string(offset) + ": " + text;
 }
 

@@ -14,8 +14,7 @@ namespace {
 
 constexpr uint64_t riffHeaderSize = 12;
 
-Status checkFormat(InputFile& file, const kit::Chunk& fmt)
-{
+Status checkFormat(InputFile& file, const kit::Chunk& fmt) {
     uint8_t bytes[64];
     size_t size = std::min<uint64_t>(sizeof bytes, fmt.dataEnd - fmt.dataOffset());
     size = file.file().readAt(fmt.dataOffset(), bytes, size);
@@ -39,8 +38,7 @@ Status checkFormat(InputFile& file, const kit::Chunk& fmt)
 
 // The note for a data chunk that declares more than the file holds (an
 // unknown size, as streaming writers leave it, declares nothing).
-std::string cutShortNote(InputFile& file, const kit::Chunk& data)
-{
+std::string cutShortNote(InputFile& file, const kit::Chunk& data) {
     if (!data.cutShort() || data.declaredSize == kit::kWavUnknownSize) {
         return "";
     }
@@ -51,8 +49,7 @@ std::string cutShortNote(InputFile& file, const kit::Chunk& data)
 
 }  // namespace
 
-Status readWavLayout(InputFile& file, FrameData& data)
-{
+Status readWavLayout(InputFile& file, FrameData& data) {
     kit::WavChunks chunks;
     kit::findWavChunks(file.file(), file.size(), chunks);
     Status status = chunks.hasFormat ? checkFormat(file, chunks.format) : Status{};
@@ -66,8 +63,8 @@ Status readWavLayout(InputFile& file, FrameData& data)
         return failure(exitNotG7231, atByte(file.name(), riffHeaderSize, "WAV file has no format (fmt) chunk"));
     }
     if (!chunks.hasData) {
-        return failure(exitNotG7231, atByte(file.name(), std::min(chunks.walkEnd, file.size()),
-                                            "WAV file has no data chunk"));
+        return failure(exitNotG7231,
+                       atByte(file.name(), std::min(chunks.walkEnd, file.size()), "WAV file has no data chunk"));
     }
     data.segments.push_back({chunks.data.dataOffset(), chunks.data.dataEnd - chunks.data.dataOffset()});
     data.cutShortNote = cutShortNote(file, chunks.data);

@@ -41,11 +41,11 @@ public:
     const std::string& lastError() const { return m_lastError.empty() ? m_file.lastError() : m_lastError; }
 
 private:
-    File m_file;             // the open output
+    File m_file;  // the open output
     bool m_standardOutput = false;
-    std::string m_path;      // destination
-    std::string m_tempPath;  // temporary file beside it, empty when writing in place or once moved
-    std::string m_lastError; // a failure that is not the file's own
+    std::string m_path;       // destination
+    std::string m_tempPath;   // temporary file beside it, empty when writing in place or once moved
+    std::string m_lastError;  // a failure that is not the file's own
 };
 
 }  // namespace kit

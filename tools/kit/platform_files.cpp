@@ -43,12 +43,11 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& er
     if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
     const DWORD code = GetLastError();
     char text[256] = {};
-    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                        sizeof text, nullptr))
+    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, sizeof text,
+                        nullptr))
         std::snprintf(text, sizeof text, "system error %lu", static_cast<unsigned long>(code));
     error = text;
-    while (!error.empty() && (error.back() == '\n' || error.back() == '\r' || error.back() == '.'))
-        error.pop_back();
+    while (!error.empty() && (error.back() == '\n' || error.back() == '\r' || error.back() == '.')) error.pop_back();
     return false;
 }
 

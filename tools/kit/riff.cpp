@@ -10,9 +10,7 @@ namespace kit {
 
 bool Chunk::is(const char* fourcc) const { return std::memcmp(id, fourcc, 4) == 0; }
 
-bool Chunk::isList(const char* type) const {
-    return (is("LIST") || is("RIFF")) && std::memcmp(listType, type, 4) == 0;
-}
+bool Chunk::isList(const char* type) const { return (is("LIST") || is("RIFF")) && std::memcmp(listType, type, 4) == 0; }
 
 bool ChunkWalker::next(Chunk& chunk) {
     uint8_t header[12];

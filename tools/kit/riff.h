@@ -10,11 +10,11 @@
 namespace kit {
 
 struct Chunk {
-    char id[4];            // four-character code
-    char listType[4];      // form or list type of RIFF and LIST chunks, else blanks
-    uint64_t offset;       // file offset of the chunk header
-    uint64_t declaredSize; // size field: bytes of data after the 8-byte header
-    uint64_t dataEnd;      // end of the data, limited to the enclosing region
+    char id[4];             // four-character code
+    char listType[4];       // form or list type of RIFF and LIST chunks, else blanks
+    uint64_t offset;        // file offset of the chunk header
+    uint64_t declaredSize;  // size field: bytes of data after the 8-byte header
+    uint64_t dataEnd;       // end of the data, limited to the enclosing region
 
     uint64_t dataOffset() const { return offset + 8; }
     // Data beyond the chunk header of a RIFF or LIST chunk (after its type).

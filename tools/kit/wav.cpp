@@ -17,9 +17,9 @@ void buildPcmWavHeader(uint8_t* header, uint32_t sampleRate, uint32_t riffSize, 
     std::memcpy(header, "RIFF", 4);
     putLe32(header + 4, riffSize);
     std::memcpy(header + 8, "WAVEfmt ", 8);
-    putLe32(header + 16, 16);              // format record size
-    putLe16(header + 20, 1);               // PCM
-    putLe16(header + 22, 1);               // mono
+    putLe32(header + 16, 16);  // format record size
+    putLe16(header + 20, 1);   // PCM
+    putLe16(header + 22, 1);   // mono
     putLe32(header + 24, sampleRate);
     putLe32(header + 28, sampleRate * 2);  // bytes per second
     putLe16(header + 32, 2);               // bytes per sample frame

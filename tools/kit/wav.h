@@ -10,7 +10,7 @@
 
 namespace kit {
 
-constexpr std::size_t kWavHeaderSize = 44;    // RIFF header, "fmt " chunk and "data" chunk header
+constexpr std::size_t kWavHeaderSize = 44;        // RIFF header, "fmt " chunk and "data" chunk header
 constexpr uint32_t kWavUnknownSize = 0xFFFFFFFF;  // a size written by writers that cannot seek back
 
 // The 44-byte header of 16-bit mono PCM at sampleRate; the sizes are those of

@@ -27,14 +27,21 @@ using Frame = std::vector<uint8_t>;  // empty: a lost frame
 using Stream = std::vector<Frame>;
 using Clock = std::chrono::steady_clock;
 
-enum Kind { highRate, lowRate, sid, untransmitted, bad, lost, kindCount };
-const char* const kindNames[kindCount] = {"24-byte speech", "20-byte speech", "SID",
-                                           "untransmitted", "bad (concealed)", "lost"};
+enum Kind {
+    highRate,
+    lowRate,
+    sid,
+    untransmitted,
+    bad,
+    lost,
+    kindCount
+};
+const char* const kindNames[kindCount] = {"24-byte speech", "20-byte speech",  "SID",
+                                          "untransmitted",  "bad (concealed)", "lost"};
 
 // CPU time of the process where the platform offers it (so that other load
 // on the machine counts less), wall-clock time otherwise.
-double processSeconds()
-{
+double processSeconds() {
 #if defined(CLOCK_PROCESS_CPUTIME_ID)
     timespec t;
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
@@ -44,8 +51,7 @@ double processSeconds()
 #endif
 }
 
-Stream generated(bool lowRate, int count)
-{
+Stream generated(bool lowRate, int count) {
     frames::Random rng(lowRate ? 7 : 3);
     Stream stream;
     for (int i = 0; i < count; ++i) stream.push_back(frames::randomSpeechFrame(rng, lowRate));
@@ -53,8 +59,7 @@ Stream generated(bool lowRate, int count)
 }
 
 // A speech frame with an invalid gain code: concealed after speech.
-Frame badFrame(frames::Random& rng)
-{
+Frame badFrame(frames::Random& rng) {
     frames::SpeechFields f;
     f.lagCode[0] = f.lagCode[1] = rng.below(124);
     f.gainCode[rng.below(4)] = 170 * 24;
@@ -64,8 +69,7 @@ Frame badFrame(frames::Random& rng)
 // Talk spurts at both rates with single and double bad frames and lost
 // frames inside them, separated by silence periods of SID and untransmitted
 // frames, as a sender with silence compression over a lossy link makes them.
-Stream mixedStream(int count)
-{
+Stream mixedStream(int count) {
     frames::Random rng(11);
     Stream stream;
     while (static_cast<int>(stream.size()) < count) {
@@ -90,8 +94,7 @@ Stream mixedStream(int count)
     return stream;
 }
 
-Stream fromFile(const char* path)
-{
+Stream fromFile(const char* path) {
     std::ifstream in(path, std::ios::binary);
     const Frame data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     Stream stream;
@@ -106,8 +109,7 @@ Stream fromFile(const char* path)
 }
 
 // Frames padded to the largest frame size, so that the decoder may read any kind.
-std::vector<std::vector<uint8_t>> padded(const Stream& stream)
-{
+std::vector<std::vector<uint8_t>> padded(const Stream& stream) {
     std::vector<std::vector<uint8_t>> out;
     for (const Frame& f : stream) {
         std::vector<uint8_t> p(maxFrameBytes, 0);
@@ -117,8 +119,7 @@ std::vector<std::vector<uint8_t>> padded(const Stream& stream)
     return out;
 }
 
-Kind kindOf(const Frame& frame)
-{
+Kind kindOf(const Frame& frame) {
     if (frame.empty()) return lost;
     const int kind = frame[0] & 3;
     if (kind >= 2) return kind == 2 ? sid : untransmitted;
@@ -130,16 +131,14 @@ Kind kindOf(const Frame& frame)
     return kind == 0 ? highRate : lowRate;
 }
 
-double median(std::vector<double> v)
-{
+double median(std::vector<double> v) {
     if (v.empty()) return 0.0;
     std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
     return v[v.size() / 2];
 }
 
 // The cost of reading the clock twice, subtracted from every timed call.
-double clockOverheadSeconds()
-{
+double clockOverheadSeconds() {
     std::vector<double> t;
     for (int i = 0; i < 10000; ++i) {
         const Clock::time_point a = Clock::now();
@@ -152,8 +151,7 @@ double clockOverheadSeconds()
 // Times every call in the mixed stream (decoded several times over) and
 // prints the median per frame kind; the median is robust against the calls
 // that other processes interrupt.
-void perKind(int rounds)
-{
+void perKind(int rounds) {
     const Stream stream = mixedStream(4000);
     const std::vector<std::vector<uint8_t>> frames = padded(stream);
     std::vector<Kind> kinds;
@@ -177,8 +175,7 @@ void perKind(int rounds)
                 "overhead %.3f us removed):\n",
                 1e6 * overhead);
     for (int k = 0; k < kindCount; ++k) {
-        std::printf("  %-18s %8.2f us/frame  (%zu calls)\n", kindNames[k], 1e6 * median(times[k]),
-                    times[k].size());
+        std::printf("  %-18s %8.2f us/frame  (%zu calls)\n", kindNames[k], 1e6 * median(times[k]), times[k].size());
     }
 }
 
@@ -186,8 +183,7 @@ constexpr int32_t runLength = 32;  // frames per decodeSoundFrames call, as g723
 
 // Decodes the stream in runs of 32 frames over and over for at least half a
 // second of process time; returns the microseconds per frame.
-double microsecondsPerFrame(const Stream& stream, int64_t* checksum)
-{
+double microsecondsPerFrame(const Stream& stream, int64_t* checksum) {
     const std::vector<std::vector<uint8_t>> frames = padded(stream);
     std::vector<const void*> pointers;
     for (const std::vector<uint8_t>& f : frames) pointers.push_back(f.empty() ? nullptr : f.data());
@@ -209,8 +205,7 @@ double microsecondsPerFrame(const Stream& stream, int64_t* checksum)
     return 1e6 * seconds / static_cast<double>(count);
 }
 
-void throughput(const char* name, const Stream& stream)
-{
+void throughput(const char* name, const Stream& stream) {
     if (stream.empty()) {
         std::printf("  %-30s no frames\n", name);
         return;
@@ -223,8 +218,7 @@ void throughput(const char* name, const Stream& stream)
 
 // Every other frame of 20-byte speech replaced by frame(i).
 template <class MakeFrame>
-Stream interleaved(int count, MakeFrame frame)
-{
+Stream interleaved(int count, MakeFrame frame) {
     const Stream speech = generated(true, count);
     Stream stream;
     for (int i = 0; i < count; ++i) stream.push_back(i % 2 == 1 ? frame(i) : speech[static_cast<size_t>(i)]);
@@ -236,8 +230,7 @@ Stream interleaved(int count, MakeFrame frame)
 // lost frames, which come singly inside speech, are timed interleaved with
 // 20-byte speech, their cost being twice the interleaved stream's less that
 // of the speech alone.
-void perKindInRuns()
-{
+void perKindInRuns() {
     std::printf("per frame kind, in runs of %d frames (decodeSoundFrames, as g723dec decodes):\n", runLength);
     int64_t checksum = 0;
     const double high = microsecondsPerFrame(generated(false, 2000), &checksum);
@@ -258,8 +251,8 @@ void perKindInRuns()
     const double withBad = microsecondsPerFrame(interleaved(2000, [&rng](int) { return badFrame(rng); }), &checksum);
     const double withLost = microsecondsPerFrame(interleaved(2000, [](int) { return Frame(); }), &checksum);
     const double perKind[kindCount] = {high, low, sid, untransmitted, 2 * withBad - low, 2 * withLost - low};
-    const char* const how[kindCount] = {"in a row", "in a row", "in a row", "in a row (a SID every 200)",
-                                        "every other frame", "every other frame"};
+    const char* const how[kindCount] = {
+        "in a row", "in a row", "in a row", "in a row (a SID every 200)", "every other frame", "every other frame"};
     for (int k = 0; k < kindCount; ++k) {
         std::printf("  %-18s %8.2f us/frame  (%s)\n", kindNames[k], perKind[k], how[k]);
     }
@@ -268,8 +261,7 @@ void perKindInRuns()
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     perKind(5);
     perKindInRuns();
     std::printf("whole streams, in runs of %d frames:\n", runLength);

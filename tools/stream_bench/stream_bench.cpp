@@ -15,59 +15,50 @@
 
 #include "npapi.h"
 
-namespace
-{
+namespace {
 const DWORD CHUNK_BYTES = 64 * 1024;
-const DWORD CHUNKS = 4096;           // 256 MiB of clip data
-const DWORD BLOCK_BYTES = 64 * 1024; // placed block at the end of the clip
+const DWORD CHUNKS = 4096;            // 256 MiB of clip data
+const DWORD BLOCK_BYTES = 64 * 1024;  // placed block at the end of the clip
 const int ROUNDS = 3;
 
-double Now()
-{
+double Now() {
     LARGE_INTEGER count, frequency;
     QueryPerformanceCounter(&count);
     QueryPerformanceFrequency(&frequency);
     return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-double PrivateMiB()
-{
+double PrivateMiB() {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof(counters);
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
     return counters.PagefileUsage / (1024.0 * 1024.0);
 }
 
-std::string TempPath(const char* pszName)
-{
+std::string TempPath(const char* pszName) {
     char szDir[MAX_PATH];
     GetTempPathA(sizeof(szDir), szDir);
     return std::string(szDir) + pszName;
 }
 
 // A Linux path (as the build knows the library) on Wine's drive Z:, any other path as it is.
-std::string DllPath(const char* pszPath)
-{
+std::string DllPath(const char* pszPath) {
     std::string strPath = pszPath;
-    if (strPath.empty() || strPath[0] != '/')
-        return strPath;
+    if (strPath.empty() || strPath[0] != '/') return strPath;
     std::replace(strPath.begin(), strPath.end(), '/', '\\');
     return "Z:" + strPath;
 }
 
 // Seconds for the plain loop: the same sharing mode and the same chunks as the plug-in.
-double PlainLoop(const std::vector<BYTE>& chunk)
-{
+double PlainLoop(const std::vector<BYTE>& chunk) {
     std::string strPath = TempPath("stream_bench_plain.avi");
     double dStart = Now();
     FILE* pFile = _fsopen(strPath.c_str(), "w+b", _SH_DENYNO);
-    if (pFile == NULL)
-        return -1;
+    if (pFile == NULL) return -1;
     fseek(pFile, CHUNK_BYTES * CHUNKS, SEEK_SET);
     fwrite(chunk.data(), 1, BLOCK_BYTES, pFile);
     fseek(pFile, 0, SEEK_SET);
-    for (DWORD i = 0; i < CHUNKS; i++)
-        fwrite(chunk.data(), 1, CHUNK_BYTES, pFile);
+    for (DWORD i = 0; i < CHUNKS; i++) fwrite(chunk.data(), 1, CHUNK_BYTES, pFile);
     fclose(pFile);
     double dSeconds = Now() - dStart;
     DeleteFileA(strPath.c_str());
@@ -76,14 +67,12 @@ double PlainLoop(const std::vector<BYTE>& chunk)
 
 // Seconds for the whole stream through the plug-in, from NPP_NewStream to NPP_DestroyStream;
 // *pMidMiB receives the private memory half-way through.
-double PluginStream(const NPPluginFuncs& funcs, const std::vector<BYTE>& chunk, double* pMidMiB)
-{
+double PluginStream(const NPPluginFuncs& funcs, const std::vector<BYTE>& chunk, double* pMidMiB) {
     NPP_t npp = {};
     char szType[] = "video/avs";
-    if (funcs.newp(szType, &npp, NP_EMBED, 0, NULL, NULL, NULL) != NPERR_NO_ERROR)
-        return -1;
+    if (funcs.newp(szType, &npp, NP_EMBED, 0, NULL, NULL, NULL) != NPERR_NO_ERROR) return -1;
     std::vector<BYTE> header(8 + BLOCK_BYTES);
-    DWORD words[2] = { CHUNK_BYTES * CHUNKS, BLOCK_BYTES };
+    DWORD words[2] = {CHUNK_BYTES * CHUNKS, BLOCK_BYTES};
     memcpy(header.data(), words, sizeof(words));
     memcpy(header.data() + 8, chunk.data(), BLOCK_BYTES);
 
@@ -95,12 +84,10 @@ double PluginStream(const NPPluginFuncs& funcs, const std::vector<BYTE>& chunk, 
     funcs.newstream(&npp, szType, &stream, FALSE, &type);
     int32_t offset = 0;
     offset += funcs.write(&npp, &stream, offset, static_cast<int32_t>(header.size()), header.data());
-    for (DWORD i = 0; i < CHUNKS; i++)
-    {
+    for (DWORD i = 0; i < CHUNKS; i++) {
         funcs.writeready(&npp, &stream);
         offset += funcs.write(&npp, &stream, offset, CHUNK_BYTES, const_cast<BYTE*>(chunk.data()));
-        if (i == CHUNKS / 2)
-            *pMidMiB = PrivateMiB();
+        if (i == CHUNKS / 2) *pMidMiB = PrivateMiB();
     }
     funcs.destroystream(&npp, &stream, NPRES_DONE);
     double dSeconds = Now() - dStart;
@@ -108,17 +95,15 @@ double PluginStream(const NPPluginFuncs& funcs, const std::vector<BYTE>& chunk, 
     funcs.destroy(&npp, &pSaved);
     return offset == static_cast<int32_t>(stream.end) ? dSeconds : -1;
 }
-}
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::string strDll = DllPath(argc > 1 ? argv[1] : STREAMPLUG_DLL);
     const char* pszDll = strDll.c_str();
     HMODULE hPlugin = LoadLibraryA(pszDll);
     auto pfnGetEntryPoints = reinterpret_cast<NPError(WINAPI*)(NPPluginFuncs*)>(
         reinterpret_cast<void*>(GetProcAddress(hPlugin, "NP_GetEntryPoints")));
-    if (pfnGetEntryPoints == NULL)
-    {
+    if (pfnGetEntryPoints == NULL) {
         fprintf(stderr, "stream_bench: cannot load %s\n", pszDll);
         return 1;
     }
@@ -127,18 +112,15 @@ int main(int argc, char** argv)
     pfnGetEntryPoints(&funcs);
 
     std::vector<BYTE> chunk(CHUNK_BYTES);
-    for (DWORD i = 0; i < CHUNK_BYTES; i++)
-        chunk[i] = static_cast<BYTE>(i * 2654435761u >> 24);
+    for (DWORD i = 0; i < CHUNK_BYTES; i++) chunk[i] = static_cast<BYTE>(i * 2654435761u >> 24);
 
     double dBefore = PrivateMiB();
     std::vector<double> plain, plugin;
     double dMid = 0;
-    for (int round = 0; round < ROUNDS; round++)
-    {
+    for (int round = 0; round < ROUNDS; round++) {
         plain.push_back(PlainLoop(chunk));
         plugin.push_back(PluginStream(funcs, chunk, &dMid));
-        if (plain.back() < 0 || plugin.back() < 0)
-        {
+        if (plain.back() < 0 || plugin.back() < 0) {
             fprintf(stderr, "stream_bench: a run failed\n");
             return 1;
         }

@@ -14,7 +14,8 @@
 // The one output format of the driver.
 WAVEFORMATEX PcmFormat();
 
-class CAcmTestStream {
+class CAcmTestStream
+{
 public:
     explicit CAcmTestStream(const WAVEFORMATEX* pwfxSrc);
     ~CAcmTestStream();

@@ -4,7 +4,8 @@
 
 #include <windows.h>
 
-class CGuardedBuffer {
+class CGuardedBuffer
+{
 public:
     explicit CGuardedBuffer(DWORD cb) : m_cb(cb)
     {
@@ -12,12 +13,14 @@ public:
         const DWORD cbPages = (cb + cbPage - 1) / cbPage * cbPage;
         m_pbBase = static_cast<BYTE*>(VirtualAlloc(NULL, cbPages + cbPage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
         DWORD dwOld;
-        if (m_pbBase != NULL) VirtualProtect(m_pbBase + cbPages, cbPage, PAGE_NOACCESS, &dwOld);
+        if (m_pbBase != NULL)
+            VirtualProtect(m_pbBase + cbPages, cbPage, PAGE_NOACCESS, &dwOld);
         m_pb = m_pbBase != NULL ? m_pbBase + cbPages - cb : NULL;
     }
     ~CGuardedBuffer()
     {
-        if (m_pbBase != NULL) VirtualFree(m_pbBase, 0, MEM_RELEASE);
+        if (m_pbBase != NULL)
+            VirtualFree(m_pbBase, 0, MEM_RELEASE);
     }
     CGuardedBuffer(const CGuardedBuffer&) = delete;
     CGuardedBuffer& operator=(const CGuardedBuffer&) = delete;

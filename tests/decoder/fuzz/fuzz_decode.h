@@ -17,8 +17,7 @@
 
 namespace fuzzing {
 
-inline bool allFinite(const float* v, int32_t count)
-{
+inline bool allFinite(const float* v, int32_t count) {
     for (int32_t i = 0; i < count; ++i) {
         if (!std::isfinite(v[i])) return false;
     }
@@ -26,8 +25,7 @@ inline bool allFinite(const float* v, int32_t count)
 }
 
 // True when every value the samples were made from is finite.
-inline bool soundState(const DecoderState& s)
-{
+inline bool soundState(const DecoderState& s) {
     return std::isfinite(s.postTilt) && std::isfinite(s.concealGain) && std::isfinite(s.noiseGain) &&
            allFinite(s.prevLsp, lpcOrder) && allFinite(s.excitation, excitationHistory + frameLength) &&
            allFinite(s.synthBuf, lpcOrder + frameLength) && allFinite(s.postBuf, lpcOrder + frameLength);
@@ -36,8 +34,7 @@ inline bool soundState(const DecoderState& s)
 // Decodes the input through the library's exports (reset with INITdec) and,
 // frame by frame alongside, through a decoder object whose state is checked.
 // Returns false on any unsound value, wrong word count or disagreement.
-inline bool decodeInput(const uint8_t* data, size_t size)
-{
+inline bool decodeInput(const uint8_t* data, size_t size) {
     if (size < 2) return true;
     const uint32_t lossMask = data[0] | (static_cast<uint32_t>(data[1]) << 8);
     INITdec(data[0]);

@@ -5,8 +5,7 @@
 
 #include "fuzz_decode.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!fuzzing::decodeInput(data, size)) std::abort();
     return 0;
 }

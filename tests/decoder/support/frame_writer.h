@@ -15,8 +15,7 @@ namespace frames {
 class BitWriter {
 public:
     explicit BitWriter(int bytes) : m_bytes(bytes, 0) {}
-    void put(uint32_t value, int width)
-    {
+    void put(uint32_t value, int width) {
         for (int k = 0; k < width; ++k, ++m_pos) {
             if ((value >> k) & 1) {
                 m_bytes[m_pos >> 3] |= static_cast<uint8_t>(1u << (m_pos & 7));
@@ -33,20 +32,19 @@ private:
 
 // The transmitted fields of a speech frame (codes as in the bitstream).
 struct SpeechFields {
-    uint32_t lsp[3] = {0, 0, 0};       // LSP indices 0, 1, 2
-    uint32_t lagCode[2] = {40, 40};    // 7-bit lag codes (lag = code + 18)
-    uint32_t lagDelta[2] = {1, 1};     // 2-bit offsets of sub-frames 1 and 3
+    uint32_t lsp[3] = {0, 0, 0};          // LSP indices 0, 1, 2
+    uint32_t lagCode[2] = {40, 40};       // 7-bit lag codes (lag = code + 18)
+    uint32_t lagDelta[2] = {1, 1};        // 2-bit offsets of sub-frames 1 and 3
     uint32_t gainCode[4] = {0, 0, 0, 0};  // 12-bit gain codes
     uint32_t grid[4] = {0, 0, 0, 0};
-    uint32_t reserved = 0;             // higher rate only
-    uint32_t combined = 0;             // higher rate: 13-bit index M
-    uint32_t posLow[4] = {0, 0, 0, 0}; // higher rate: 16/14/16/14 low position bits
-    uint32_t pulsePos[4] = {0, 0, 0, 0};   // lower rate: 12-bit position codes
-    uint32_t signs[4] = {0, 0, 0, 0};  // 6/5/6/5 (higher) or 4 (lower) sign bits
+    uint32_t reserved = 0;                // higher rate only
+    uint32_t combined = 0;                // higher rate: 13-bit index M
+    uint32_t posLow[4] = {0, 0, 0, 0};    // higher rate: 16/14/16/14 low position bits
+    uint32_t pulsePos[4] = {0, 0, 0, 0};  // lower rate: 12-bit position codes
+    uint32_t signs[4] = {0, 0, 0, 0};     // 6/5/6/5 (higher) or 4 (lower) sign bits
 };
 
-inline std::vector<uint8_t> speechFrame(const SpeechFields& f, bool lowRate)
-{
+inline std::vector<uint8_t> speechFrame(const SpeechFields& f, bool lowRate) {
     BitWriter w(lowRate ? 20 : 24);
     w.put(lowRate ? 1 : 0, 2);
     w.put(f.lsp[2], 8);
@@ -72,8 +70,7 @@ inline std::vector<uint8_t> speechFrame(const SpeechFields& f, bool lowRate)
     return w.bytes();
 }
 
-inline std::vector<uint8_t> sidFrame(const uint32_t lsp[3], uint32_t gainCode)
-{
+inline std::vector<uint8_t> sidFrame(const uint32_t lsp[3], uint32_t gainCode) {
     BitWriter w(4);
     w.put(2, 2);
     w.put(lsp[2], 8);
@@ -89,8 +86,7 @@ inline std::vector<uint8_t> untransmittedFrame() { return {0x03, 0x00}; }
 class Random {
 public:
     explicit Random(uint32_t seed) : m_state(seed * 2654435761u + 1u) {}
-    uint32_t next()
-    {
+    uint32_t next() {
         m_state ^= m_state << 13;
         m_state ^= m_state >> 17;
         m_state ^= m_state << 5;
@@ -104,8 +100,7 @@ private:
 
 // A random speech frame whose codes are all valid (lag codes 0..123, gain
 // rows inside their table), so that it decodes through the speech path.
-inline std::vector<uint8_t> randomSpeechFrame(Random& rng, bool lowRate)
-{
+inline std::vector<uint8_t> randomSpeechFrame(Random& rng, bool lowRate) {
     SpeechFields f;
     for (uint32_t& v : f.lsp) v = rng.below(256);
     for (uint32_t& v : f.lagCode) v = rng.below(124);
@@ -129,8 +124,7 @@ inline std::vector<uint8_t> randomSpeechFrame(Random& rng, bool lowRate)
 }
 
 // A frame of random bytes with the given kind in bits 0-1 (may carry invalid codes).
-inline std::vector<uint8_t> randomBytesFrame(Random& rng, int kind)
-{
+inline std::vector<uint8_t> randomBytesFrame(Random& rng, int kind) {
     std::vector<uint8_t> frame(static_cast<size_t>(speechdecFrameBytes(kind)));
     for (uint8_t& b : frame) b = static_cast<uint8_t>(rng.next() >> 24);
     frame[0] = static_cast<uint8_t>((frame[0] & ~3u) | static_cast<uint32_t>(kind));
@@ -139,18 +133,21 @@ inline std::vector<uint8_t> randomBytesFrame(Random& rng, int kind)
 
 // A mixed stream: runs of valid speech at both rates, random-byte frames of
 // every kind (bad frames, SID, untransmitted) and lost frames (empty entries).
-inline std::vector<std::vector<uint8_t>> mixedStream(uint32_t seed, int count)
-{
+inline std::vector<std::vector<uint8_t>> mixedStream(uint32_t seed, int count) {
     Random rng(seed);
     std::vector<std::vector<uint8_t>> stream;
     while (static_cast<int>(stream.size()) < count) {
         uint32_t choice = rng.below(10);
         int run = 1 + static_cast<int>(rng.below(6));
         for (int i = 0; i < run; ++i) {
-            if (choice < 3) stream.push_back(randomSpeechFrame(rng, false));
-            else if (choice < 6) stream.push_back(randomSpeechFrame(rng, true));
-            else if (choice < 9) stream.push_back(randomBytesFrame(rng, static_cast<int>(rng.below(4))));
-            else stream.emplace_back();
+            if (choice < 3)
+                stream.push_back(randomSpeechFrame(rng, false));
+            else if (choice < 6)
+                stream.push_back(randomSpeechFrame(rng, true));
+            else if (choice < 9)
+                stream.push_back(randomBytesFrame(rng, static_cast<int>(rng.below(4))));
+            else
+                stream.emplace_back();
         }
     }
     stream.resize(count);
@@ -161,8 +158,7 @@ inline std::vector<std::vector<uint8_t>> mixedStream(uint32_t seed, int count)
 // at the lower rate the largest 170-row entry (taps summing to 2.24) with the
 // largest pulse amplitude and lag 78; at the higher rate the largest 85-row
 // entry with the pulse train and lag 38.
-inline std::vector<uint8_t> runawayFrame(bool lowRate)
-{
+inline std::vector<uint8_t> runawayFrame(bool lowRate) {
     SpeechFields f;
     f.lagCode[0] = f.lagCode[1] = lowRate ? 60 : 20;
     for (int i = 0; i < 4; ++i) {

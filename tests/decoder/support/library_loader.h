@@ -18,8 +18,7 @@ public:
     using InitFn = int32_t(SPEECHDEC_CALL*)(int32_t);
     using DecodeFn = int32_t(SPEECHDEC_CALL*)(const void*, int16_t*);
 
-    explicit SpeechdecLibrary(const std::string& path)
-    {
+    explicit SpeechdecLibrary(const std::string& path) {
 #ifdef _WIN32
         m_handle = LoadLibraryA(path.c_str());
 #else
@@ -30,8 +29,7 @@ public:
             decode = reinterpret_cast<DecodeFn>(symbol("DecSoundFrame"));
         }
     }
-    ~SpeechdecLibrary()
-    {
+    ~SpeechdecLibrary() {
         if (m_handle == nullptr) return;
 #ifdef _WIN32
         FreeLibrary(static_cast<HMODULE>(m_handle));
@@ -44,8 +42,7 @@ public:
 
     bool loaded() const { return m_handle != nullptr && init != nullptr && decode != nullptr; }
 
-    void* symbol(const char* name) const
-    {
+    void* symbol(const char* name) const {
 #ifdef _WIN32
         return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(m_handle), name));
 #else

@@ -16,8 +16,7 @@ namespace pinnedStreams {
 using Frame = std::vector<uint8_t>;  // empty: a lost frame
 using Stream = std::vector<Frame>;
 
-inline Stream sampleFrames()
-{
+inline Stream sampleFrames() {
     std::ifstream in(SPEECHDEC_SAMPLES "/speech.g723", std::ios::binary);
     const Frame data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     Stream frames;
@@ -28,8 +27,7 @@ inline Stream sampleFrames()
 }
 
 // The recorded sample ten times in a row, histories carried across the joins.
-inline Stream repeatedSample()
-{
+inline Stream repeatedSample() {
     const Stream once = sampleFrames();
     Stream stream;
     for (int i = 0; i < 10; ++i) stream.insert(stream.end(), once.begin(), once.end());
@@ -37,21 +35,21 @@ inline Stream repeatedSample()
 }
 
 // Sets the first lag code of a speech frame to an invalid value (124..127).
-inline Frame withInvalidLag(Frame frame, uint32_t code)
-{
+inline Frame withInvalidLag(Frame frame, uint32_t code) {
     for (int k = 0; k < 7; ++k) {
         const int bit = 26 + k;
         const uint8_t mask = static_cast<uint8_t>(1u << (bit & 7));
-        if ((code >> k) & 1) frame[bit >> 3] |= mask;
-        else frame[bit >> 3] &= static_cast<uint8_t>(~mask);
+        if ((code >> k) & 1)
+            frame[bit >> 3] |= mask;
+        else
+            frame[bit >> 3] &= static_cast<uint8_t>(~mask);
     }
     return frame;
 }
 
 // The recorded sample three times with lost frames, runs of one to four bad
 // frames and silence periods (SID and untransmitted frames) cut into it.
-inline Stream damagedSample()
-{
+inline Stream damagedSample() {
     const Stream once = sampleFrames();
     frames::Random rng(2024);
     Stream stream;
@@ -81,8 +79,7 @@ inline Stream damagedSample()
     return stream;
 }
 
-inline Stream generatedSpeech(bool lowRate, uint32_t seed)
-{
+inline Stream generatedSpeech(bool lowRate, uint32_t seed) {
     frames::Random rng(seed);
     Stream stream;
     for (int i = 0; i < 800; ++i) stream.push_back(frames::randomSpeechFrame(rng, lowRate));
@@ -91,8 +88,7 @@ inline Stream generatedSpeech(bool lowRate, uint32_t seed)
 
 // Talk spurts at both rates separated by silence periods with SID updates,
 // bad frames in speech (concealment up to silence) and in silence.
-inline Stream silenceCompression()
-{
+inline Stream silenceCompression() {
     frames::Random rng(77);
     Stream stream;
     while (stream.size() < 2000) {
@@ -111,8 +107,7 @@ inline Stream silenceCompression()
             const uint32_t lsp[3] = {rng.below(256), rng.below(256), rng.below(256)};
             stream.push_back(frames::sidFrame(lsp, rng.below(64)));
             for (uint32_t n = rng.below(16); n > 0; --n) {
-                stream.push_back(rng.below(6) == 0 ? frames::randomBytesFrame(rng, 1)
-                                                   : frames::untransmittedFrame());
+                stream.push_back(rng.below(6) == 0 ? frames::randomBytesFrame(rng, 1) : frames::untransmittedFrame());
             }
         }
     }
@@ -120,8 +115,7 @@ inline Stream silenceCompression()
 }
 
 // Random frames of every kind, valid and invalid, and lost frames.
-inline Stream mixed()
-{
+inline Stream mixed() {
     Stream stream;
     for (uint32_t seed = 1; seed <= 3; ++seed) {
         const Stream part = frames::mixedStream(seed, 1000);
@@ -132,8 +126,7 @@ inline Stream mixed()
 
 // Valid codes whose gains make the excitation run into its 16-bit limit,
 // at both rates, each followed by ordinary speech.
-inline Stream runawayGains()
-{
+inline Stream runawayGains() {
     frames::Random rng(5);
     Stream stream;
     for (const Frame& runaway : {frames::runawayFrame(true), frames::runawayFrame(false)}) {
@@ -146,7 +139,6 @@ inline Stream runawayGains()
 inline Stream highRate() { return generatedSpeech(false, 31); }
 inline Stream lowRate() { return generatedSpeech(true, 32); }
 
-
 struct NamedStream {
     const char* name;
     Stream (*build)();
@@ -154,12 +146,8 @@ struct NamedStream {
 
 // Every pinned stream, in the order of the checksum table.
 const NamedStream streams[] = {
-    {"repeated sample", repeatedSample},
-    {"damaged sample", damagedSample},
-    {"24-byte speech", highRate},
-    {"20-byte speech", lowRate},
-    {"silence compression", silenceCompression},
-    {"mixed kinds and losses", mixed},
+    {"repeated sample", repeatedSample}, {"damaged sample", damagedSample},           {"24-byte speech", highRate},
+    {"20-byte speech", lowRate},         {"silence compression", silenceCompression}, {"mixed kinds and losses", mixed},
     {"runaway gains", runawayGains},
 };
 

@@ -17,8 +17,7 @@ namespace {
 using Stream = std::vector<std::vector<uint8_t>>;
 
 // Splits a bitstream file into frames by the kind of each first byte.
-Stream framesOfFile(const std::vector<uint8_t>& data)
-{
+Stream framesOfFile(const std::vector<uint8_t>& data) {
     Stream frames;
     size_t pos = 0;
     while (pos < data.size()) {
@@ -30,8 +29,7 @@ Stream framesOfFile(const std::vector<uint8_t>& data)
     return frames;
 }
 
-void decodeStream(SpeechdecLibrary& lib, const Stream& stream, std::vector<int16_t>& out)
-{
+void decodeStream(SpeechdecLibrary& lib, const Stream& stream, std::vector<int16_t>& out) {
     lib.init(0);
     int16_t pcm[240];
     for (const std::vector<uint8_t>& frame : stream) {
@@ -44,8 +42,7 @@ void decodeStream(SpeechdecLibrary& lib, const Stream& stream, std::vector<int16
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 4) {
         std::fprintf(stderr, "usage: %s LIBRARY SAMPLE.g723 OUTPUT\n", argv[0]);
         return 2;

@@ -10,8 +10,7 @@
 struct TestDecoder {
     DecoderState state;
     TestDecoder() { state.reset(1); }
-    std::vector<int16_t> decode(const std::vector<uint8_t>& frame)
-    {
+    std::vector<int16_t> decode(const std::vector<uint8_t>& frame) {
         std::vector<int16_t> out(240);
         state.decodeSoundFrame(frame.empty() ? nullptr : frame.data(), out.data());
         return out;

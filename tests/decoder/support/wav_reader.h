@@ -9,8 +9,7 @@
 #include <vector>
 
 // Returns false when the file is missing or not 16-bit mono PCM.
-inline bool readMonoWav(const std::string& path, std::vector<int16_t>& samples, uint32_t& rate)
-{
+inline bool readMonoWav(const std::string& path, std::vector<int16_t>& samples, uint32_t& rate) {
     std::ifstream in(path, std::ios::binary);
     std::vector<uint8_t> d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     auto u32 = [&](size_t p) { return d[p] | d[p + 1] << 8 | d[p + 2] << 16 | static_cast<uint32_t>(d[p + 3]) << 24; };

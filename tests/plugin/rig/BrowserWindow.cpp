@@ -4,8 +4,7 @@
 
 #include <algorithm>
 
-namespace
-{
+namespace {
 const char s_szClassName[] = "RigBrowserWindow";
 
 void RegisterBrowserClass()
@@ -22,7 +21,7 @@ void RegisterBrowserClass()
     wc.lpszClassName = s_szClassName;
     s_bRegistered = RegisterClassA(&wc) != 0;
 }
-}
+}  // namespace
 
 CBrowserWindow::CBrowserWindow(HWND hParent, int nWidth, int nHeight) : m_hWnd(NULL)
 {

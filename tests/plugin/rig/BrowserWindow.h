@@ -33,8 +33,8 @@ public:
 private:
     static LRESULT CALLBACK BrowserWndProc(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
 
-    HWND m_hWnd;                  // the window, NULL once destroyed
-    std::vector<UINT> m_messages; // messages the browser's procedure received
+    HWND m_hWnd;                   // the window, NULL once destroyed
+    std::vector<UINT> m_messages;  // messages the browser's procedure received
 
     CBrowserWindow(const CBrowserWindow&) = delete;
     CBrowserWindow& operator=(const CBrowserWindow&) = delete;

@@ -11,8 +11,8 @@ void* PatchImport(HMODULE hModule, const char* pszDll, const char* pszFunc, void
     const IMAGE_DATA_DIRECTORY& dir = pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (dir.VirtualAddress == 0)
         return NULL;
-    for (auto* pDesc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pBase + dir.VirtualAddress);
-         pDesc->Name != 0; pDesc++)
+    for (auto* pDesc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pBase + dir.VirtualAddress); pDesc->Name != 0;
+         pDesc++)
     {
         if (_stricmp(reinterpret_cast<char*>(pBase + pDesc->Name), pszDll) != 0 || pDesc->OriginalFirstThunk == 0)
             continue;

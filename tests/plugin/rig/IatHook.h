@@ -23,13 +23,17 @@ public:
     BOOL IsInstalled() const { return m_pOriginal != NULL; }
 
     // The real function, for spies that pass the call on.
-    template <class F> F Original() const { return reinterpret_cast<F>(m_pOriginal); }
+    template <class F>
+    F Original() const
+    {
+        return reinterpret_cast<F>(m_pOriginal);
+    }
 
 private:
-    HMODULE m_hModule;    // module whose import table is patched
-    const char* m_pszDll; // name of the DLL the function comes from
-    const char* m_pszFunc;// name of the imported function
-    void* m_pOriginal;    // what the slot held before, NULL when not installed
+    HMODULE m_hModule;      // module whose import table is patched
+    const char* m_pszDll;   // name of the DLL the function comes from
+    const char* m_pszFunc;  // name of the imported function
+    void* m_pOriginal;      // what the slot held before, NULL when not installed
 
     CIatHook(const CIatHook&) = delete;
     CIatHook& operator=(const CIatHook&) = delete;

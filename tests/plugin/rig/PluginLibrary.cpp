@@ -8,7 +8,7 @@
 
 std::string WindowsPathOf(const char* pszPath)
 {
-    typedef WCHAR* (CDECL* PFN_DOSNAME)(const char*);
+    typedef WCHAR*(CDECL * PFN_DOSNAME)(const char*);
     auto pfnDosName = reinterpret_cast<PFN_DOSNAME>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
     if (pszPath[0] != '/' || pfnDosName == NULL)

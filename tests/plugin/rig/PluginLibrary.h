@@ -11,9 +11,9 @@
 class CPluginLibrary
 {
 public:
-    typedef NPError (WINAPI* PFN_GETENTRYPOINTS)(NPPluginFuncs*);
-    typedef NPError (WINAPI* PFN_INITIALIZE)(NPNetscapeFuncs*);
-    typedef NPError (WINAPI* PFN_SHUTDOWN)();
+    typedef NPError(WINAPI* PFN_GETENTRYPOINTS)(NPPluginFuncs*);
+    typedef NPError(WINAPI* PFN_INITIALIZE)(NPNetscapeFuncs*);
+    typedef NPError(WINAPI* PFN_SHUTDOWN)();
 
     // The library at pszPath (a Linux path is turned into its Wine path),
     // loaded and initialised on first use. Later calls return the same object.
@@ -29,19 +29,16 @@ public:
     // The table as NP_GetEntryPoints filled it.
     const NPPluginFuncs& Funcs() const { return m_funcs; }
     // An exported function by name, NULL when it is not exported.
-    void* Export(const char* pszName) const
-    {
-        return reinterpret_cast<void*>(GetProcAddress(m_hModule, pszName));
-    }
+    void* Export(const char* pszName) const { return reinterpret_cast<void*>(GetProcAddress(m_hModule, pszName)); }
 
 private:
     explicit CPluginLibrary(const char* pszPath);
 
-    HMODULE m_hModule;     // the loaded library, NULL when loading failed
-    BOOL m_bInitialized;   // NP_GetEntryPoints and NP_Initialize both answered NPERR_NO_ERROR
-    std::string m_strPath; // Windows path of the library
-    std::string m_strError;// what went wrong, empty when ready
-    NPPluginFuncs m_funcs; // the plug-in's function table
+    HMODULE m_hModule;       // the loaded library, NULL when loading failed
+    BOOL m_bInitialized;     // NP_GetEntryPoints and NP_Initialize both answered NPERR_NO_ERROR
+    std::string m_strPath;   // Windows path of the library
+    std::string m_strError;  // what went wrong, empty when ready
+    NPPluginFuncs m_funcs;   // the plug-in's function table
 };
 
 // Windows path of a file given by its Linux path (Wine's mapping); the path

@@ -24,8 +24,7 @@ NPError CRigInstance::New(uint16_t mode, const Attributes& attributes)
     }
     char szType[] = "video/avs";
     NPError err = m_library.Funcs().newp(szType, &m_npp, mode, static_cast<int16_t>(argn.size()),
-                                         argn.empty() ? NULL : argn.data(),
-                                         argv.empty() ? NULL : argv.data(), NULL);
+                                         argn.empty() ? NULL : argn.data(), argv.empty() ? NULL : argv.data(), NULL);
     m_bCreated = err == NPERR_NO_ERROR;
     return err;
 }

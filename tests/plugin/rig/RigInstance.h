@@ -34,10 +34,10 @@ public:
 
 private:
     const CPluginLibrary& m_library;
-    NPP_t m_npp;                     // the instance as the browser holds it
-    NPWindow m_window;               // the window last handed over
-    bool m_bCreated = false;         // NPP_New succeeded and NPP_Destroy has not run
-    std::vector<std::string> m_names, m_values; // attribute strings, kept alive for the plug-in
+    NPP_t m_npp;                                 // the instance as the browser holds it
+    NPWindow m_window;                           // the window last handed over
+    bool m_bCreated = false;                     // NPP_New succeeded and NPP_Destroy has not run
+    std::vector<std::string> m_names, m_values;  // attribute strings, kept alive for the plug-in
 
     CRigInstance(const CRigInstance&) = delete;
     CRigInstance& operator=(const CRigInstance&) = delete;

@@ -4,8 +4,7 @@
 
 #include "IatHook.h"
 
-namespace
-{
+namespace {
 struct CSpyState
 {
     std::vector<CSaveAsCall> dialogs;  // every dialog asked for
@@ -51,16 +50,17 @@ BOOL WINAPI SpyGetSaveFileNameA(OPENFILENAMEA* pOfn)
 
 BOOL WINAPI SpyCopyFileA(LPCSTR pszFrom, LPCSTR pszTo, BOOL bFailIfExists)
 {
-    State().copies.push_back(CCopyCall{ pszFrom ? pszFrom : "(null)", pszTo ? pszTo : "(null)", bFailIfExists });
+    State().copies.push_back(CCopyCall{pszFrom ? pszFrom : "(null)", pszTo ? pszTo : "(null)", bFailIfExists});
     return State().copyHook.Original<decltype(&CopyFileA)>()(pszFrom, pszTo, bFailIfExists);
 }
-}
+}  // namespace
 
 BOOL CSaveAsSpy::Install(HMODULE hModule)
 {
     CSpyState& s = State();
     if (!s.dialogHook.IsInstalled())
-        s.dialogHook.Install(hModule, "comdlg32.dll", "GetSaveFileNameA", reinterpret_cast<void*>(&SpyGetSaveFileNameA));
+        s.dialogHook.Install(hModule, "comdlg32.dll", "GetSaveFileNameA",
+                             reinterpret_cast<void*>(&SpyGetSaveFileNameA));
     if (!s.copyHook.IsInstalled())
         s.copyHook.Install(hModule, "kernel32.dll", "CopyFileA", reinterpret_cast<void*>(&SpyCopyFileA));
     return s.dialogHook.IsInstalled() && s.copyHook.IsInstalled();

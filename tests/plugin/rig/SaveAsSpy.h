@@ -12,18 +12,18 @@
 // What the dialog was asked to show.
 struct CSaveAsCall
 {
-    OPENFILENAMEA ofn;          // the block as passed (pointers valid only during the call)
-    std::string strFilter;      // the filter list, every NUL kept, up to its double NUL
-    std::string strFile;        // lpstrFile's initial contents
-    std::string strDefExt;      // lpstrDefExt, "(null)" when NULL
+    OPENFILENAMEA ofn;      // the block as passed (pointers valid only during the call)
+    std::string strFilter;  // the filter list, every NUL kept, up to its double NUL
+    std::string strFile;    // lpstrFile's initial contents
+    std::string strDefExt;  // lpstrDefExt, "(null)" when NULL
 };
 
 // One CopyFileA call.
 struct CCopyCall
 {
-    std::string strFrom;        // existing file
-    std::string strTo;          // new file
-    BOOL bFailIfExists;         // third argument
+    std::string strFrom;  // existing file
+    std::string strTo;    // new file
+    BOOL bFailIfExists;   // third argument
 };
 
 class CSaveAsSpy

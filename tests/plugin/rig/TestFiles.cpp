@@ -34,8 +34,8 @@ bool WriteWholeFile(const std::string& strPath, const std::string& strBytes)
 
 std::string ReadWholeFile(const std::string& strPath)
 {
-    HANDLE hFile = CreateFileA(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE hFile = CreateFileA(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
     if (hFile == INVALID_HANDLE_VALUE)
         return "(unreadable)";
     std::vector<char> bytes(GetFileSize(hFile, NULL));

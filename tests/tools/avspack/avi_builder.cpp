@@ -34,7 +34,9 @@ Bytes fill(uint32_t count, uint32_t& state) {
     return out;
 }
 
-uint32_t frameSize(const AviRecipe& recipe, int frame) { return recipe.frameBytes + uint32_t(frame) * recipe.frameGrowth; }
+uint32_t frameSize(const AviRecipe& recipe, int frame) {
+    return recipe.frameBytes + uint32_t(frame) * recipe.frameGrowth;
+}
 
 Bytes headers(const AviRecipe& recipe) {
     const uint32_t frames = uint32_t(recipe.frames);

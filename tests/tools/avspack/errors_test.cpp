@@ -44,7 +44,8 @@ TEST_F(AvspackErrors, TruncatedInput) {
     const Bytes avi = avstest::buildAvi(AviRecipe());
     const std::size_t index = avstest::indexOffsetOf(AviRecipe());
     expectPackFailure(Bytes(avi.begin(), avi.begin() + 10), "truncated: 10 bytes");
-    expectPackFailure(Bytes(avi.begin(), avi.begin() + 2000), "its RIFF header announces " + std::to_string(avi.size()));
+    expectPackFailure(Bytes(avi.begin(), avi.begin() + 2000),
+                      "its RIFF header announces " + std::to_string(avi.size()));
     // A RIFF size patched to match a file cut inside the 'idx1' chunk.
     Bytes cut(avi.begin(), avi.begin() + std::ptrdiff_t(index) + 20);
     const uint32_t riffSize = uint32_t(cut.size() - 8);
@@ -117,7 +118,8 @@ TEST_F(AvspackErrors, UnpackOfTruncatedStreams) {
     avstest::writeFile(path("short.avs"), Bytes(7, 0));
     const ToolRun tiny = avstest::runTool({"--unpack", path("short.avs"), path("out.avi")});
     EXPECT_EQ(tiny.exitCode, 1);
-    EXPECT_NE(tiny.err.find("truncated: 7 bytes, shorter than the 8-byte stream header"), std::string::npos) << tiny.err;
+    EXPECT_NE(tiny.err.find("truncated: 7 bytes, shorter than the 8-byte stream header"), std::string::npos)
+        << tiny.err;
 
     // A default pack cut short loses clip data, so its tail block would sit past a gap.
     const Bytes avi = avstest::buildAvi(AviRecipe());

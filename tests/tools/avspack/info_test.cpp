@@ -40,12 +40,13 @@ TEST_F(AvspackInfo, ConsistentDefaultPack) {
     pack("out.avs");
     const ToolRun run = avstest::runTool({"--info", path("out.avs")});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    expectLines(run, {"header:        blockOffset " + index + ", blockLength " + blockLength,
-                      "placed block:  " + blockLength + " bytes at stream offset 8, for clip offsets " + index +
-                          ".." + std::to_string(m_avi.size() - 1),
-                      "clip data:     " + index + " bytes at stream offset " + std::to_string(8 + std::stoul(blockLength)) +
-                          ", for clip offsets 0.." + std::to_string(std::stoul(index) - 1),
-                      "rebuilt clip:  " + size + " bytes", "consistent:    yes"});
+    expectLines(run,
+                {"header:        blockOffset " + index + ", blockLength " + blockLength,
+                 "placed block:  " + blockLength + " bytes at stream offset 8, for clip offsets " + index + ".." +
+                     std::to_string(m_avi.size() - 1),
+                 "clip data:     " + index + " bytes at stream offset " + std::to_string(8 + std::stoul(blockLength)) +
+                     ", for clip offsets 0.." + std::to_string(std::stoul(index) - 1),
+                 "rebuilt clip:  " + size + " bytes", "consistent:    yes"});
     EXPECT_EQ(run.out.find("overlap"), std::string::npos);
 }
 
@@ -73,10 +74,11 @@ TEST_F(AvspackInfo, NoBlock) {
     pack("none.avs", {"--block", "none"});
     const ToolRun run = avstest::runTool({"--info", path("none.avs")});
     EXPECT_EQ(run.exitCode, 0);
-    expectLines(run, {"header:        blockOffset 0, blockLength 0", "placed block:  none",
-                      "playback:      starts once 10000 stream bytes have arrived (never during the download: the stream is "
-                      "shorter)",
-                      "consistent:    yes"});
+    expectLines(run,
+                {"header:        blockOffset 0, blockLength 0", "placed block:  none",
+                 "playback:      starts once 10000 stream bytes have arrived (never during the download: the stream is "
+                 "shorter)",
+                 "consistent:    yes"});
 }
 
 TEST_F(AvspackInfo, StreamsThePlugInRefuses) {

@@ -43,8 +43,7 @@ std::vector<Clip> clips() {
 class AvspackRoundTrip : public avstest::ScratchTest, public ::testing::WithParamInterface<Clip> {
 protected:
     // Packs the clip with the given block arguments, checks the stream, unpacks and compares.
-    void packAndUnpack(const std::vector<std::string>& blockArgs, uint32_t offset, uint32_t length,
-                       uint64_t clipData) {
+    void packAndUnpack(const std::vector<std::string>& blockArgs, uint32_t offset, uint32_t length, uint64_t clipData) {
         const Bytes& original = GetParam().bytes;
         avstest::writeFile(path("in.avi"), original);
         std::vector<std::string> args = blockArgs;
@@ -71,9 +70,7 @@ TEST_P(AvspackRoundTrip, DefaultBlockIsTheTailFromIdx1) {
     packAndUnpack({}, uint32_t(clip.indexOffset), uint32_t(size - clip.indexOffset), clip.indexOffset);
 }
 
-TEST_P(AvspackRoundTrip, NoBlock) {
-    packAndUnpack({"--block", "none"}, 0, 0, GetParam().bytes.size());
-}
+TEST_P(AvspackRoundTrip, NoBlock) { packAndUnpack({"--block", "none"}, 0, 0, GetParam().bytes.size()); }
 
 TEST_P(AvspackRoundTrip, BlockInsideTheFileIsFollowedByTheWholeFile) {
     const uint32_t size = uint32_t(GetParam().bytes.size());
@@ -102,7 +99,8 @@ TEST_F(AvspackUnpack, EveryWholeFileCaseOfTheTable) {
     int run = 0;
     for (const streamcases::StreamCase& c : streamcases::streamCases()) {
         if (!c.isWholeFile()) continue;
-        const std::string in = path("in" + std::to_string(run) + ".avs"), out = path("out" + std::to_string(run) + ".avi");
+        const std::string in = path("in" + std::to_string(run) + ".avs"),
+                          out = path("out" + std::to_string(run) + ".avi");
         ++run;
         avstest::writeFile(in, c.stream);
         const ToolRun unpack = avstest::runTool({"--unpack", in, out});

@@ -90,10 +90,10 @@ TEST(AvsviewImage, BmpRowsBottomUpInBlueGreenRedPadded) {
     EXPECT_EQ(le32(&bmp[18]), 3u);
     EXPECT_EQ(le32(&bmp[22]), 2u);
     EXPECT_EQ(bmp[28], 24);
-    const uint8_t* bottomRow = &bmp[54];          // image row 1
+    const uint8_t* bottomRow = &bmp[54];                      // image row 1
     EXPECT_EQ(bottomRow[3 + 0], image.rgb[(3 + 1) * 3 + 2]);  // pixel (1,1): blue first
     EXPECT_EQ(bottomRow[3 + 2], image.rgb[(3 + 1) * 3 + 0]);
-    EXPECT_EQ(bmp[54 + rowBytes + 2], image.rgb[0]);            // pixel (0,0) red in the second row
+    EXPECT_EQ(bmp[54 + rowBytes + 2], image.rgb[0]);  // pixel (0,0) red in the second row
 }
 
 TEST(AvsviewImage, PngUnpacksToTheFilteredRows) {

@@ -8,17 +8,16 @@ using avsview::LinkPacer;
 TEST(AvsviewLinkPacer, UnlimitedCarriesEverything) {
     LinkPacer link(0, 8192);
     EXPECT_TRUE(link.unlimited());
-    for (int i = 0; i < 100; ++i)
-        EXPECT_TRUE(link.tryCarry(0, 1 << 20));
+    for (int i = 0; i < 100; ++i) EXPECT_TRUE(link.tryCarry(0, 1 << 20));
 }
 
 TEST(AvsviewLinkPacer, ChunksAtTheRate) {
-    LinkPacer link(1000, 100);  // 1000 B/s: a 100-byte chunk every 100 ms
+    LinkPacer link(1000, 100);               // 1000 B/s: a 100-byte chunk every 100 ms
     EXPECT_FALSE(link.tryCarry(5000, 100));  // an idle link starts empty
     EXPECT_FALSE(link.tryCarry(5099, 100));
     EXPECT_TRUE(link.tryCarry(5100, 100));
     EXPECT_FALSE(link.tryCarry(5150, 100));
-    EXPECT_TRUE(link.tryCarry(5150, 50));   // a smaller last chunk goes sooner
+    EXPECT_TRUE(link.tryCarry(5150, 50));  // a smaller last chunk goes sooner
     EXPECT_FALSE(link.tryCarry(5200, 100));
     EXPECT_TRUE(link.tryCarry(5250, 100));
 }

@@ -39,10 +39,9 @@ TEST(AvsviewOptions, DefaultsForOneSource) {
 }
 
 TEST(AvsviewOptions, EveryOptionWithSeparateAndJoinedValues) {
-    const ViewOptions options =
-        parsed({"--rate", "7000", "--chunk=1400", "--autostart", "FALSE", "--size", "160x120", "--url",
-                "http://x/y.avs", "--no-length", "--play", "--hold=2.5", "--save-as", "out.avi", "--snapshot",
-                "shot.PNG", "--plugin", "p.dll", "a.avs"});
+    const ViewOptions options = parsed({"--rate", "7000", "--chunk=1400", "--autostart", "FALSE", "--size", "160x120",
+                                        "--url", "http://x/y.avs", "--no-length", "--play", "--hold=2.5", "--save-as",
+                                        "out.avi", "--snapshot", "shot.PNG", "--plugin", "p.dll", "a.avs"});
     EXPECT_EQ(options.rate, 7000u);
     EXPECT_EQ(options.chunk, 1400u);
     EXPECT_EQ(options.autostart, "FALSE");

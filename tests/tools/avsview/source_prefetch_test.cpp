@@ -79,8 +79,7 @@ std::vector<uint8_t> drain(SourcePrefetch& prefetch) {
     while (!prefetch.drained() && GetTickCount() - start < 10000) {
         const std::size_t got = prefetch.take(buffer, sizeof(buffer));
         all.insert(all.end(), buffer, buffer + got);
-        if (got == 0)
-            Sleep(1);
+        if (got == 0) Sleep(1);
     }
     return all;
 }
@@ -92,8 +91,7 @@ TEST(AvsviewSourcePrefetch, WholeFileInOrder) {
     GetTempPathA(MAX_PATH, folder);
     const std::string path = std::string(folder) + "avsview_prefetch_test.avs";
     std::vector<uint8_t> content(100000);
-    for (std::size_t i = 0; i < content.size(); ++i)
-        content[i] = uint8_t(i * 31 + i / 256);
+    for (std::size_t i = 0; i < content.size(); ++i) content[i] = uint8_t(i * 31 + i / 256);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(content.data()), content.size());
 
     SourcePrefetch prefetch(std::unique_ptr<ByteSource>(new FileSource(path)), 20000);

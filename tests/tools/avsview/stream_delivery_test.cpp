@@ -36,8 +36,7 @@ int32_t writeReady(NPP, NPStream*) { return g_script.ready; }
 
 int32_t write(NPP, NPStream*, int32_t offset, int32_t len, void* buffer) {
     g_script.writes.emplace_back(offset, len);
-    if (g_script.refuse)
-        return -1;
+    if (g_script.refuse) return -1;
     const int32_t taken = std::min(len, g_script.takeAtMost);
     g_script.received.append(static_cast<const char*>(buffer), taken);
     return taken;

@@ -20,8 +20,7 @@ struct Located {
     Bytes frames;  // the bytes of all segments, in order
 };
 
-Located locate(const ScratchDir& dir, const Bytes& file)
-{
+Located locate(const ScratchDir& dir, const Bytes& file) {
     writeFile(dir.path("input"), file);
     InputFile input;
     Located result;
@@ -39,16 +38,14 @@ Located locate(const ScratchDir& dir, const Bytes& file)
     return result;
 }
 
-size_t find(const Bytes& haystack, const std::string& needle)
-{
+size_t find(const Bytes& haystack, const std::string& needle) {
     auto at = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end());
     return static_cast<size_t>(at - haystack.begin());
 }
 
 }  // namespace
 
-TEST(G723decContainers, RawFilesAreEverythingThatIsNotRiff)
-{
+TEST(G723decContainers, RawFilesAreEverythingThatIsNotRiff) {
     ScratchDir dir;
     Bytes frames = bytesFraming(mixedFrames(3, 40));
     Located raw = locate(dir, frames);
@@ -64,8 +61,7 @@ TEST(G723decContainers, RawFilesAreEverythingThatIsNotRiff)
     EXPECT_EQ(dir.file("input") + ": byte 8: RIFF file of form 'RMID' is neither WAV nor AVI", other.status.message);
 }
 
-TEST(G723decContainers, WavDataChunkWhereverTheChunksAre)
-{
+TEST(G723decContainers, WavDataChunkWhereverTheChunksAre) {
     ScratchDir dir;
     Bytes frames = bytesFraming(mixedFrames(5, 30));
     Located plain = locate(dir, wavFile(frames));
@@ -75,16 +71,15 @@ TEST(G723decContainers, WavDataChunkWhereverTheChunksAre)
     EXPECT_TRUE(plain.data.cutShortNote.empty());
 
     // Extensible format, extra chunks, an odd-sized chunk with its pad byte, data before fmt.
-    Bytes unusual = list("RIFF", "WAVE", concat({chunk("LIST", Bytes(5, 'i')), chunk("data", frames),
-                                                 chunk("fact", Bytes(4, 0)),
-                                                 chunk("fmt ", waveFormat(0x0042, 1, true))}));
+    Bytes unusual = list("RIFF", "WAVE",
+                         concat({chunk("LIST", Bytes(5, 'i')), chunk("data", frames), chunk("fact", Bytes(4, 0)),
+                                 chunk("fmt ", waveFormat(0x0042, 1, true))}));
     Located located = locate(dir, unusual);
     ASSERT_TRUE(located.status.ok()) << located.status.message;
     EXPECT_EQ(frames, located.frames);
 }
 
-TEST(G723decContainers, WavWithoutG7231AudioNamesTheTagFound)
-{
+TEST(G723decContainers, WavWithoutG7231AudioNamesTheTagFound) {
     ScratchDir dir;
     Bytes pcm = wavFile(Bytes(100, 0), 0x0001);
     Located located = locate(dir, pcm);
@@ -95,14 +90,13 @@ TEST(G723decContainers, WavWithoutG7231AudioNamesTheTagFound)
     Located unnamed = locate(dir, list("RIFF", "WAVE", chunk("fmt ", waveFormat(0x1234, 1, true))));
     EXPECT_NE(std::string::npos, unnamed.status.message.find("format tag 0x1234, not G.723.1"));
 
-    Located stereo = locate(dir, list("RIFF", "WAVE", concat({chunk("fmt ", waveFormat(0x0042, 2)),
-                                                              chunk("data", Bytes(24, 0))})));
+    Located stereo =
+        locate(dir, list("RIFF", "WAVE", concat({chunk("fmt ", waveFormat(0x0042, 2)), chunk("data", Bytes(24, 0))})));
     EXPECT_EQ(dir.file("input") + ": byte 22: G.723.1 audio with 2 channels; only mono is supported",
               stereo.status.message);
 }
 
-TEST(G723decContainers, BrokenWavFilesAreRefusedWithTheirOffset)
-{
+TEST(G723decContainers, BrokenWavFilesAreRefusedWithTheirOffset) {
     ScratchDir dir;
     Located noFormat = locate(dir, list("RIFF", "WAVE", chunk("data", Bytes(24, 0))));
     EXPECT_EQ(g723dec::exitNotG7231, noFormat.status.exitCode);
@@ -115,8 +109,7 @@ TEST(G723decContainers, BrokenWavFilesAreRefusedWithTheirOffset)
     EXPECT_EQ(dir.file("input") + ": byte 12: WAV format chunk is too short (10 bytes)", shortFormat.status.message);
 }
 
-TEST(G723decContainers, WavDataChunkLongerThanTheFile)
-{
+TEST(G723decContainers, WavDataChunkLongerThanTheFile) {
     ScratchDir dir;
     Bytes frames = bytesFraming(speechFrames(7, 4));
     Bytes header = list("RIFF", "WAVE", chunk("fmt ", waveFormat(0x0042)));
@@ -133,8 +126,7 @@ TEST(G723decContainers, WavDataChunkLongerThanTheFile)
     EXPECT_TRUE(streamed.data.cutShortNote.empty());
 }
 
-TEST(G723decContainers, FfmpegWavFile)
-{
+TEST(G723decContainers, FfmpegWavFile) {
     ScratchDir dir;
     Bytes file = readFile(std::filesystem::path(G723DEC_TEST_DATA) / "ffmpeg_tone.wav");
     ASSERT_FALSE(file.empty());
@@ -144,8 +136,7 @@ TEST(G723decContainers, FfmpegWavFile)
     EXPECT_EQ(file.size() - 240, find(file, "data") + 8);
 }
 
-TEST(G723decContainers, AviAudioStreamAmongVideoAndOtherAudio)
-{
+TEST(G723decContainers, AviAudioStreamAmongVideoAndOtherAudio) {
     ScratchDir dir;
     Bytes frames = bytesFraming(mixedFrames(9, 50));
     AviLayout layout;
@@ -164,8 +155,7 @@ TEST(G723decContainers, AviAudioStreamAmongVideoAndOtherAudio)
     EXPECT_EQ(frames, located.frames);
 }
 
-TEST(G723decContainers, AviWithoutG7231AudioNamesTheTagsFound)
-{
+TEST(G723decContainers, AviWithoutG7231AudioNamesTheTagsFound) {
     ScratchDir dir;
     AviLayout layout;
     layout.audioTags = {0x0055, 0x0001};
@@ -173,8 +163,8 @@ TEST(G723decContainers, AviWithoutG7231AudioNamesTheTagsFound)
     Located located = locate(dir, file);
     EXPECT_EQ(g723dec::exitNotG7231, located.status.exitCode);
     size_t firstAudioFormat = find(file, "auds");
-    firstAudioFormat = std::search(file.begin() + static_cast<long>(firstAudioFormat), file.end(), "strf",
-                                   "strf" + 4) - file.begin() + 8;
+    firstAudioFormat = std::search(file.begin() + static_cast<long>(firstAudioFormat), file.end(), "strf", "strf" + 4) -
+                       file.begin() + 8;
     EXPECT_EQ(dir.file("input") + ": byte " + std::to_string(firstAudioFormat) +
                   ": AVI file has no G.723.1 (0x0042) audio: stream 1 has format tag 0x0055 (MP3), "
                   "stream 2 has format tag 0x0001 (PCM)",
@@ -188,8 +178,7 @@ TEST(G723decContainers, AviWithoutG7231AudioNamesTheTagsFound)
     EXPECT_EQ(dir.file("input") + ": byte 12: AVI file has no header list (hdrl)", located.status.message);
 }
 
-TEST(G723decContainers, AviCutShortKeepsTheAudioThatIsThere)
-{
+TEST(G723decContainers, AviCutShortKeepsTheAudioThatIsThere) {
     ScratchDir dir;
     Bytes frames = bytesFraming(speechFrames(11, 6));
     AviLayout layout;

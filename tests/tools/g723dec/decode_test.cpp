@@ -14,8 +14,7 @@ using g723dec::JobSpec;
 
 namespace {
 
-JobSpec job(const std::string& input, const std::string& output, Framing framing = Framing::bytes)
-{
+JobSpec job(const std::string& input, const std::string& output, Framing framing = Framing::bytes) {
     JobSpec request;
     request.input = input;
     request.output = output;
@@ -23,15 +22,13 @@ JobSpec job(const std::string& input, const std::string& output, Framing framing
     return request;
 }
 
-JobResult decode(const JobSpec& request)
-{
+JobResult decode(const JobSpec& request) {
     g723dec::FrameDecoder decoder;
     return g723dec::decodeFile(request, decoder);
 }
 
 // A speech frame with the given number of invalid codes (lag codes and a gain row at the table bound).
-Bytes badSpeechFrame(int invalidCodes)
-{
+Bytes badSpeechFrame(int invalidCodes) {
     frames::SpeechFields fields;
     fields.lagCode[0] = 100;
     fields.lagCode[1] = invalidCodes >= 2 ? 127 : 100;
@@ -41,8 +38,7 @@ Bytes badSpeechFrame(int invalidCodes)
 
 }  // namespace
 
-TEST(G723decDecode, EveryContainerAndFramingMatchesTheLibrary)
-{
+TEST(G723decDecode, EveryContainerAndFramingMatchesTheLibrary) {
     ScratchDir dir;
     FrameList frames = mixedFrames(31, 300);
     std::vector<int16_t> expected = decodeWithLibrary(frames);
@@ -72,8 +68,7 @@ TEST(G723decDecode, EveryContainerAndFramingMatchesTheLibrary)
     EXPECT_EQ(expected, rawSamples(readFile(dir.path("out.raw"))));
 }
 
-TEST(G723decDecode, OneDecoderObjectServesStreamAfterStream)
-{
+TEST(G723decDecode, OneDecoderObjectServesStreamAfterStream) {
     ScratchDir dir;
     FrameList first = mixedFrames(1, 120);
     FrameList second = speechFrames(2, 80);
@@ -86,8 +81,7 @@ TEST(G723decDecode, OneDecoderObjectServesStreamAfterStream)
     EXPECT_EQ(decodeWithLibrary(second), wavSamples(readFile(dir.path("b.wav"))));
 }
 
-TEST(G723decDecode, LostFramesTakeTheNullFramePath)
-{
+TEST(G723decDecode, LostFramesTakeTheNullFramePath) {
     ScratchDir dir;
     FrameList frames = speechFrames(5, 100);
     writeFile(dir.path("in.g723"), bytesFraming(frames));
@@ -128,13 +122,16 @@ TEST(G723decDecode, LostFramesTakeTheNullFramePath)
               result.report.substr(0, result.report.find('\n') + 1));
 }
 
-TEST(G723decDecode, StatisticsCountKindsAndBadFrames)
-{
+TEST(G723decDecode, StatisticsCountKindsAndBadFrames) {
     ScratchDir dir;
     frames::Random rng(3);
-    FrameList frames = {frames::randomSpeechFrame(rng, false), badSpeechFrame(1), badSpeechFrame(2),
-                        frames::randomSpeechFrame(rng, true),  frames::untransmittedFrame(),
-                        frames::randomBytesFrame(rng, 2),      frames::untransmittedFrame(),
+    FrameList frames = {frames::randomSpeechFrame(rng, false),
+                        badSpeechFrame(1),
+                        badSpeechFrame(2),
+                        frames::randomSpeechFrame(rng, true),
+                        frames::untransmittedFrame(),
+                        frames::randomBytesFrame(rng, 2),
+                        frames::untransmittedFrame(),
                         badSpeechFrame(0)};
     writeFile(dir.path("in.g723"), bytesFraming(frames));
     g723dec::LossPlan loss;
@@ -159,8 +156,7 @@ TEST(G723decDecode, StatisticsCountKindsAndBadFrames)
         << result.report;
 }
 
-TEST(G723decDecode, IncompleteLastFrameKeepsEverythingBeforeIt)
-{
+TEST(G723decDecode, IncompleteLastFrameKeepsEverythingBeforeIt) {
     ScratchDir dir;
     FrameList frames = mixedFrames(13, 60);
     Bytes file = bytesFraming(frames);
@@ -172,14 +168,14 @@ TEST(G723decDecode, IncompleteLastFrameKeepsEverythingBeforeIt)
     EXPECT_EQ(g723dec::exitTruncated, result.exitCode);
     EXPECT_EQ("g723dec: " + dir.file("cut.g723") + ": byte " + std::to_string(file.size() - 9) +
                   ": the last frame is incomplete: a 6.3 kbit/s speech frame needs 24 bytes, the input ends after "
-                  "9; decoded the " + std::to_string(frames.size() - 1) + " complete frames before it\n",
+                  "9; decoded the " +
+                  std::to_string(frames.size() - 1) + " complete frames before it\n",
               result.report);
     frames.pop_back();
     EXPECT_EQ(decodeWithLibrary(frames), wavSamples(readFile(dir.path("out.wav"))));
 }
 
-TEST(G723decDecode, ContainerCutShortIsReportedAfterDecodingWhatIsThere)
-{
+TEST(G723decDecode, ContainerCutShortIsReportedAfterDecodingWhatIsThere) {
     ScratchDir dir;
     FrameList frames = speechFrames(15, 10);
     Bytes header = list("RIFF", "WAVE", chunk("fmt ", waveFormat(0x0042)));
@@ -193,8 +189,7 @@ TEST(G723decDecode, ContainerCutShortIsReportedAfterDecodingWhatIsThere)
     EXPECT_EQ(decodeWithLibrary(frames), wavSamples(readFile(dir.path("out.wav"))));
 }
 
-TEST(G723decDecode, FailuresBeforeDecodingLeaveNoOutput)
-{
+TEST(G723decDecode, FailuresBeforeDecodingLeaveNoOutput) {
     ScratchDir dir;
     writeFile(dir.path("pcm.wav"), wavFile(Bytes(480, 0), 0x0001));
     JobResult notG7231 = decode(job(dir.file("pcm.wav"), dir.file("out.wav")));
@@ -223,8 +218,7 @@ TEST(G723decDecode, FailuresBeforeDecodingLeaveNoOutput)
     EXPECT_TRUE(std::filesystem::is_empty(dir.path("folder")));
 }
 
-TEST(G723decDecode, RefusesToOverwriteItsInput)
-{
+TEST(G723decDecode, RefusesToOverwriteItsInput) {
     ScratchDir dir;
     Bytes wav = wavFile(bytesFraming(speechFrames(2, 20)));
     writeFile(dir.path("speech.wav"), wav);
@@ -234,8 +228,7 @@ TEST(G723decDecode, RefusesToOverwriteItsInput)
     EXPECT_EQ(wav, readFile(dir.path("speech.wav")));
 }
 
-TEST(G723decDecode, EmptyInputGivesAnEmptyWavAndAWarning)
-{
+TEST(G723decDecode, EmptyInputGivesAnEmptyWavAndAWarning) {
     ScratchDir dir;
     writeFile(dir.path("empty.g723"), {});
     JobResult result = decode(job(dir.file("empty.g723"), dir.file("out.wav")));

@@ -24,8 +24,7 @@ struct Split {
     int truncatedBytes = 0;
 };
 
-Split split(const ScratchDir& dir, const Bytes& file, Framing framing, std::vector<g723dec::Segment> segments = {})
-{
+Split split(const ScratchDir& dir, const Bytes& file, Framing framing, std::vector<g723dec::Segment> segments = {}) {
     writeFile(dir.path("frames"), file);
     InputFile input;
     EXPECT_TRUE(input.open(dir.file("frames")).ok());
@@ -46,8 +45,7 @@ Split split(const ScratchDir& dir, const Bytes& file, Framing framing, std::vect
 
 }  // namespace
 
-TEST(G723decFraming, BothFramingsGiveTheSameFrames)
-{
+TEST(G723decFraming, BothFramingsGiveTheSameFrames) {
     ScratchDir dir;
     FrameList frames = mixedFrames(21, 200);
     Split bytes = split(dir, bytesFraming(frames), Framing::bytes);
@@ -74,8 +72,7 @@ TEST(G723decFraming, BothFramingsGiveTheSameFrames)
     }
 }
 
-TEST(G723decFraming, IncompleteLastFrame)
-{
+TEST(G723decFraming, IncompleteLastFrame) {
     ScratchDir dir;
     FrameList frames = speechFrames(4, 3);
     Bytes file = bytesFraming(frames);
@@ -95,27 +92,25 @@ TEST(G723decFraming, IncompleteLastFrame)
     EXPECT_EQ(1, half.truncatedBytes);
 }
 
-TEST(G723decFraming, FramesAcrossSegmentsReportTheirFileOffset)
-{
+TEST(G723decFraming, FramesAcrossSegmentsReportTheirFileOffset) {
     ScratchDir dir;
     FrameList frames = speechFrames(8, 3);
     Bytes data = bytesFraming(frames);
     // Segments of 30, 30 and 12 bytes, separated by 8-byte gaps of chunk headers.
-    Bytes file = concat({Bytes(8, 0xEE), Bytes(data.begin(), data.begin() + 30), Bytes(8, 0xEE),
-                         Bytes(data.begin() + 30, data.begin() + 60), Bytes(8, 0xEE),
-                         Bytes(data.begin() + 60, data.end())});
+    Bytes file =
+        concat({Bytes(8, 0xEE), Bytes(data.begin(), data.begin() + 30), Bytes(8, 0xEE),
+                Bytes(data.begin() + 30, data.begin() + 60), Bytes(8, 0xEE), Bytes(data.begin() + 60, data.end())});
     Split result = split(dir, file, Framing::bytes, {{8, 30}, {46, 30}, {84, 12}});
     ASSERT_EQ(4u, result.frames.size());
     EXPECT_EQ(8u, result.frames[0].offset);
-    EXPECT_EQ(32u, result.frames[1].offset);   // starts in the first segment
-    EXPECT_EQ(64u, result.frames[2].offset);   // 48 bytes in: 18 into the second segment
+    EXPECT_EQ(32u, result.frames[1].offset);  // starts in the first segment
+    EXPECT_EQ(64u, result.frames[2].offset);  // 48 bytes in: 18 into the second segment
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(frames[i], Bytes(result.frames[i].bytes, result.frames[i].bytes + 24));
     }
 }
 
-TEST(G723decLossPlan, ListsRangesAndRate)
-{
+TEST(G723decLossPlan, ListsRangesAndRate) {
     g723dec::LossPlan plan;
     std::string error;
     ASSERT_TRUE(plan.addList("7,0-2,5", error)) << error;
@@ -148,8 +143,7 @@ TEST(G723decLossPlan, ListsRangesAndRate)
     EXPECT_GT(differing, 500);
 }
 
-TEST(G723decOptions, SingleFileAndDirectoryForms)
-{
+TEST(G723decOptions, SingleFileAndDirectoryForms) {
     using g723dec::parseOptions;
     g723dec::Options options;
     ASSERT_TRUE(parseOptions({"--framing", "words", "in.g723", "--stats", "out.wav", "--lose=3,4"}, options).ok());
@@ -174,8 +168,7 @@ TEST(G723decOptions, SingleFileAndDirectoryForms)
     EXPECT_TRUE(rate.loss.isLost(12345));
 }
 
-TEST(G723decOptions, MistakesAreUsageErrors)
-{
+TEST(G723decOptions, MistakesAreUsageErrors) {
     const std::vector<std::vector<std::string>> mistakes = {
         {},
         {"in.g723"},

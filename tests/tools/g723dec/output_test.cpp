@@ -11,8 +11,7 @@
 
 using namespace g723test;
 
-TEST(G723decOutput, WavHeaderDescribesTheSamples)
-{
+TEST(G723decOutput, WavHeaderDescribesTheSamples) {
     ScratchDir dir;
     const int16_t samples[5] = {1, -1, 32767, -32768, 256};
     g723dec::PcmWriter writer;
@@ -23,11 +22,11 @@ TEST(G723decOutput, WavHeaderDescribesTheSamples)
     Bytes file = readFile(dir.path("out.wav"));
     EXPECT_EQ(54u, file.size());
     EXPECT_EQ(std::vector<int16_t>(samples, samples + 5), wavSamples(file));  // checks every header field
-    EXPECT_EQ((Bytes{0x01, 0x00, 0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x80, 0x00, 0x01}), Bytes(file.begin() + 44, file.end()));
+    EXPECT_EQ((Bytes{0x01, 0x00, 0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x80, 0x00, 0x01}),
+              Bytes(file.begin() + 44, file.end()));
 }
 
-TEST(G723decOutput, AnUnfinishedOutputLeavesTheEarlierFileAlone)
-{
+TEST(G723decOutput, AnUnfinishedOutputLeavesTheEarlierFileAlone) {
     ScratchDir dir;
     writeFile(dir.path("out.wav"), {'o', 'l', 'd'});
     const int16_t samples[3] = {5, 6, 7};
@@ -55,8 +54,7 @@ TEST(G723decOutput, AnUnfinishedOutputLeavesTheEarlierFileAlone)
 }
 
 #ifndef _WIN32
-TEST(G723decOutput, DevicesAreWrittenInPlace)
-{
+TEST(G723decOutput, DevicesAreWrittenInPlace) {
     ScratchDir dir;
     writeFile(dir.path("in.g723"), bytesFraming(speechFrames(6, 50)));
     g723dec::FrameDecoder decoder;

@@ -6,8 +6,7 @@
 
 using namespace g723test;
 
-TEST(G723decProgram, StandardInputToStandardOutput)
-{
+TEST(G723decProgram, StandardInputToStandardOutput) {
     ScratchDir dir;
     FrameList frames = mixedFrames(41, 150);
     writeFile(dir.path("in.g723"), bytesFraming(frames));
@@ -20,11 +19,11 @@ TEST(G723decProgram, StandardInputToStandardOutput)
     writeFile(dir.path("words.g723"), wordsFraming(frames));
     EXPECT_EQ(0, runProgram("--stats --framing words --raw -", errors, dir.file("words.g723"), dir.file("w.raw")));
     EXPECT_EQ(decodeWithLibrary(frames), rawSamples(readFile(dir.path("w.raw"))));
-    EXPECT_NE(std::string::npos, errors.find("standard input: frames: " + std::to_string(frames.size()) + " (")) << errors;
+    EXPECT_NE(std::string::npos, errors.find("standard input: frames: " + std::to_string(frames.size()) + " ("))
+        << errors;
 }
 
-TEST(G723decProgram, StandardInputTakesRawFramesOnly)
-{
+TEST(G723decProgram, StandardInputTakesRawFramesOnly) {
     ScratchDir dir;
     writeFile(dir.path("in.wav"), wavFile(bytesFraming(speechFrames(3, 4))));
     std::string errors;
@@ -34,8 +33,7 @@ TEST(G723decProgram, StandardInputTakesRawFramesOnly)
               errors);
 }
 
-TEST(G723decProgram, HelpListsTheExitCodes)
-{
+TEST(G723decProgram, HelpListsTheExitCodes) {
     ScratchDir dir;
     std::string errors;
     EXPECT_EQ(0, runProgram("--help", errors, "", dir.file("help.txt")));
@@ -52,8 +50,7 @@ TEST(G723decProgram, HelpListsTheExitCodes)
     EXPECT_FALSE(std::filesystem::exists(dir.path("out.wav")));
 }
 
-TEST(G723decProgram, OutputDirectoryDecodesEveryInputInParallel)
-{
+TEST(G723decProgram, OutputDirectoryDecodesEveryInputInParallel) {
     ScratchDir dir;
     std::vector<FrameList> streams;
     std::string inputs;
@@ -62,7 +59,7 @@ TEST(G723decProgram, OutputDirectoryDecodesEveryInputInParallel)
         std::string name = "clip" + std::to_string(i) + (i % 3 == 0 ? ".g723" : i % 3 == 1 ? ".wav" : ".avi");
         AviLayout avi;
         avi.audioChunks = splitInto(bytesFraming(streams.back()), 96);
-        writeFile(dir.path(name), i % 3 == 0 ? bytesFraming(streams.back())
+        writeFile(dir.path(name), i % 3 == 0   ? bytesFraming(streams.back())
                                   : i % 3 == 1 ? wavFile(bytesFraming(streams.back()))
                                                : aviFile(avi));
         inputs += " " + dir.file(name);
@@ -80,8 +77,7 @@ TEST(G723decProgram, OutputDirectoryDecodesEveryInputInParallel)
     EXPECT_FALSE(std::filesystem::exists(dir.path("out") / "broken.wav"));
 }
 
-TEST(G723decProgram, OutputDirectoryRefusesTwoInputsWithOneName)
-{
+TEST(G723decProgram, OutputDirectoryRefusesTwoInputsWithOneName) {
     ScratchDir dir;
     std::filesystem::create_directory(dir.path("a"));
     writeFile(dir.path("speech.g723"), bytesFraming(speechFrames(1, 3)));

@@ -11,12 +11,12 @@
 
 namespace g723test {
 
+using kit::appendLe16;
+using kit::appendLe32;
 using toolstest::Bytes;
 using toolstest::chunk;
 using toolstest::concat;
 using toolstest::list;
-using kit::appendLe16;
-using kit::appendLe32;
 
 // WAVEFORMATEX of a mono 8 kHz stream with the given tag; extensible wraps
 // the tag into a WAVE_FORMAT_EXTENSIBLE sub-format.

@@ -17,8 +17,7 @@
 
 namespace g723test {
 
-FrameList mixedFrames(uint32_t seed, int count)
-{
+FrameList mixedFrames(uint32_t seed, int count) {
     FrameList frames;
     for (Bytes& frame : frames::mixedStream(seed, count)) {
         if (!frame.empty()) {
@@ -28,8 +27,7 @@ FrameList mixedFrames(uint32_t seed, int count)
     return frames;
 }
 
-FrameList speechFrames(uint32_t seed, int count)
-{
+FrameList speechFrames(uint32_t seed, int count) {
     frames::Random rng(seed);
     FrameList frames;
     for (int i = 0; i < count; ++i) {
@@ -40,8 +38,7 @@ FrameList speechFrames(uint32_t seed, int count)
 
 namespace {
 
-Bytes framed(const FrameList& frames, size_t untransmittedSize)
-{
+Bytes framed(const FrameList& frames, size_t untransmittedSize) {
     Bytes out;
     for (const Bytes& frame : frames) {
         size_t size = (frame[0] & 3) == 3 ? untransmittedSize : frame.size();
@@ -50,8 +47,7 @@ Bytes framed(const FrameList& frames, size_t untransmittedSize)
     return out;
 }
 
-std::vector<int16_t> samplesOf(const uint8_t* bytes, size_t size)
-{
+std::vector<int16_t> samplesOf(const uint8_t* bytes, size_t size) {
     std::vector<int16_t> samples(size / 2);
     for (size_t i = 0; i < samples.size(); ++i) {
         samples[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
@@ -59,25 +55,17 @@ std::vector<int16_t> samplesOf(const uint8_t* bytes, size_t size)
     return samples;
 }
 
-uint32_t le32(const Bytes& bytes, size_t at)
-{
+uint32_t le32(const Bytes& bytes, size_t at) {
     return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
 }
 
 }  // namespace
 
-Bytes bytesFraming(const FrameList& frames)
-{
-    return framed(frames, 1);
-}
+Bytes bytesFraming(const FrameList& frames) { return framed(frames, 1); }
 
-Bytes wordsFraming(const FrameList& frames)
-{
-    return framed(frames, 2);
-}
+Bytes wordsFraming(const FrameList& frames) { return framed(frames, 2); }
 
-std::vector<int16_t> decodeWithLibrary(const FrameList& frames, const std::set<size_t>& lost)
-{
+std::vector<int16_t> decodeWithLibrary(const FrameList& frames, const std::set<size_t>& lost) {
     std::vector<int16_t> samples(frames.size() * 240);
     INITdec(1);
     for (size_t i = 0; i < frames.size(); ++i) {
@@ -86,8 +74,7 @@ std::vector<int16_t> decodeWithLibrary(const FrameList& frames, const std::set<s
     return samples;
 }
 
-std::vector<int16_t> wavSamples(const Bytes& file)
-{
+std::vector<int16_t> wavSamples(const Bytes& file) {
     EXPECT_GE(file.size(), 44u);
     if (file.size() < 44) {
         return {};
@@ -104,17 +91,13 @@ std::vector<int16_t> wavSamples(const Bytes& file)
     return samplesOf(file.data() + 44, file.size() - 44);
 }
 
-std::vector<int16_t> rawSamples(const Bytes& file)
-{
-    return samplesOf(file.data(), file.size());
-}
+std::vector<int16_t> rawSamples(const Bytes& file) { return samplesOf(file.data(), file.size()); }
 
 int runProgram(const std::string& args, std::string& errorText, const std::string& stdinFile,
-               const std::string& stdoutFile)
-{
-    std::filesystem::path errorFile = std::filesystem::path("g723dec_scratch") /
-                                      (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                                       ".stderr");
+               const std::string& stdoutFile) {
+    std::filesystem::path errorFile =
+        std::filesystem::path("g723dec_scratch") /
+        (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".stderr");
     std::string command = std::filesystem::path(G723DEC_PROGRAM).make_preferred().string() + " " + args;
     if (!stdinFile.empty()) {
         command += " <" + std::filesystem::path(stdinFile).make_preferred().string();

@@ -20,9 +20,9 @@ std::vector<std::string> describe(const std::vector<kit::Argument>& arguments) {
 TEST(KitArguments, OptionsAnywhereValuesBothWaysDashDashEndsThem) {
     std::vector<kit::Argument> arguments;
     kit::ArgumentError error;
-    ASSERT_TRUE(kit::splitArguments({"a", "--flag", "-", "--value", "-x", "--value=b=c", "-v", "d", "", "--", "--flag",
-                                     "-f"},
-                                    kRules, arguments, error));
+    ASSERT_TRUE(
+        kit::splitArguments({"a", "--flag", "-", "--value", "-x", "--value=b=c", "-v", "d", "", "--", "--flag", "-f"},
+                            kRules, arguments, error));
     EXPECT_EQ((std::vector<std::string>{"<a>", "--flag=", "<->", "--value=-x", "--value=b=c", "-v=d", "<>", "<--flag>",
                                         "<-f>"}),
               describe(arguments));
