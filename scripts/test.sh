@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds both builds and runs every test: the native tests; the Windows tests
-# under Wine with the comparison of the two builds' decoder output (one phase,
-# in the virtual machine where this kernel cannot run 32-bit programs); the
-# tests of the Windows program runner; then (when clang is there) a bounded
+# Checks the sources' layout, builds both builds and runs every test: the
+# native tests; the Windows tests under Wine with the comparison of the two
+# builds' decoder output (one phase, in the virtual machine where this kernel
+# cannot run 32-bit programs); the tests of the Windows program runner; then (when clang is there) a bounded
 # fuzzing run. Each phase ends with its time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,10 +13,13 @@ phase_end() { echo "($1: $((SECONDS - phase_start)) s)"; phase_start=$SECONDS; }
 
 scripts/install-deps.sh
 phase_end "install"
+status=0
+echo "== source layout"
+scripts/check-format.sh || status=1
+phase_end "source layout"
 scripts/build.sh
 phase_end "build"
 
-status=0
 echo "== native tests"
 scripts/ctest-run.sh native build/native -j"$(nproc)" || status=1
 phase_end "native tests"
