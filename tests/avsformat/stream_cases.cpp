@@ -11,13 +11,6 @@ namespace streamcases {
 
 namespace {
 
-Bytes randomBytes(std::size_t length, uint32_t seed) {
-    std::mt19937 random(seed);
-    Bytes bytes(length);
-    for (uint8_t& byte : bytes) byte = uint8_t(random());
-    return bytes;
-}
-
 Bytes headerOf(uint32_t blockOffset, uint32_t blockLength) {
     Bytes header(avs::kStreamHeaderSize);
     avs::encodeStreamHeader(avs::StreamHeader{blockOffset, blockLength}, header.data());
@@ -86,11 +79,6 @@ StreamCase refused(const std::string& name, const Bytes& stream, uint32_t announ
     StreamCase c = incomplete(name, stream, announced, Bytes(), std::move(chunkings));
     c.taken = false;
     return c;
-}
-
-// A header and payload bytes of one value after it, delivered in one chunk.
-Bytes headerAndFill(uint32_t blockOffset, uint32_t blockLength, std::size_t payload, uint8_t fill) {
-    return joined({headerOf(blockOffset, blockLength), Bytes(payload, fill)});
 }
 
 void addRebuilt(std::vector<StreamCase>& cases) {
@@ -226,6 +214,17 @@ void addHeldBlocks(std::vector<StreamCase>& cases) {
 }
 
 }  // namespace
+
+Bytes randomBytes(std::size_t length, uint32_t seed) {
+    std::mt19937 random(seed);
+    Bytes bytes(length);
+    for (uint8_t& byte : bytes) byte = uint8_t(random());
+    return bytes;
+}
+
+Bytes headerAndFill(uint32_t blockOffset, uint32_t blockLength, std::size_t payload, uint8_t fill) {
+    return joined({headerOf(blockOffset, blockLength), Bytes(payload, fill)});
+}
 
 const std::vector<StreamCase>& streamCases() {
     static const std::vector<StreamCase> cases = [] {

@@ -27,6 +27,11 @@ struct StreamCase {
     bool isWholeFile() const { return announced == stream.size() && gapBound == 0; }
 };
 
+// Stream builders for the format's tests: bytes of a seeded pseudo-random sequence, and a
+// header followed by payload bytes of one value.
+Bytes randomBytes(std::size_t length, uint32_t seed);
+Bytes headerAndFill(uint32_t blockOffset, uint32_t blockLength, std::size_t payload, uint8_t fill);
+
 // The table; built once.
 const std::vector<StreamCase>& streamCases();
 

@@ -3,11 +3,11 @@
 // number of writes, a failing writer).
 #include <algorithm>
 #include <numeric>
-#include <random>
 
 #include <gtest/gtest.h>
 
 #include "memory_clip.h"
+#include "stream_cases.h"
 #include "stream_layout.h"
 #include "stream_placement.h"
 #include "stream_reassembler.h"
@@ -15,24 +15,7 @@
 using avs::FeedResult;
 using avs::HeaderProblem;
 using avs::StreamHeader;
-typedef std::vector<uint8_t> Bytes;
-
-namespace {
-
-Bytes pattern(std::size_t length, uint32_t seed) {
-    std::mt19937 random(seed);
-    Bytes bytes(length);
-    for (uint8_t& byte : bytes) byte = uint8_t(random());
-    return bytes;
-}
-
-Bytes headerOnly(uint32_t offset, uint32_t length, std::size_t payload) {
-    Bytes stream(8 + payload, 0);
-    avs::encodeStreamHeader(StreamHeader{offset, length}, stream.data());
-    return stream;
-}
-
-}  // namespace
+using streamcases::Bytes;
 
 TEST(AvsStreamLayout, AcceptsStreamsThatFillEveryClipByte) {
     struct Case {
@@ -107,8 +90,8 @@ TEST(AvsStreamPlacement, StartThresholdWaitsForTheBlockInItsPlace) {
 }
 
 TEST(AvsStreamReassembler, FirstChunkPlacesTheBlockFarAwayAndTheRestAtZero) {
-    const Bytes block = pattern(5000, 1), clipData = pattern(1000000, 2);
-    Bytes stream = headerOnly(1000000, 5000, 0);
+    const Bytes block = streamcases::randomBytes(5000, 1), clipData = streamcases::randomBytes(1000000, 2);
+    Bytes stream = streamcases::headerAndFill(1000000, 5000, 0, 0);
     stream.insert(stream.end(), block.begin(), block.end());
     stream.insert(stream.end(), clipData.begin(), clipData.end());
 
@@ -123,7 +106,7 @@ TEST(AvsStreamReassembler, FirstChunkPlacesTheBlockFarAwayAndTheRestAtZero) {
 }
 
 TEST(AvsStreamReassembler, ChunkEndingWithTheBlockSendsTheNextToOffsetZero) {
-    Bytes stream = headerOnly(20, 10, 30);
+    Bytes stream = streamcases::headerAndFill(20, 10, 30, 0);
     std::iota(stream.begin() + 8, stream.end(), uint8_t(1));
     MemoryClip clip;
     avs::StreamReassembler reassembler(clip, stream.size());
@@ -136,7 +119,7 @@ TEST(AvsStreamReassembler, ChunkEndingWithTheBlockSendsTheNextToOffsetZero) {
 }
 
 TEST(AvsStreamReassembler, HeaderInPiecesIsCollectedBeforeAnythingIsWritten) {
-    Bytes stream = headerOnly(4, 2, 6);
+    Bytes stream = streamcases::headerAndFill(4, 2, 6, 0);
     MemoryClip clip;
     avs::StreamReassembler reassembler(clip, stream.size());
     ASSERT_EQ(reassembler.feed(stream.data(), 3), FeedResult::Taken);
@@ -148,7 +131,7 @@ TEST(AvsStreamReassembler, HeaderInPiecesIsCollectedBeforeAnythingIsWritten) {
 }
 
 TEST(AvsStreamReassembler, FailedWriteAbandonsTheStream) {
-    Bytes stream = headerOnly(50, 50, 100);
+    Bytes stream = streamcases::headerAndFill(50, 50, 100, 0);
     MemoryClip clip;
     clip.failOnCall = 4;  // seek to 50, block, seek to 0, first clip-data write
     avs::StreamReassembler reassembler(clip, stream.size());
