@@ -2,6 +2,7 @@
 # Checks that the Windows decoder (speechdec.dll under Wine) and the native one
 # (libspeechdec.so) produce bit-identical samples: both decode the shipped
 # sample and generated streams of every frame kind with speechdec_dump.
+# Runs where Wine runs (the Windows phase of scripts/test.sh).
 # Usage: scripts/compare-builds.sh NATIVE_BUILD_DIR WIN32_BUILD_DIR
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +14,7 @@ trap 'rm -rf "$out"' EXIT
 
 "$native/tests/decoder/speechdec_dump" "$native/decoder/libspeechdec.so" "$sample" "$out/native.pcm"
 
-. scripts/wine-common.sh
+. scripts/lib/windows.sh
 use_test_prefix "$win"
 status=0
 wine "$win/tests/decoder/speechdec_dump.exe" "$win/decoder/speechdec.dll" "$sample" "$out/win32.pcm" \

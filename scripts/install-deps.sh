@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the builds and tests need, when it is missing. As root it
-# installs Debian's packages itself; otherwise it says what to install. On a
-# machine whose kernel cannot run 32-bit programs it adds what the virtual
-# machine of scripts/vm/ needs (see scripts/wine-host.sh).
+# installs Debian's packages itself; otherwise it says what to install. What
+# the virtual machine of scripts/vm/ needs is installed on every machine: it
+# runs the Windows programs where the kernel cannot run 32-bit programs, and
+# the runner's tests try that way everywhere (scripts/lib/windows.sh).
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine-host.sh"
 
 need=()
 command -v cmake >/dev/null                        || need+=(cmake)
@@ -26,13 +25,10 @@ command -v ps >/dev/null                           || need+=(procps)
 command -v pulseaudio >/dev/null                   || need+=(pulseaudio)
 command -v parec >/dev/null                        || need+=(pulseaudio-utils)
 
-choose_windows_way
-if [ "$windows_way" = vm ]; then
-  command -v qemu-system-x86_64 >/dev/null         || need+=(qemu-system-x86)
-  ls /boot/vmlinuz-* >/dev/null 2>&1               || need+=(linux-image-amd64)
-  [ -x /bin/busybox ] && busybox --list 2>/dev/null | grep -x cpio >/dev/null || need+=(busybox-static)
-  command -v modinfo >/dev/null                    || need+=(kmod)
-fi
+command -v qemu-system-x86_64 >/dev/null           || need+=(qemu-system-x86)
+ls /boot/vmlinuz-* >/dev/null 2>&1                 || need+=(linux-image-amd64)
+[ -x /bin/busybox ] && busybox --list 2>/dev/null | grep -x cpio >/dev/null || need+=(busybox-static)
+command -v modinfo >/dev/null                      || need+=(kmod)
 
 # Optional, for scripts/fuzz.sh (which skips without them): clang and libFuzzer.
 if [ "$(id -u)" -eq 0 ]; then

@@ -1,30 +1,57 @@
 #!/usr/bin/env bash
 # The main job on the shipped samples:
-#  1. installs what is missing and builds both builds (scripts/build.sh);
+#  1. installs what is missing and builds both builds (scripts/build.sh), unless
+#     --built says that is done;
 #  2. decodes samples/speech.g723 with the native decoder into build/speech-decoded.wav;
 #  3. packs samples/speech-clip.avi (a test picture with G.723.1 speech) with avspack
 #     into build/demo/clip.avs;
 #  4. plays it through the real plug-in (streamplug.dll) in avsview under Wine, on a
 #     private Xvfb display, at a modem's 7000 bytes/s, with its sound: the G.723.1 ACM
 #     codec driver (g7231.acm) installed into the project's prefix and Wine's
-#     PulseAudio driver on a PulseAudio server of the run's own (scripts/pulse-play.sh);
-#     saves the clip through the plug-in's real Save As dialog, checks the saved copy
-#     against the original, writes a PNG snapshot of the playing window and, beside
-#     it, what was heard as a WAV file.
+#     PulseAudio driver on a PulseAudio server of the run's own, which records it
+#     (the play phase: in the virtual machine where this kernel cannot run 32-bit
+#     programs); saves the clip through the plug-in's real Save As dialog, checks
+#     the saved copy against the original, writes a PNG snapshot of the playing
+#     window and, beside it, what was heard as a WAV file.
 # Every step has a time limit, so the script ends by itself.
+# Usage: scripts/run.sh [--built]
+#        scripts/run.sh play-phase   (step 4's play, where Wine runs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+demo=build/demo
+. scripts/lib/windows.sh
 
-scripts/install-deps.sh
-scripts/build.sh
+if [ "${1:-}" = play-phase ]; then
+  use_wine_prefix "$root/build/wineprefix"
+  xvfb_pid=
+  log=$(mktemp)
+  cleanup() {
+    stop_heard_run
+    wineserver -k 2>/dev/null || true
+    stop_private_xvfb
+    rm -f "$log"
+  }
+  trap cleanup EXIT
+  start_private_xvfb 200 299 || { echo "run.sh: no Xvfb display could be started" >&2; exit 1; }
+  prepare_wine_prefix x11
+  install_acm_driver build/win32/acm/g7231.acm || { echo "run.sh: could not install g7231.acm" >&2; exit 1; }
+  start_heard_run "$log" "$demo/heard-sound.wav"
+  status=0
+  timeout -k 10 900 wine build/win32/tools/avsview/avsview.exe --rate 7000 --chunk 1400 --play \
+    --save-as "$demo/saved-clip.avi" --snapshot "$demo/playing-window.png" "$demo/clip.avs" || status=$?
+  exit $status
+fi
 
+if [ "${1:-}" != --built ]; then
+  scripts/install-deps.sh
+  scripts/build.sh
+fi
 echo "== speech"
 build/native/tools/g723dec/g723dec samples/speech.g723 build/speech-decoded.wav
 echo "decoded speech: $root/build/speech-decoded.wav"
 
 echo "== clip"
-demo=build/demo
 rm -rf "$demo"
 mkdir -p "$demo"
 build/native/tools/avspack/avspack samples/speech-clip.avi "$demo/clip.avs"
@@ -43,9 +70,7 @@ listing the drives and is harmless.)
 EOF
 echo "playing $demo/clip.avs through streamplug.dll at 7000 bytes/s (about $(( $(stat -c %s "$demo/clip.avs") / 7000 + 5 )) s of download), with its sound"
 status=0
-WINE_RUN_TIME_LIMIT=900 scripts/pulse-play.sh --acm build/win32/acm/g7231.acm "$demo/heard-sound.wav" \
-  build/win32/tools/avsview/avsview.exe --rate 7000 --chunk 1400 --play \
-  --save-as "$demo/saved-clip.avi" --snapshot "$demo/playing-window.png" "$demo/clip.avs" || status=$?
+run_windows_phase 1200 scripts/run.sh play-phase || status=$?
 [ $status -eq 0 ] || { echo "run.sh: avsview failed (exit code $status)" >&2; exit 1; }
 if ! cmp -s "$demo/saved-clip.avi" samples/speech-clip.avi; then
   echo "run.sh: the saved copy differs from samples/speech-clip.avi" >&2

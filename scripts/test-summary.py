@@ -2,7 +2,7 @@
 """Prints one line 'LABEL: N passed, N failed' for a ctest run, counting
 GoogleTest cases: a test program run as one ctest test (the Windows build)
 counts the cases of its result file in test-results/; any other test counts
-once. Usage: test-summary.py LABEL BUILD_DIR (after ctest --output-junit
+once. Skipped tests are named and counted apart. Usage: test-summary.py LABEL BUILD_DIR (after ctest --output-junit
 ctest-results.xml in BUILD_DIR)."""
 import os
 import sys
@@ -19,7 +19,7 @@ def gtest_counts(path):
 
 def main():
     label, build = sys.argv[1], sys.argv[2]
-    passed = failed = 0
+    passed = failed = skipped = 0
     try:
         cases = ET.parse(os.path.join(build, "ctest-results.xml")).getroot().iter("testcase")
     except (OSError, ET.ParseError) as error:
@@ -27,6 +27,10 @@ def main():
         return 1
     for case in cases:
         if case.get("status") == "disabled":
+            continue
+        if case.find("skipped") is not None:
+            print(f"skipped: {case.get('name')}")
+            skipped += 1
             continue
         ok = case.get("status") == "run" and case.find("failure") is None
         results = os.path.join(build, "test-results", case.get("name") + ".xml")
@@ -41,7 +45,7 @@ def main():
             passed += 1
         else:
             failed += 1
-    print(f"{label}: {passed} passed, {failed} failed")
+    print(f"{label}: {passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
     return 0
 
 

@@ -1,33 +1,63 @@
 #!/usr/bin/env bash
-# Checks the sources' layout, builds both builds and runs every test: the
-# native tests; the Windows tests under Wine with the comparison of the two
-# builds' decoder output (one phase, in the virtual machine where this kernel
-# cannot run 32-bit programs); the tests of the Windows program runner; then (when clang is there) a bounded
-# fuzzing run. Each phase ends with its time.
+# The test command: checks the sources' layout, builds both builds and runs
+# every test, a phase at a time, each ending with its time:
+#   native    the native build's tests;
+#   windows   the Windows build's tests under Wine, then the comparison of the
+#             two builds' decoder output (one phase: in the virtual machine
+#             where this kernel cannot run 32-bit programs);
+#   runner    the tests of scripts/wine-run.sh, both ways;
+#   fuzzing   a bounded libFuzzer run (when clang is there).
+# --built skips installing and building (as .ci/run does after its own).
+# Usage: scripts/test.sh [--built]
+#        scripts/test.sh windows-phase   (the Windows phase, where Wine runs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. scripts/wine-host.sh
+. scripts/lib/windows.sh
+
+# Runs a build's tests with ctest and ends with the line
+# 'LABEL: N passed, N failed' (GoogleTest cases); fails when ctest does.
+run_ctest() {
+  local label=$1 build=$2 status=0
+  shift 2
+  rm -rf "$build/test-results" "$build/ctest-results.xml"
+  (cd "$build" && ctest --output-on-failure --output-junit ctest-results.xml "$@") || status=1
+  python3 scripts/test-summary.py "$label" "$build" || status=1
+  return $status
+}
+
+if [ "${1:-}" = windows-phase ]; then
+  status=0
+  use_test_prefix "$PWD/build/win32"
+  run_ctest windows build/win32 -j"$(nproc)" || status=1
+  wineserver -k || true
+  echo "== native and Windows decoder output"
+  scripts/compare-builds.sh build/native build/win32 || status=1
+  exit $status
+fi
 
 phase_start=$SECONDS
 phase_end() { echo "($1: $((SECONDS - phase_start)) s)"; phase_start=$SECONDS; }
-
-scripts/install-deps.sh
-phase_end "install"
 status=0
+if [ "${1:-}" != --built ]; then
+  scripts/install-deps.sh
+  phase_end "install"
+fi
 echo "== source layout"
 scripts/check-format.sh || status=1
 phase_end "source layout"
-scripts/build.sh
-phase_end "build"
+if [ "${1:-}" != --built ]; then
+  scripts/build.sh
+  phase_end "build"
+fi
 
 echo "== native tests"
-scripts/ctest-run.sh native build/native -j"$(nproc)" || status=1
+run_ctest native build/native -j"$(nproc)" -LE runner || status=1
 phase_end "native tests"
 echo "== Windows tests (Wine)"
-run_windows_phase 3600 scripts/windows-tests.sh build/native build/win32 || status=1
+run_windows_phase 3600 scripts/test.sh windows-phase || status=1
 phase_end "Windows tests"
 echo "== Windows program runner"
-tests/scripts/wine_run_test.sh || status=1
+run_ctest runner build/native -L runner || status=1
 phase_end "runner tests"
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzzing"

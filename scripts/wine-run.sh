@@ -10,7 +10,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 cd "$root"
-. "$here/wine-host.sh"
+. "$here/lib/windows.sh"
 
 display=
 if [ "${1:-}" = --display ]; then display=1; shift; fi
@@ -19,29 +19,28 @@ if [ $# -eq 0 ] || [ "$1" = --help ] || [ "$1" = -h ]; then
   exit 2
 fi
 [ -f "$1" ] || { echo "wine-run.sh: no program $1" >&2; exit 2; }
+limit=${WINE_RUN_TIME_LIMIT:-3600}
 
 choose_windows_way
-if [ "$windows_way" = vm ]; then
-  run_windows_phase "${WINE_RUN_TIME_LIMIT:-3600}" "$here/wine-run.sh" ${display:+--display} "$@"
+if [ "$WINDOWS_WAY" = vm ]; then
+  run_windows_phase "$limit" "$here/wine-run.sh" ${display:+--display} "$@"
   exit
 fi
 
-. "$here/wine-common.sh"
 use_wine_prefix "$root/build/wineprefix"
 xvfb_pid=
 cleanup() {
   wineserver -k 2>/dev/null || true
-  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  stop_private_xvfb
 }
 trap cleanup EXIT
-prepare_wine_prefix
 if [ -n "$display" ]; then
   start_private_xvfb 200 299 || { echo "wine-run.sh: no Xvfb display could be started" >&2; exit 1; }
-  # No window manager on Xvfb: unmanaged windows spare Wine's waits for one.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-elif [ -n "${IN_WINDOWS_VM:-}" ]; then
+else
   unset DISPLAY
 fi
+prepare_wine_prefix x11
 status=0
-timeout -k 10 "${WINE_RUN_TIME_LIMIT:-3600}" wine "$@" || status=$?
+timeout -k 10 "$limit" wine "$@" || status=$?
+[ $status -ne 124 ] || echo "wine-run.sh: $1 did not finish within $limit s" >&2
 exit $status

@@ -42,7 +42,8 @@ cleanup() {
 trap cleanup EXIT
 {
   export -p | grep -Ev '^declare -[a-zA-Z]*r|^declare -x (DISPLAY|XAUTHORITY|WAYLAND_DISPLAY|DBUS_SESSION_BUS_ADDRESS|XDG_RUNTIME_DIR|SHLVL|OLDPWD|PWD|_)='
-  echo "export IN_WINDOWS_VM=1"
+  # Inside, Windows programs run directly under Wine.
+  echo "export WINDOWS_WAY=direct"
   # Wine's server socket lives under TMPDIR: a socket cannot be made on the
   # shared /tmp, so the guest's temporary files go to its own memory.
   echo "export TMPDIR=/var/tmp"

@@ -2,7 +2,7 @@
 # End to end: the sample clip with G.723.1 speech, packed with avspack and
 # played by avsview through the real plug-in and Wine's MCI AVI device on a
 # private Xvfb display, heard through Wine's PulseAudio driver on a PulseAudio
-# server of the test's own (scripts/pulse-sink.sh), whose null sink parec records.
+# server of the test's own (scripts/lib/windows.sh), whose null sink parec records.
 # Usage: e2e.sh CASE
 #   sound         g7231.acm installed: the recording holds g723dec's decoding
 #                 of the clip's audio track (normalised cross-correlation at
@@ -24,8 +24,7 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
 
-. "$scripts/wine-common.sh"
-. "$scripts/pulse-sink.sh"
+. "$scripts/lib/windows.sh"
 use_wine_prefix "$prefix"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -33,32 +32,21 @@ trap 'echo "FAIL: command at line $LINENO of e2e.sh" >&2' ERR
 
 xvfb_pid=
 cleanup() {
+  stop_heard_run
   wineserver -k 2>/dev/null || true
-  stop_pulse_sink
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  stop_private_xvfb
 }
 trap cleanup EXIT
 
-# The test's own prefix: X11 graphics without a window manager, Wine's
-# PulseAudio driver.
-prepare_prefix() {
-  # A prefix made otherwise (as by an earlier version of this test) is made again.
-  grep -qs '"Audio"="pulse"' "$prefix/user.reg" || rm -f "$prefix/.prepared"
-  prepare_wine_prefix 'HKCU\Software\Wine\X11 Driver|Managed|N' 'HKCU\Software\Wine\Drivers|Audio|pulse'
-  wineserver -k 2>/dev/null || true   # a server left by a run that was killed
-  wineserver -p
-  wine cmd /c exit </dev/null >/dev/null 2>&1
-}
-
-# Plays the packed clip while the sink is recorded into recording.raw; the
-# plug-in's save offer at the end is cancelled.
+# Plays the packed clip while what it plays is recorded into recording.raw;
+# the plug-in's save offer at the end is cancelled.
 play_and_record() {
-  start_sink_recording 8000 recording.raw || fail "the sink could not be recorded"
+  start_heard_run pulse.log recording.raw || fail "no PulseAudio server to record"
   set +e
   timeout 300 wine "$AVSVIEW" --rate 400000 --play --cancel-save clip.avs >out.txt 2>err.txt
   rc=$?
   set -e
-  stop_sink_recording
+  stop_heard_run
   cat out.txt
   [ $rc -ne 124 ] || fail "avsview did not end within 300 s"
   [ $rc -eq 0 ] || { cat err.txt >&2; fail "avsview exit code $rc"; }
@@ -67,15 +55,14 @@ play_and_record() {
 }
 
 start_private_xvfb 140 199 || fail "no Xvfb display could be started"
-start_pulse_sink 8000 pulse.log || fail "no PulseAudio server"
-prepare_prefix
+prepare_wine_prefix x11
 cp "$CLIP" clip.avi
 wine "$AVSPACK" clip.avi clip.avs >/dev/null || fail "avspack could not pack the clip"
 wine "$G723DEC" --raw clip.avi reference.raw || fail "g723dec could not decode the clip's audio track"
 
 case $case_name in
 sound)
-  "$scripts/install-acm.sh" "$DRIVER"
+  install_acm_driver "$DRIVER" || fail "could not install the driver"
   echo "the clip's track decoded by g723dec: $(( $(stat -c %s reference.raw) / 16 )) ms"
   play_and_record
   wine "$SOUND_MATCH" reference.raw recording.raw | tr -d "\r" | tee match.txt || fail "no match could be computed"
@@ -90,7 +77,7 @@ sound)
   [ "$share" -ge 50 ] || fail "only $share% of the clip's speech was heard before the device stopped"
   ;;
 unregistered)
-  "$scripts/install-acm.sh" --remove
+  install_acm_driver --remove
   play_and_record
   wine "$SOUND_MATCH" reference.raw recording.raw | tr -d "\r" | tee match.txt || true
   grep -q "recording peak 0$" match.txt || fail "sound was heard without the driver"

@@ -13,7 +13,7 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
 
-. "$(dirname "$0")/../../../scripts/wine-common.sh"
+. "$(dirname "$0")/../../../scripts/lib/windows.sh"
 use_wine_prefix "$prefix"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -23,16 +23,13 @@ xvfb_pid= server_pid=
 cleanup() {
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
   wineserver -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  stop_private_xvfb
 }
 trap cleanup EXIT
 
-# The test's own prefix: X11 graphics without a window manager, no audio.
+# The test's own prefix (X11 graphics), without what a killed run left.
 prepare_prefix() {
-  prepare_wine_prefix 'HKCU\Software\Wine\X11 Driver|Managed|N'
-  wineserver -k 2>/dev/null || true   # a server left by a run that was killed
-  wineserver -p
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  prepare_wine_prefix x11
   find "$prefix/drive_c/users" -iname 'ZEV*' -delete
 }
 
