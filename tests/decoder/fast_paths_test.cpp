@@ -12,6 +12,7 @@
 #include "lsp.h"
 #include "pcm_output.h"
 #include "pitch_postfilter.h"
+#include "plain_stages.h"
 #include "pitch_search.h"
 #include "synthesis.h"
 #include "tables/excitation_tables.h"

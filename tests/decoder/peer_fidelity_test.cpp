@@ -136,10 +136,10 @@ TEST(PeerFidelity, EverySignalMatchesThePeerDecoder) {
     std::printf("%-28s %8s %12s %14s\n", "signal", "SNR dB", "level diff", "clipped (peer)");
     for (const Signal& s : signals) {
         SCOPED_TRACE(s.name);
-        ASSERT_EQ(std::system((ffmpeg + s.input + " -t 10 -ar 8000 -ac 1 -c:a g723_1 -b:a 6300 -f g723_1 '" + stream +
-                               "'")
-                                  .c_str()),
-                  0);
+        ASSERT_EQ(
+            std::system(
+                (ffmpeg + s.input + " -t 10 -ar 8000 -ac 1 -c:a g723_1 -b:a 6300 -f g723_1 '" + stream + "'").c_str()),
+            0);
         ASSERT_EQ(std::system((ffmpeg + "-f g723_1 -i '" + stream + "' -f s16le '" + peerPcm + "'").c_str()), 0);
         const std::vector<uint8_t> peerBytes = readBytes(peerPcm);
         std::vector<int16_t> peer(peerBytes.size() / 2);
