@@ -55,9 +55,10 @@ constexpr double minSnrDb = 12.0;
 constexpr double maxLevelDifferenceDb = 2.0;
 constexpr size_t window = 8000;  // one second
 
-const std::string ffmpeg = "ffmpeg -nostdin -hide_banner -loglevel error -y ";
-
-bool ffmpegRuns() { return std::system((ffmpeg + "-version >/dev/null 2>&1").c_str()) == 0; }
+// Runs ffmpeg with the given arguments (a shell command line); true when it succeeds.
+bool runFfmpeg(const std::string& arguments) {
+    return std::system(("ffmpeg -nostdin -hide_banner -loglevel error -y " + arguments).c_str()) == 0;
+}
 
 std::vector<uint8_t> readBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -128,7 +129,9 @@ Comparison compare(const std::vector<int16_t>& ours, const std::vector<int16_t>&
 }  // namespace
 
 TEST(PeerFidelity, EverySignalMatchesThePeerDecoder) {
-    if (!ffmpegRuns()) GTEST_SKIP() << "ffmpeg not found: its G.723.1 encoder and decoder are the peer";
+    if (!runFfmpeg("-version >/dev/null 2>&1")) {
+        GTEST_SKIP() << "ffmpeg not found: its G.723.1 encoder and decoder are the peer";
+    }
     ScratchDirectory scratch;
     ASSERT_FALSE(scratch.path.empty());
     const std::string stream = (scratch.path / "signal.g723").string();
@@ -136,11 +139,9 @@ TEST(PeerFidelity, EverySignalMatchesThePeerDecoder) {
     std::printf("%-28s %8s %12s %14s\n", "signal", "SNR dB", "level diff", "clipped (peer)");
     for (const Signal& s : signals) {
         SCOPED_TRACE(s.name);
-        ASSERT_EQ(
-            std::system(
-                (ffmpeg + s.input + " -t 10 -ar 8000 -ac 1 -c:a g723_1 -b:a 6300 -f g723_1 '" + stream + "'").c_str()),
-            0);
-        ASSERT_EQ(std::system((ffmpeg + "-f g723_1 -i '" + stream + "' -f s16le '" + peerPcm + "'").c_str()), 0);
+        ASSERT_TRUE(
+            runFfmpeg(std::string(s.input) + " -t 10 -ar 8000 -ac 1 -c:a g723_1 -b:a 6300 -f g723_1 '" + stream + "'"));
+        ASSERT_TRUE(runFfmpeg("-f g723_1 -i '" + stream + "' -f s16le '" + peerPcm + "'"));
         const std::vector<uint8_t> peerBytes = readBytes(peerPcm);
         std::vector<int16_t> peer(peerBytes.size() / 2);
         std::memcpy(peer.data(), peerBytes.data(), 2 * peer.size());
