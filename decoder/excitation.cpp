@@ -5,7 +5,6 @@
 #include <emmintrin.h>
 
 #include <climits>
-#include <cmath>
 #include <cstring>
 
 #include "decoder_state.h"
@@ -223,8 +222,10 @@ void buildAdaptiveVector(float* buffer, int32_t pos, int32_t lag, const float* t
         const __m128i high = _mm_cvtps_epi32(_mm_loadu_ps(past + m + 4));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(h + m), _mm_packs_epi32(low, high));
     }
+    // The standard's integer taps: each tap here is q / 2^14 to six decimals,
+    // so 2^14 times it lies within 0.01 of q and rounds back to it.
     int32_t q[5];
-    for (int32_t j = 0; j < 5; ++j) q[j] = static_cast<int32_t>(std::lrint(taps[j] * static_cast<float>(tapScale)));
+    for (int32_t j = 0; j < 5; ++j) q[j] = _mm_cvtss_si32(_mm_set_ss(taps[j] * static_cast<float>(tapScale)));
     const __m128i q01 = tapPair(q[0], q[1]);
     const __m128i q23 = tapPair(q[2], q[3]);
     const __m128i q4 = tapPair(q[4], 0);
