@@ -10,7 +10,7 @@
 #include "decoder_state.h"
 #include "dot_product.h"
 #include "excitation.h"
-#include "excitation_limit.h"
+#include "excitation_grid.h"
 #include "lsp.h"
 #include "tables/excitation_tables.h"
 #include "tables/sid_gain_table.h"
@@ -108,7 +108,7 @@ void makeNoiseExcitation(float* exc, FrameParams* params, int16_t* seed, float g
             buildAdaptiveVector(exc, subframeLength * i, lag, acbGainTable170[params->sub[i].acbGainIndex]);
         }
         addBlockPulses(exc + blockLength * b, pulses.position[b], pulses.sign[b], energyOffset);
-        limitExcitation(exc + blockLength * b, blockLength);
+        putOnGrid(exc + blockLength * b, blockLength);
     }
 }
 

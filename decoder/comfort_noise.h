@@ -12,7 +12,8 @@
 int32_t randomBelow(int32_t n, int16_t* seed);
 
 // Writes the 240-sample random excitation at exc (reading the history before
-// it), so that each 120-sample block has RMS `gain`. Overwrites pitchLag,
+// it), so that each 120-sample block has RMS `gain` (as nearly as its
+// samples, on the grid of the history, allow). Overwrites pitchLag,
 // lagDelta and acbGainIndex of params with the random lags and gain rows.
 void makeNoiseExcitation(float* exc, FrameParams* params, int16_t* seed, float gain);
 

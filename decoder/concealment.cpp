@@ -3,9 +3,11 @@
 #include "concealment.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "decoder_state.h"
 #include "dot_product.h"
+#include "excitation_grid.h"
 
 namespace {
 
@@ -57,7 +59,9 @@ void regenerateExcitation(float* excitation, float* frameExc, int32_t concealLag
     }
     if (concealLag != 0) {
         for (int32_t n = 0; n < frameLength; ++n) current[n] = current[n - concealLag];
-        for (int32_t n = 0; n < frameLength; ++n) frameExc[n] = current[n] *= concealGain;
+        for (int32_t n = 0; n < frameLength; ++n) current[n] *= concealGain;
+        putOnGrid(current, frameLength);
+        std::memcpy(frameExc, current, sizeof(float) * frameLength);
         return;
     }
     const float g = concealGain * noiseScale;

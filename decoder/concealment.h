@@ -19,8 +19,9 @@ float historyLevel(const float* excitation);
 
 // Fills excitation[265..504] and frameExc[0..239] for a concealed frame:
 // silence when erasureCount >= 3, else the last concealLag history samples
-// repeated at concealGain, else (concealLag 0) noise of amplitude
-// concealGain in frameExc only, advancing *concealSeed 240 times.
+// repeated at concealGain and put on the grid of the history
+// (excitation_grid.h), else (concealLag 0) noise of amplitude concealGain in
+// frameExc only, advancing *concealSeed 240 times.
 void regenerateExcitation(float* excitation, float* frameExc, int32_t concealLag, float concealGain,
                           int32_t erasureCount, int16_t* concealSeed);
 

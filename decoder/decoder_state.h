@@ -23,8 +23,9 @@ constexpr int16_t initialNoiseSeed = 12345;                   // noiseSeed after
 // widened to double (so the product itself is exact), and rounded to float
 // when it is stored; a filter's output sum includes its input term in the
 // same double sum. Everything else is evaluated in the type of its operands
-// (float with float, no wider intermediates). The 5-tap adaptive-codebook
-// filter is the one sum kept in a float accumulator.
+// (float with float, no wider intermediates). The excitation history holds
+// whole numbers in the 16-bit range (excitation_grid.h), and the 5-tap
+// adaptive-codebook filter sums it in integers.
 
 // One decoder, one stream. Any number of objects may exist; each decodes its
 // own stream independently. The object holds its buffers itself, so creating

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "decoder_state.h"
-#include "excitation_limit.h"
+#include "excitation_grid.h"
 #include "tables/excitation_tables.h"
 
 namespace {
@@ -178,21 +178,68 @@ void extendPeriodic(float* buffer, int32_t pos, int32_t lag) {
     }
 }
 
+namespace {
+
+constexpr int32_t tapShift = 14;  // the taps are the standard's integers at 2^14
+constexpr int32_t tapScale = 1 << tapShift;
+constexpr int32_t adaptiveReach = subframeLength + 4;  // samples one sub-frame's filter reads
+
+// Two taps side by side in one 32-bit lane, first in the low half, as
+// _mm_madd_epi16 pairs them with two neighbouring samples.
+__m128i tapPair(int32_t first, int32_t second) {
+    return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(second) << 16) | (first & 0xFFFF)));
+}
+
+// The sums of two neighbouring taps (pair = the taps in one lane, as
+// tapPair makes it) with the samples h[from + t], h[from + t + 1], for the
+// eight outputs t = 0..7: outputs 0..3 in low, 4..7 in high.
+void addTapPair(__m128i& low, __m128i& high, const int16_t* h, int32_t from, __m128i pair) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + from));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + from + 1));
+    low = _mm_add_epi32(low, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), pair));
+    high = _mm_add_epi32(high, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), pair));
+}
+
+// Four sums at the taps' scale rounded (halves up) to whole numbers and
+// limited to the 16-bit range.
+__m128 roundedTaps(__m128i sum) {
+    const __m128i half = _mm_set1_epi32(tapScale / 2);
+    return limitFour(_mm_cvtepi32_ps(_mm_srai_epi32(_mm_add_epi32(sum, half), tapShift)));
+}
+
+}  // namespace
+
 void buildAdaptiveVector(float* buffer, int32_t pos, int32_t lag, const float* taps) {
     extendPeriodic(buffer, pos, lag);
-    // Four outputs at a time, in descending groups: the inputs of a group lie
-    // at least 12 samples below its lowest output (lags are at least 17), so
-    // none is overwritten before it is read. Each output is its own sum,
-    // formed tap by tap from b0 to b4 in single precision as for one output.
-    __m128 b[5];
-    for (int32_t j = 0; j < 5; ++j) b[j] = _mm_set1_ps(taps[j]);
-    for (int32_t i = subframeLength - 4; i >= 0; i -= 4) {
-        const float* past = buffer + pos + i - lag - 2;
-        __m128 sum = _mm_setzero_ps();
-        for (int32_t j = 0; j < 5; ++j) {
-            sum = _mm_add_ps(sum, _mm_mul_ps(b[j], _mm_loadu_ps(past + j)));
-        }
-        _mm_storeu_ps(buffer + pos + i, sum);
+    // The 64 samples the filter reads (the history is on the grid, so they
+    // are exact as 16-bit integers), taken before any output is written.
+    // Eight more give the last group of eight outputs its inputs; of that
+    // group only the first four are kept.
+    int16_t h[adaptiveReach + 8] = {};
+    const float* past = buffer + pos - lag - 2;
+    for (int32_t m = 0; m < adaptiveReach; m += 8) {
+        const __m128i low = _mm_cvtps_epi32(_mm_loadu_ps(past + m));
+        const __m128i high = _mm_cvtps_epi32(_mm_loadu_ps(past + m + 4));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(h + m), _mm_packs_epi32(low, high));
+    }
+    // The standard's integer taps: each tap here is q / 2^14 to six decimals,
+    // so 2^14 times it lies within 0.01 of q and rounds back to it.
+    int32_t q[5];
+    for (int32_t j = 0; j < 5; ++j) q[j] = _mm_cvtss_si32(_mm_set_ss(taps[j] * static_cast<float>(tapScale)));
+    const __m128i q01 = tapPair(q[0], q[1]);
+    const __m128i q23 = tapPair(q[2], q[3]);
+    const __m128i q4 = tapPair(q[4], 0);
+    // Eight outputs at a time: the exact integer sum of the five products,
+    // rounded and limited as a 16-bit filter with 2^14 taps forms it. The
+    // sum fits 32 bits: no row's taps add up to 2^16 in magnitude.
+    for (int32_t i = 0; i < subframeLength; i += 8) {
+        __m128i low = _mm_setzero_si128();
+        __m128i high = _mm_setzero_si128();
+        addTapPair(low, high, h, i, q01);
+        addTapPair(low, high, h, i + 2, q23);
+        addTapPair(low, high, h, i + 4, q4);
+        _mm_storeu_ps(buffer + pos + i, roundedTaps(low));
+        if (i + 4 < subframeLength) _mm_storeu_ps(buffer + pos + i + 4, roundedTaps(high));
     }
 }
 
@@ -253,7 +300,7 @@ void decodeExcitationSubframe(float* excitation, const FrameParams& params, int3
     int32_t lag = params.pitchLag[k / 2] + params.sub[k].lagDelta - 1;
     buildAdaptiveVector(excitation, pos, lag, adaptiveTaps(params, k, lowRate));
     addPulses(excitation, pos, params, k, lowRate, pulses);
-    limitExcitation(excitation + pos, subframeLength);
+    putOnGrid(excitation + pos, subframeLength);
 }
 
 }  // namespace

@@ -16,8 +16,11 @@ void extendPeriodic(float* buffer, int32_t pos, int32_t lag);
 
 // Writes the 60 adaptive-codebook samples buffer[pos..pos+59]: the past at
 // lag `lag` (periodically extended first) filtered by the five taps b0..b4,
-// buffer[pos+i] = sum_j taps[j] * buffer[pos + i - lag - 2 + j], summed in
-// single precision. pos may be any offset with at least lag + 2 samples of
+// buffer[pos+i] = sum_j taps[j] * buffer[pos + i - lag - 2 + j], formed on
+// the grid of the history (excitation_grid.h): the taps as the standard's
+// integers q = 2^14 taps[j], the past samples as whole numbers, the exact
+// integer sum rounded (halves up) at the scale 2^14 and saturated to the
+// 16-bit range. pos may be any offset with at least lag + 2 samples of
 // history before it.
 void buildAdaptiveVector(float* buffer, int32_t pos, int32_t lag, const float* taps);
 

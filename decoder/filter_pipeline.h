@@ -32,11 +32,10 @@ struct SearchSlot {
 };
 
 // Where the filter stages of a run stand. Every sample of the track equals
-// what, frame by frame, the pitch postfilter for good speech
-// (findPitchPostParams, applyPitchPostfilter), then synthesize,
-// formantPostfilter and toPcmSample give, with synthBuf[0..9] and
-// postBuf[0..9] moved on between frames; the track moves every filter memory
-// on itself. Nothing is allocated.
+// what the stages give run one after the other, frame by frame: the pitch
+// postfilter for good speech, then synthesis, formant postfilter and
+// conversion, with synthBuf[0..9] and postBuf[0..9] moved on between frames;
+// the track moves every filter memory on itself. Nothing is allocated.
 struct FilterTrack {
     FilterMemories memories;
     int16_t* samples;                             // output of the frame being synthesized

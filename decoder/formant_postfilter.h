@@ -13,17 +13,15 @@ constexpr double postGain = 1.03125;  // fixed gain of the filter
 // The pole weights 0.135^1 .. 0.135^6 in single precision.
 extern const std::array<float, postPoleOrder> postWeights;
 
-// The plain one-frame form, which the filter pipeline is tested against.
-// Filters synth[0..239] into post[0..239]; post[-6..-1] and synth[-1] are the
-// memories of the previous frame. Updates postTilt. With postfilterOn 0 the
-// speech is copied unchanged and postTilt kept. Per sub-frame: the tilt r =
-// sum s[m] s[m+1] / sum s[m]^2 (0 for silence) smoothed into postTilt, then
-// p[m] = sum_i postWeights[i] a[i] p[m-1-i] + 1.03125 (s[m] - mu s[m-1]),
-// mu = 0.21875 postTilt, summed from 0.0 in double.
-void formantPostfilter(float* post, const float* synth, const float lpcSet[4][lpcOrder], float& postTilt,
-                       int32_t postfilterOn);
+// The tilt compensation: per sub-frame the tilt r = sum s[m] s[m+1] /
+// sum s[m]^2 (0 for silence) is smoothed into postTilt by postTiltSmoothing,
+// and mu = postTiltFactor * postTilt weights the previous sample.
+constexpr float postTiltSmoothing = 0.75f;
+constexpr float postTiltFactor = 0.21875f;
 
-// The pipeline's form, one step per sample.
+// The filter, per sub-frame: p[m] = sum_i postWeights[i] a[i] p[m-1-i] +
+// 1.03125 (s[m] - mu s[m-1]), summed from 0.0 in double; it runs one step per
+// sample inside the filter pipeline (filter_pipeline.h).
 
 // The two sums the tilt of a sub-frame s[0..59] comes from, each accumulated
 // in double from 0.0 in the order m = 0, 1, ...: the energy (s[m]^2, m =

@@ -5,17 +5,14 @@
 
 #include <cstdint>
 
-// Rounds x to the nearest integer, halves away from zero, saturated to
-// -32768..32767. A value that is not a number (only a runaway, overflowing
-// stream produces one) gives 0.
-int16_t toPcmSample(float x);
+// Each sample is x rounded to the nearest integer, halves away from zero,
+// saturated to -32768..32767; a value that is not a number gives 0.
 
-// toPcmSample for two values at once (floats widened to double): x + 0.5
-// (x - 0.5 below zero) in double, not-a-number to 0, limited to
-// -32768..32767 and truncated toward zero. The limit gives the same sample as
-// the tests of toPcmSample: a value above 32766.5 rounds to more than 32767,
-// one below -32767.5 to less than -32768, and every other value rounds inside
-// the range. The additions are exact where it matters (a float below 2^24
+// Two values at once (floats widened to double): x + 0.5 (x - 0.5 below
+// zero) in double, not-a-number to 0, limited to -32768..32767 and truncated
+// toward zero. The limit gives the same sample as saturating after rounding:
+// a value above 32766.5 rounds to more than 32767, one below -32767.5 to less
+// than -32768, and every other value rounds inside the range. The additions are exact where it matters (a float below 2^24
 // plus one half fits a double; larger ones are limited anyway).
 inline __m128i pcmOfTwo(__m128d v) {
     const __m128d negative = _mm_cmplt_pd(v, _mm_setzero_pd());

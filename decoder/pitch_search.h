@@ -1,6 +1,6 @@
 // The pitch postfilter's lag search as the filter pipeline runs it: three
 // phases that each share a loop with the synthesis of another sub-frame.
-// Every result equals findPitchPostParams (pitch_postfilter.h) bit for bit.
+// Every result equals that of the plain lag-by-lag search bit for bit.
 #pragma once
 
 #include <emmintrin.h>
@@ -50,7 +50,8 @@ struct PitchSearch {
 };
 
 // Starts the search of sub-frame k; x is the sub-frame's first sample in the
-// frame's pitch window, pitchLag as for findPitchPostParams.
+// frame's pitch window, pitchLag its open-loop lag (any value: above
+// pitchMaxLag it is searched at pitchMaxLag).
 void startPitchSearch(PitchSearch* s, const double* x, int32_t pitchLag, int32_t k);
 
 // The running sums of phase one and where they read, held apart from the

@@ -4,13 +4,9 @@
 
 #include "decoder_state.h"
 
-// The plain one-frame form, which the filter pipeline (filter_pipeline.h) is
-// tested against: writes synthBuf[10..249] from frameExc[0..239];
-// synthBuf[0..9] holds the previous frame's last outputs.
-// y[n] = sum_i lpcSet[k][i] * y[n-1-i] + exc[n], summed from 0.0 in double.
-void synthesize(float* synthBuf, const float* frameExc, const float lpcSet[4][lpcOrder]);
-
-// The pipeline's form, one step per sample.
+// The filter runs one step per sample inside the filter pipeline
+// (filter_pipeline.h): y[n] = sum_i a[i] * y[n-1-i] + exc[n], summed from 0.0
+// in double, with the coefficients a of the sample's sub-frame.
 
 // One sub-frame's coefficients widened to double (exact), once per sub-frame.
 struct SynthesisCoefficients {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <set>
 #include <vector>
@@ -17,22 +19,29 @@ namespace {
 
 constexpr int32_t pos = 200;  // sub-frame start inside the test buffers
 
+// A history on the grid: whole numbers, loud enough that the largest taps
+// saturate.
 std::vector<float> randomBuffer(uint32_t seed, size_t size) {
     frames::Random rng(seed);
     std::vector<float> v(size);
-    for (float& x : v) x = static_cast<float>(static_cast<int32_t>(rng.below(2001)) - 1000) / 7.0f;
+    for (float& x : v) x = static_cast<float>(static_cast<int32_t>(rng.below(40001)) - 20000);
     return v;
 }
 
-// The adaptive vector from an unbounded periodic continuation of the past.
+// The adaptive vector from an unbounded periodic continuation of the past,
+// in integers: the taps are the standard's at 2^14; the exact sum is rounded
+// (halves up) at that scale and saturated to 16 bits.
 std::vector<float> referenceAdaptive(const std::vector<float>& buffer, int32_t lag, const float* taps) {
     std::vector<float> ext(buffer.begin(), buffer.begin() + pos);
     for (int32_t n = pos; n < pos + 70; ++n) ext.push_back(ext[n - lag]);
     std::vector<float> out(60);
     for (int32_t i = 0; i < 60; ++i) {
-        float sum = 0.0f;
-        for (int32_t j = 0; j < 5; ++j) sum += taps[j] * ext[pos + i - lag - 2 + j];
-        out[i] = sum;
+        int64_t sum = 0;
+        for (int32_t j = 0; j < 5; ++j) {
+            sum += std::lround(taps[j] * 16384.0) * static_cast<int64_t>(ext[pos + i - lag - 2 + j]);
+        }
+        const int64_t rounded = (sum + 8192) >> 14;
+        out[i] = static_cast<float>(std::min<int64_t>(32767, std::max<int64_t>(-32768, rounded)));
     }
     return out;
 }
@@ -88,6 +97,22 @@ TEST(BuildAdaptiveVector, MatchesAPeriodicContinuationAtEveryLag) {
         buildAdaptiveVector(b.data(), pos, lag, taps);
         EXPECT_EQ(std::vector<float>(b.begin() + pos, b.begin() + pos + 60), expected);
         EXPECT_EQ(std::vector<float>(b.begin(), b.begin() + pos), history);
+    }
+}
+
+TEST(BuildAdaptiveVector, RoundsHalvesUpAndSaturates) {
+    const float* taps = acbGainTable170[1];  // b1 = 212 / 2^14
+    std::vector<float> b(400, 0.0f);
+    b[pos + 0 - 100 - 1] = 2048.0f;  // b1 * 2048 = 26.5 for sample 0
+    b[pos + 10 - 100 - 1] = -2048.0f;
+    buildAdaptiveVector(b.data(), pos, 100, taps);
+    EXPECT_EQ(b[pos], 27.0f);
+    EXPECT_EQ(b[pos + 10], -26.0f);
+
+    for (float level : {32767.0f, -32768.0f}) {
+        std::vector<float> loud(400, level);
+        buildAdaptiveVector(loud.data(), pos, 40, acbGainTable170[169]);  // taps summing to 2.2
+        for (int32_t i = 0; i < 60; ++i) EXPECT_EQ(loud[pos + i], level) << i;
     }
 }
 
@@ -276,8 +301,9 @@ TEST(DecodeExcitation, LaterSubframesSeeEarlierOnes) {
     for (int32_t k = 2; k < 4; ++k) p.sub[k].pulsePos = 593775;
     decodeExcitation(history.data(), p, 0);
     const float* taps = acbGainTable170[1];
-    // Sub-frame 1 at lag 60 filters sub-frame 0's pulses (2 at 0, 2, ..., 10).
-    EXPECT_EQ(history[265 + 60 + 2], taps[0] * 2.0f + taps[2] * 2.0f + taps[4] * 2.0f);
+    // Sub-frame 1 at lag 60 filters sub-frame 0's pulses (2 at 0, 2, ..., 10),
+    // rounded to a whole number.
+    EXPECT_EQ(history[265 + 60 + 2], std::nearbyint(2.0f * (taps[0] + taps[2] + taps[4])));
 }
 
 }  // namespace

@@ -5,13 +5,14 @@
 #include "decoder_state.h"
 #include "dot_product.h"
 #include "excitation.h"
-#include "excitation_limit.h"
+#include "excitation_grid.h"
 #include "filter_pipeline.h"
 #include "formant_postfilter.h"
 #include "frame_writer.h"
 #include "lsp.h"
 #include "pcm_output.h"
 #include "pitch_postfilter.h"
+#include "plain_stages.h"
 #include "pitch_search.h"
 #include "synthesis.h"
 #include "tables/excitation_tables.h"
@@ -395,30 +396,22 @@ TEST(FastPaths, MultipulseDecodingEqualsTheScanForEveryCode) {
     }
 }
 
-TEST(FastPaths, ExcitationLimitEqualsTheTwoTests) {
+TEST(FastPaths, ExcitationGridEqualsLimitThenRound) {
     const float inf = std::numeric_limits<float>::infinity();
-    std::vector<float> x = {32767.0f,
-                            32767.002f,
-                            -32768.0f,
-                            -32768.004f,
-                            1e30f,
-                            -1e30f,
-                            inf,
-                            -inf,
-                            0.0f,
-                            -0.0f,
-                            std::numeric_limits<float>::quiet_NaN(),
-                            12.5f,
-                            -32767.99f,
-                            32766.99f};
+    std::vector<float> x = {32767.0f,  32767.002f, 32766.5f, -32768.0f,   -32768.004f,
+                            -32767.5f, 1e30f,      -1e30f,   inf,         -inf,
+                            0.0f,      -0.0f,      0.5f,     1.5f,        -0.5f,
+                            -2.5f,     12.4f,      -12.6f,   0.49999997f, std::numeric_limits<float>::quiet_NaN()};
     frames::Random rng(14);
     while (x.size() < 122) x.push_back(randomFloat(rng, 1e5f));  // 122: a tail after the groups of four
     std::vector<float> expected = x;
     for (float& v : expected) {
+        if (std::isnan(v)) v = 32767.0f;
         if (v > 32767.0f) v = 32767.0f;
         if (v < -32768.0f) v = -32768.0f;
+        v = std::nearbyint(v) + 0.0f;  // halves to even; no negative zero on the grid
     }
-    limitExcitation(x.data(), static_cast<int32_t>(x.size()));
+    putOnGrid(x.data(), static_cast<int32_t>(x.size()));
     for (size_t n = 0; n < x.size(); ++n) EXPECT_EQ(bitsOf(x[n]), bitsOf(expected[n])) << n;
 }
 

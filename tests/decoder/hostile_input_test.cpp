@@ -5,6 +5,7 @@
 #include "frame_writer.h"
 #include "pcm_output.h"
 #include "pitch_postfilter.h"
+#include "plain_stages.h"
 #include "test_decoder.h"
 
 #include <gtest/gtest.h>

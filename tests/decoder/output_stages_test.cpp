@@ -8,6 +8,7 @@
 #include "decoder_state.h"
 #include "formant_postfilter.h"
 #include "pcm_output.h"
+#include "plain_stages.h"
 #include "synthesis.h"
 
 namespace {

@@ -9,6 +9,7 @@
 
 #include "decoder_state.h"
 #include "frame_writer.h"
+#include "plain_stages.h"
 
 namespace {
 

@@ -21,6 +21,7 @@
 #include "pcm_output.h"
 #include "pinned_streams.h"
 #include "pitch_postfilter.h"
+#include "plain_stages.h"
 #include "synthesis.h"
 
 namespace {

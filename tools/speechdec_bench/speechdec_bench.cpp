@@ -5,20 +5,21 @@
 // and once for frames decoded in runs of 32 (decodeSoundFrames, as g723dec
 // decodes); then the throughput on whole streams and, when given, a
 // bitstream file. A benchmark, not a test: it prints figures and checks none.
-// Usage: speechdec_bench [BITSTREAM.g723]
+// Each stream's checksum covers the samples of its first decoding, so that
+// it is the same from run to run however often the timing repeats it.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "bit_unpack.h"
 #include "decoder_state.h"
 #include "frame_writer.h"
+#include "kit/arguments.h"
+#include "kit/file.h"
 #include "speechdec.h"
 
 namespace {
@@ -94,10 +95,18 @@ Stream mixedStream(int count) {
     return stream;
 }
 
-Stream fromFile(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    const Frame data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Stream stream;
+// The frames of a bitstream file (a last incomplete frame is left out).
+bool fromFile(const std::string& path, Stream& stream, std::string& error) {
+    kit::File file;
+    Frame data;
+    if (file.openForReading(path)) {
+        uint8_t chunk[4096];
+        for (size_t got; (got = file.read(chunk, sizeof chunk)) > 0;) data.insert(data.end(), chunk, chunk + got);
+    }
+    if (!file.isOpen() || file.failed()) {
+        error = "cannot read " + path + ": " + file.lastError();
+        return false;
+    }
     for (size_t pos = 0; pos < data.size();) {
         const size_t size = static_cast<size_t>(speechdecFrameBytes(data[pos] & 3));
         if (pos + size > data.size()) break;
@@ -105,7 +114,11 @@ Stream fromFile(const char* path) {
                             data.begin() + static_cast<std::ptrdiff_t>(pos + size));
         pos += size;
     }
-    return stream;
+    if (stream.empty()) {
+        error = path + " holds no complete frame";
+        return false;
+    }
+    return true;
 }
 
 // Frames padded to the largest frame size, so that the decoder may read any kind.
@@ -182,7 +195,8 @@ void perKind(int rounds) {
 constexpr int32_t runLength = 32;  // frames per decodeSoundFrames call, as g723dec decodes
 
 // Decodes the stream in runs of 32 frames over and over for at least half a
-// second of process time; returns the microseconds per frame.
+// second of process time; returns the microseconds per frame. Adds the
+// samples of the first decoding to *checksum.
 double microsecondsPerFrame(const Stream& stream, int64_t* checksum) {
     const std::vector<std::vector<uint8_t>> frames = padded(stream);
     std::vector<const void*> pointers;
@@ -192,24 +206,22 @@ double microsecondsPerFrame(const Stream& stream, int64_t* checksum) {
     long long count = 0;
     const double start = processSeconds();
     double seconds = 0.0;
-    do {
+    for (bool first = true; first || seconds < 0.5; first = false) {
         decoder.reset(0);
-        for (size_t first = 0; first < pointers.size(); first += runLength) {
-            const int32_t n = static_cast<int32_t>(std::min<size_t>(runLength, pointers.size() - first));
-            decoder.decodeSoundFrames(&pointers[first], n, samples.data());
-            *checksum += samples[static_cast<size_t>(count % (n * frameLength))];
+        for (size_t from = 0; from < pointers.size(); from += runLength) {
+            const int32_t n = static_cast<int32_t>(std::min<size_t>(runLength, pointers.size() - from));
+            decoder.decodeSoundFrames(&pointers[from], n, samples.data());
+            if (first) {
+                for (int32_t i = 0; i < n * frameLength; ++i) *checksum += samples[static_cast<size_t>(i)];
+            }
             count += n;
         }
         seconds = processSeconds() - start;
-    } while (seconds < 0.5);
+    }
     return 1e6 * seconds / static_cast<double>(count);
 }
 
 void throughput(const char* name, const Stream& stream) {
-    if (stream.empty()) {
-        std::printf("  %-30s no frames\n", name);
-        return;
-    }
     int64_t checksum = 0;
     const double us = microsecondsPerFrame(stream, &checksum);
     std::printf("  %-30s %9.0f frames/s %8.2f us/frame  (checksum %lld)\n", name, 1e6 / us, us,
@@ -259,17 +271,50 @@ void perKindInRuns() {
     std::printf("  (checksum %lld)\n", static_cast<long long>(checksum));
 }
 
+const char usage[] = "Usage: speechdec_bench [BITSTREAM.g723]\n"
+                     "Times the speech decoder on generated streams of every frame kind and, when given,\n"
+                     "on a bitstream file (frames of 24, 20, 4 or 2 bytes back to back).\n"
+                     "  -h, --help  show this help\n";
+
+int usageError(const std::string& text) {
+    std::fprintf(stderr, "speechdec_bench: %s\n%s", text.c_str(), usage);
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::vector<kit::Argument> arguments;
+    kit::ArgumentError error;
+    if (!kit::splitArguments(std::vector<std::string>(argv + 1, argv + argc), {{"-h", false}, {"--help", false}},
+                             arguments, error)) {
+        return usageError(error.kind == kit::ArgumentError::Kind::UnknownOption ? "unknown option " + error.argument
+                                                                                : error.name + " takes no value");
+    }
+    std::vector<std::string> files;
+    for (const kit::Argument& a : arguments) {
+        if (!a.isOperand) {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        files.push_back(a.value);
+    }
+    if (files.size() > 1) return usageError("one bitstream file at most");
+    Stream file;
+    std::string problem;
+    if (!files.empty() && !fromFile(files[0], file, problem)) {
+        std::fprintf(stderr, "speechdec_bench: %s\n", problem.c_str());
+        return 1;
+    }
+
     perKind(5);
     perKindInRuns();
     std::printf("whole streams, in runs of %d frames:\n", runLength);
     throughput("24-byte frames (generated)", generated(false, 2000));
     throughput("20-byte frames (generated)", generated(true, 2000));
     throughput("mixed stream", mixedStream(4000));
-    if (argc > 1) {
-        throughput(("file " + std::string(argv[1])).c_str(), fromFile(argv[1]));
+    if (!files.empty()) {
+        throughput(("file " + files[0]).c_str(), file);
     }
     return 0;
 }
