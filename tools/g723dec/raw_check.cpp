@@ -40,7 +40,10 @@ const Signature signatures[] = {
     {0, "%PDF", 4, "a PDF file"},
     {0, "\x89PNG", 4, "a PNG image"},
     {0, "\xFF\xD8\xFF", 3, "a JPEG image"},
-    {0, "\x7F" "ELF", 4, "a program (ELF)"},
+    {0,
+     "\x7F"
+     "ELF",
+     4, "a program (ELF)"},
 };
 
 const char* signatureName(const uint8_t* head, size_t size) {
@@ -50,8 +53,7 @@ const char* signatureName(const uint8_t* head, size_t size) {
         }
     }
     // MPEG audio frame sync: 11 set bits, then a version and a layer that exist.
-    if (size >= 2 && head[0] == 0xFF && (head[1] & 0xE0) == 0xE0 && (head[1] & 0x18) != 0x08 &&
-        (head[1] & 0x06) != 0) {
+    if (size >= 2 && head[0] == 0xFF && (head[1] & 0xE0) == 0xE0 && (head[1] & 0x18) != 0x08 && (head[1] & 0x06) != 0) {
         return "an MP3 file (MPEG audio)";
     }
     return nullptr;

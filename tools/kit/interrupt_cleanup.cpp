@@ -36,9 +36,12 @@ const int kSignals[] = {
 
 const char* signalName(int signal) {
     switch (signal) {
-    case SIGINT: return "SIGINT";
-    case SIGTERM: return "SIGTERM";
-    default: return "SIGHUP";
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    default:
+        return "SIGHUP";
     }
 }
 
