@@ -1,5 +1,6 @@
 // File signatures and the share of frames no coder writes: an untransmitted
-// frame whose byte carries more than its kind bits, or a speech frame with an
+// frame whose byte differs from the stream's first one (a writer marks them all
+// alike, whatever it puts beside the kind bits), or a speech frame with an
 // invalid pitch-lag or gain code. Speech streams have none of either (a damaged
 // one a few); other data has them in about a quarter of its frames.
 #include "raw_check.h"
@@ -73,9 +74,13 @@ bool looksLikeText(const uint8_t* bytes, size_t size) {
     return size >= 64;
 }
 
-bool isImpossible(const Frame& frame) {
+// marker: the byte of the first untransmitted frame so far, or -1.
+bool isImpossible(const Frame& frame, int& marker) {
     if (frame.kind == 3) {
-        return frame.bytes[0] != 3;
+        if (marker < 0) {
+            marker = frame.bytes[0];
+        }
+        return frame.bytes[0] != marker;
     }
     return frame.kind < 2 && hasInvalidCodes(frame);
 }
@@ -88,6 +93,7 @@ struct Share {
 Share impossibleShare(const uint8_t* bytes, size_t size, Framing framing) {
     Share share;
     Frame frame;
+    int marker = -1;
     for (size_t at = 0; at < size;) {
         frame.kind = bytes[at] & 3;
         frame.size = frameSize(frame.kind, framing);
@@ -97,7 +103,7 @@ Share impossibleShare(const uint8_t* bytes, size_t size, Framing framing) {
         std::memset(frame.bytes, 0, sizeof frame.bytes);
         std::memcpy(frame.bytes, bytes + at, static_cast<size_t>(frame.size));
         ++share.frames;
-        share.impossible += isImpossible(frame) ? 1 : 0;
+        share.impossible += isImpossible(frame, marker) ? 1 : 0;
         at += static_cast<size_t>(frame.size);
     }
     return share;
@@ -123,7 +129,7 @@ Status checkRawInput(ByteSource& source, Framing framing) {
                    name + ": not G.723.1 frames: " + std::to_string(share.impossible) + " of the first " +
                        std::to_string(share.frames) + " frames (" +
                        std::to_string(share.impossible * 100 / share.frames) +
-                       " %) cannot come from a G.723.1 coder (untransmitted markers with stray bits, speech "
+                       " %) cannot come from a G.723.1 coder (untransmitted markers unlike one another, speech "
                        "frames with invalid codes); a speech stream has next to none");
 }
 
