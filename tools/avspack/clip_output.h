@@ -12,6 +12,10 @@
 
 namespace avspack {
 
+// True (with a message in error) when outPath names the file inPath is, by
+// identity: writing it would destroy the input.
+bool isTheInput(const std::string& inPath, const std::string& outPath, std::string& error);
+
 class ClipOutput : public avs::ClipWriter {
 public:
     explicit ClipOutput(std::string path) : m_path(std::move(path)) {}

@@ -51,6 +51,17 @@ bool checkOperands(const CommandLine& line, bool blockGiven, std::string& error)
         error = "--block applies only when packing";
         return false;
     }
+    if (line.anyClip && line.mode != CommandLine::Mode::Unpack) {
+        error = "--any-clip applies only with --unpack";
+        return false;
+    }
+    for (const std::string& file : line.files) {
+        if (file == "-") {
+            error = "'-' (standard input or output) cannot be used: avspack reads and writes files it can seek "
+                    "in; give a file name (./- for a file named '-')";
+            return false;
+        }
+    }
     if (line.files.size() != wanted) {
         error = line.mode == CommandLine::Mode::Info     ? "--info wants one file: FILE.avs"
                 : line.mode == CommandLine::Mode::Unpack ? "--unpack wants two files: IN.avs OUT.avi"
@@ -64,6 +75,10 @@ bool checkOperands(const CommandLine& line, bool blockGiven, std::string& error)
 bool applyOption(const kit::Argument& option, CommandLine& line, bool& blockGiven, std::string& error) {
     if (option.name == "--help" || option.name == "-h") {
         line.mode = CommandLine::Mode::Help;
+    } else if (option.name == "--version") {
+        line.mode = CommandLine::Mode::Version;
+    } else if (option.name == "--any-clip") {
+        line.anyClip = true;
     } else if (option.name == "--info" || option.name == "--unpack") {
         return setMode(line, option.name == "--info" ? CommandLine::Mode::Info : CommandLine::Mode::Unpack, error);
     } else if (option.name == "--block") {
@@ -81,8 +96,9 @@ std::string describe(const kit::ArgumentError& error) {
 }  // namespace
 
 bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error) {
-    static const std::vector<kit::OptionRule> rules = {
-        {"--help", false}, {"-h", false}, {"--info", false}, {"--unpack", false}, {"--block", true}};
+    static const std::vector<kit::OptionRule> rules = {{"--help", false}, {"-h", false},       {"--version", false},
+                                                       {"--info", false}, {"--unpack", false}, {"--any-clip", false},
+                                                       {"--block", true}};
     line = CommandLine();
     std::vector<kit::Argument> arguments;
     kit::ArgumentError argumentError;
@@ -93,7 +109,7 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
             line.files.push_back(argument.value);
         } else if (!applyOption(argument, line, blockGiven, error)) {
             return false;
-        } else if (line.mode == CommandLine::Mode::Help) {
+        } else if (line.mode == CommandLine::Mode::Help || line.mode == CommandLine::Mode::Version) {
             return true;
         }
     }

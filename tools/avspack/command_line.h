@@ -13,10 +13,12 @@ struct CommandLine {
         Pack,
         Info,
         Unpack,
-        Help
+        Help,
+        Version
     };
     Mode mode = Mode::Pack;          // what to do
     BlockChoice block;               // for Pack: the placed block
+    bool anyClip = false;            // for Unpack: rebuild a clip that is no AVI as well
     std::vector<std::string> files;  // the file operands, in order
 };
 

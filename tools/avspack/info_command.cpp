@@ -1,8 +1,10 @@
 // avspack --info FILE.avs: the header, where each part of the stream lands in
-// the rebuilt clip, and whether the plug-in accepts the stream.
+// the rebuilt clip, and whether it is consistent: the plug-in accepts the
+// stream and the clip it rebuilds is a RIFF AVI whose sizes agree.
 #include <algorithm>
 #include <vector>
 
+#include "clip_check.h"
 #include "commands.h"
 #include "stream_file.h"
 #include "stream_placement.h"
@@ -78,21 +80,33 @@ int infoCommand(const std::string& path, std::ostream& out, std::ostream& err) {
     kit::File in;
     avs::StreamLayout layout;
     std::string error;
-    if (!openStreamFile(path, in, layout, error)) {
+    const int opened = openStreamFile(path, in, layout, error);
+    if (opened != kExitOk) {
         err << "avspack: " << error << "\n";
-        return kExitFailure;
+        return opened;
     }
     out << path << ": " << layout.streamLength << " bytes\n";
     printParts(layout, out);
-    if (!printOverlap(in, path, layout, out, err)) return kExitFailure;
-    if (avs::isAccepted(layout)) {
+    if (!printOverlap(in, path, layout, out, err)) return kExitUnreadable;
+    if (!avs::isAccepted(layout)) {
+        out << "consistent:    no, the plug-in refuses this stream\n";
+        for (avs::HeaderProblem problem : layout.problems)
+            out << "problem:       " << avs::describeProblem(problem, layout) << "\n";
+        return kExitUnusable;
+    }
+    std::string problem;
+    switch (checkRebuiltClip(in, layout, problem)) {
+    case ClipVerdict::Avi:
         out << "consistent:    yes\n";
         return kExitOk;
+    case ClipVerdict::NotAvi:
+        out << "consistent:    no, " << problem << "\n";
+        return kExitUnusable;
+    case ClipVerdict::ReadFailed:
+        break;
     }
-    out << "consistent:    no, the plug-in refuses this stream\n";
-    for (avs::HeaderProblem problem : layout.problems)
-        out << "problem:       " << avs::describeProblem(problem, layout) << "\n";
-    return kExitFailure;
+    err << "avspack: cannot read " << path << ": " << in.lastError() << "\n";
+    return kExitUnreadable;
 }
 
 }  // namespace avspack

@@ -5,6 +5,7 @@
 #include "avi_check.h"
 #include "clip_output.h"
 #include "commands.h"
+#include "stream_placement.h"
 
 namespace avspack {
 
@@ -43,6 +44,19 @@ bool writeStream(kit::File& in, const std::string& inPath, const PackPlan& plan,
            copyRange(in, inPath, 0, plan.clipDataLength, out, error) && out.commit(error);
 }
 
+// A block held aside (beyond the gap bound) delays playback until the clip
+// data has come within reach of it: says where, and what starts it sooner.
+void warnLateStart(const std::string& outPath, const PackPlan& plan, uint64_t streamLength, std::ostream& err) {
+    if (avs::blockPlacementPoint(plan.header, avs::kMaxGapAhead) == 0) return;
+    const uint64_t start = avs::startBytes(plan.header, avs::kMaxGapAhead);
+    err << "avspack: warning: " << outPath << ": playback can start only after " << start << " of its " << streamLength
+        << " bytes (" << start * 100 / streamLength << " %) have arrived: the placed block belongs at clip offset "
+        << plan.header.blockOffset << ", more than " << avs::kMaxGapAhead / (1024 * 1024)
+        << " MiB ahead of the clip data, so it waits until the download comes near it; --block none starts "
+           "playback after "
+        << avs::startBytes(avs::StreamHeader{}, avs::kMaxGapAhead) << " bytes\n";
+}
+
 }  // namespace
 
 int packCommand(const std::string& inPath, const std::string& outPath, const BlockChoice& block, std::ostream& out,
@@ -50,7 +64,7 @@ int packCommand(const std::string& inPath, const std::string& outPath, const Blo
     kit::File in;
     if (!in.openForReading(inPath)) {
         err << "avspack: cannot open " << inPath << ": " << in.lastError() << "\n";
-        return kExitFailure;
+        return kExitUnreadable;
     }
     uint64_t fileSize = 0;
     kit::AviScan scan;
@@ -58,12 +72,16 @@ int packCommand(const std::string& inPath, const std::string& outPath, const Blo
     std::string error;
     if (!checkAvi(in, fileSize, scan, error) || !planPack(fileSize, scan, block, plan, error)) {
         err << "avspack: " << inPath << ": " << error << "\n";
-        return kExitFailure;
+        return in.failed() ? kExitUnreadable : kExitUnusable;
+    }
+    if (isTheInput(inPath, outPath, error)) {
+        err << "avspack: " << error << "\n";
+        return kExitOutput;
     }
     ClipOutput output(outPath);
     if (!output.create(error) || !writeStream(in, inPath, plan, output, error)) {
         err << "avspack: " << error << "\n";
-        return kExitFailure;
+        return in.failed() ? kExitUnreadable : kExitOutput;
     }
     const uint64_t streamLength = avs::kStreamHeaderSize + plan.header.blockLength + plan.clipDataLength;
     out << outPath << ": " << streamLength << " bytes from " << inPath << " (" << fileSize << " bytes): ";
@@ -72,6 +90,7 @@ int packCommand(const std::string& inPath, const std::string& outPath, const Blo
     else
         out << "no placed block";
     out << ", then " << plan.clipDataLength << " bytes of clip data\n";
+    warnLateStart(outPath, plan, streamLength, err);
     return kExitOk;
 }
 

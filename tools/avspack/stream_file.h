@@ -9,7 +9,8 @@
 namespace avspack {
 
 // Opens path, reads its header and lays the stream out for the file's size.
-// Fails (error names the file) when it cannot be read or is shorter than the header.
-bool openStreamFile(const std::string& path, kit::File& file, avs::StreamLayout& layout, std::string& error);
+// Answers kExitOk, or the exit code of the failure with error naming the file:
+// it cannot be read, is shorter than the header, or is an AVI clip given by mistake.
+int openStreamFile(const std::string& path, kit::File& file, avs::StreamLayout& layout, std::string& error);
 
 }  // namespace avspack

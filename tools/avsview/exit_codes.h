@@ -1,12 +1,14 @@
-// avsview's exit codes (documented in its help text).
+// avsview's exit codes: its names for entries of the tools' shared table.
 #pragma once
+
+#include "kit/exit_codes.h"
 
 namespace avsview {
 
-const int kExitOk = 0;             // every source delivered completely, every requested output written
-const int kExitSourceFailed = 1;   // a source not delivered completely
-const int kExitUsage = 2;          // wrong command line
-const int kExitPluginFailed = 3;   // the plug-in or the page could not be set up
-const int kExitOutputMissing = 4;  // a requested saved copy or snapshot not written
+const int kExitOk = kit::kExitOk;  // every source delivered completely, every requested output written
+const int kExitSourceFailed = kit::kExitUnreadable;  // a source not delivered completely
+const int kExitUsage = kit::kExitUsage;              // wrong command line
+const int kExitPluginFailed = kit::kExitPlugin;      // the plug-in or the page could not be set up
+const int kExitOutputMissing = kit::kExitOutput;     // a requested saved copy or snapshot not written
 
 }  // namespace avsview

@@ -1,4 +1,4 @@
-// avsview --help: every option and exit code.
+// avsview --help: every option, and what the shared exit codes mean for avsview.
 #include "help_text.h"
 
 namespace avsview {
@@ -38,6 +38,7 @@ const char kHelpText[] = "Usage: avsview [options] SOURCE...\n"
                          "                      closes, as FILE.bmp or FILE.png (chosen by the extension)\n"
                          "  --plugin DLL        the plug-in to load (default: streamplug.dll beside avsview.exe)\n"
                          "  --help              this text\n"
+                         "  --version           the version\n"
                          "\n"
                          "With several SOURCEs, --save-as and --snapshot files get the element's number\n"
                          "before the extension: --save-as copy.avi gives copy-1.avi, copy-2.avi, ...\n"
@@ -45,16 +46,13 @@ const char kHelpText[] = "Usage: avsview [options] SOURCE...\n"
                          "While downloading, a progress line (bytes, percent, rate, time left) is shown\n"
                          "when stderr is a terminal. At the end each element gets one line on stdout: bytes\n"
                          "delivered, how its stream ended, whether its clip was saved, and its snapshot.\n"
-                         "\n"
-                         "Exit codes:\n"
-                         "  0  every SOURCE was delivered completely and every requested output written\n"
-                         "  1  a SOURCE could not be fetched or delivered completely (it could not be\n"
-                         "     opened, it ended early, or the plug-in declined or ended its stream)\n"
-                         "  2  wrong command line\n"
-                         "  3  the plug-in could not be loaded or initialised, refused an element\n"
-                         "     (NPP_New), or the page window could not be made\n"
-                         "  4  a file asked for by --save-as or --snapshot was not written (for --save-as:\n"
-                         "     also when the plug-in made no save offer)\n"
-                         "When several apply, the first in the order 2, 3, 1, 4 is returned.\n";
+                         "\n";
+
+const char kExitNotes[] = "For avsview: 2 also when a SOURCE ended early or the plug-in declined or ended\n"
+                          "its stream; 5 when a file asked for by --save-as or --snapshot was not written\n"
+                          "(for --save-as: also when the plug-in made no save offer); 6 when the plug-in\n"
+                          "could not be loaded or initialised, refused an element (NPP_New), or the page\n"
+                          "window could not be made. When several apply, the first in the order 1, 6, 2, 5\n"
+                          "is returned.\n";
 
 }  // namespace avsview

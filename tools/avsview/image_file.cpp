@@ -1,11 +1,10 @@
-// Writing a snapshot file: encoded in memory, written in one go, removed again
-// when it could not be written completely.
-#include <windows.h>
-
+// Writing a snapshot file: encoded in memory and written as a kit output, which
+// appears at its path only once complete (an existing file stays as it was
+// until then, and a failure or a fatal signal leaves nothing behind).
 #include <cctype>
 
 #include "image.h"
-#include "system_error.h"
+#include "kit/output_file.h"
 
 namespace avsview {
 
@@ -22,18 +21,13 @@ bool isPngPath(const std::string& path) {
 
 bool writeImage(const std::string& path, const Image& image, std::string& error) {
     const std::vector<uint8_t> bytes = isPngPath(path) ? encodePng(image) : encodeBmp(image);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) {
-        error = "cannot create " + path + ": " + systemErrorText();
+    kit::OutputFile file;
+    if (!file.create(path)) {
+        error = "cannot create " + path + ": " + file.lastError();
         return false;
     }
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, NULL) && written == bytes.size();
-    const DWORD writeError = ok ? 0 : GetLastError();
-    const BOOL closed = CloseHandle(file);
-    if (!ok || !closed) {
-        error = "cannot write " + path + ": " + systemErrorText(ok ? GetLastError() : writeError);
-        DeleteFileA(path.c_str());
+    if (!file.write(bytes.data(), bytes.size()) || !file.commit()) {
+        error = "cannot write " + path + ": " + file.lastError();
         return false;
     }
     return true;

@@ -11,9 +11,10 @@ namespace avsview {
 namespace {
 
 const std::vector<kit::OptionRule> kRules = {
-    {"--rate", true}, {"--chunk", true},   {"--autostart", true},  {"--size", true},   {"--url", true},
-    {"--hold", true}, {"--save-as", true}, {"--snapshot", true},   {"--plugin", true}, {"--help", false},
-    {"-h", false},    {"--full", false},   {"--no-length", false}, {"--play", false},  {"--cancel-save", false},
+    {"--rate", true},   {"--chunk", true},      {"--autostart", true}, {"--size", true},
+    {"--url", true},    {"--hold", true},       {"--save-as", true},   {"--snapshot", true},
+    {"--plugin", true}, {"--help", false},      {"--version", false},  {"-h", false},
+    {"--full", false},  {"--no-length", false}, {"--play", false},     {"--cancel-save", false},
 };
 
 bool takesValue(const std::string& name) {
@@ -118,6 +119,8 @@ bool applyValue(const std::string& name, const std::string& value, ViewOptions& 
 void applyFlag(const std::string& name, ViewOptions& options, bool& cancelSave) {
     if (name == "--help" || name == "-h")
         options.help = true;
+    else if (name == "--version")
+        options.version = true;
     else if (name == "--full")
         options.full = true;
     else if (name == "--no-length")
@@ -181,7 +184,7 @@ bool parseOptions(const std::vector<std::string>& args, ViewOptions& options, st
         if (!apply(argument, options, cancelSave, error)) return false;
     }
     if (!split) return error = describe(argumentError), false;
-    if (options.help) return true;
+    if (options.help || options.version) return true;
     return checkCombinations(options, cancelSave, error);
 }
 

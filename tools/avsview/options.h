@@ -17,6 +17,7 @@ enum class SaveAnswer {
 
 struct ViewOptions {
     bool help = false;      // print the help text and do nothing else
+    bool version = false;   // print the version and do nothing else
     uint32_t rate = 0;      // bytes per second of the simulated link, 0 = unlimited
     uint32_t chunk = 8192;  // largest number of bytes in one NPP_Write
     std::string autostart;  // value of the "autostart" attribute, empty = no attribute

@@ -10,6 +10,7 @@
 #include "exit_codes.h"
 #include "exit_status.h"
 #include "help_text.h"
+#include "kit/version.h"
 #include "options.h"
 #include "page.h"
 #include "plugin_library.h"
@@ -52,6 +53,12 @@ int runAvsview(const std::vector<std::string>& args) {
     if (!parseOptions(args, options, error)) return fail(kExitUsage, error + "\nTry 'avsview --help'.");
     if (options.help) {
         std::fputs(kHelpText, stdout);
+        std::fputs(kit::exitCodeTable(), stdout);
+        std::fputs(kExitNotes, stdout);
+        return kExitOk;
+    }
+    if (options.version) {
+        std::fputs(kit::versionLine("avsview").c_str(), stdout);
         return kExitOk;
     }
     if (!resolveOutput("--save-as", options.savePath, error) ||

@@ -4,14 +4,14 @@
 #include "decode_job.h"
 
 #include <chrono>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "byte_source.h"
 #include "container_detect.h"
 #include "input_file.h"
+#include "kit/platform_files.h"
 #include "pcm_writer.h"
+#include "raw_check.h"
 #include "status.h"
 
 namespace g723dec {
@@ -38,8 +38,7 @@ void addWarning(JobResult& result, const std::string& message) {
 }
 
 bool sameFile(const std::string& input, const std::string& output) {
-    std::error_code ec;
-    return input != "-" && output != "-" && std::filesystem::equivalent(input, output, ec);
+    return input != "-" && output != "-" && kit::isSameFile(input, output);
 }
 
 // State of the decoding loop over one input.
@@ -191,6 +190,9 @@ JobResult decodeFile(const JobSpec& job, FrameDecoder& decoder) {
     ByteSource source(input, data.segments);
     if (status.ok() && !input.seekable()) {
         status = refuseContainerOnStream(source);
+    }
+    if (status.ok() && data.raw) {
+        status = checkRawInput(source, job.framing);
     }
     PcmWriter writer;
     if (status.ok()) {

@@ -9,23 +9,42 @@ namespace g723dec {
 
 namespace {
 
-bool parseNumber(const std::string& text, uint64_t& value) {
-    if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos) {
+// Frame numbers have at most 18 digits: beyond any stream (30 ms per frame).
+constexpr size_t maxDigits = 18;
+const char* const numberLimit = "999999999999999999";
+
+// A frame number; error says why when text is none.
+bool parseNumber(const std::string& text, uint64_t& value, std::string& error) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+        error = "expected numbers N or ranges A-B (A <= B), separated by commas";
+        return false;
+    }
+    if (text.find_first_not_of('0') != std::string::npos && text.size() - text.find_first_not_of('0') > maxDigits) {
+        error = std::string("frame numbers go up to ") + numberLimit;
         return false;
     }
     value = std::strtoull(text.c_str(), nullptr, 10);
     return true;
 }
 
-bool parseItem(const std::string& item, std::pair<uint64_t, uint64_t>& range) {
+bool parseItem(const std::string& item, std::pair<uint64_t, uint64_t>& range, std::string& error) {
     size_t dash = item.find('-');
     if (dash == std::string::npos) {
-        bool ok = parseNumber(item, range.first);
+        if (!parseNumber(item, range.first, error)) {
+            return false;
+        }
         range.second = range.first;
-        return ok;
+        return true;
     }
-    return parseNumber(item.substr(0, dash), range.first) && parseNumber(item.substr(dash + 1), range.second) &&
-           range.first <= range.second;
+    if (!parseNumber(item.substr(0, dash), range.first, error) ||
+        !parseNumber(item.substr(dash + 1), range.second, error)) {
+        return false;
+    }
+    if (range.first > range.second) {
+        error = "a range A-B needs A <= B";
+        return false;
+    }
+    return true;
 }
 
 // SplitMix64 finaliser: a well-mixed 64-bit value for each (seed, frame).
@@ -43,10 +62,9 @@ bool LossPlan::addList(const std::string& text, std::string& error) {
         size_t comma = text.find(',', start);
         std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         std::pair<uint64_t, uint64_t> range;
-        if (!parseItem(item, range)) {
-            error = "bad frame list '" + text + "' at '" + item +
-                    "': expected numbers N or ranges A-B (A <= B), "
-                    "separated by commas";
+        std::string why;
+        if (!parseItem(item, range, why)) {
+            error = "bad frame list '" + text + "' at '" + item + "': " + why;
             return false;
         }
         ranges_.push_back(range);

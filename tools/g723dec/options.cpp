@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "kit/arguments.h"
+#include "kit/exit_codes.h"
 
 namespace g723dec {
 
@@ -72,6 +73,8 @@ Status Parser::apply(const kit::Argument& argument) {
         positional.push_back(argument.value);
     } else if (argument.name == "-h" || argument.name == "--help") {
         options.help = true;
+    } else if (argument.name == "--version") {
+        options.version = true;
     } else if (argument.name == "--stats") {
         options.stats = true;
     } else if (argument.name == "--raw") {
@@ -117,8 +120,9 @@ Status Parser::finish() {
 
 Status parseOptions(const std::vector<std::string>& args, Options& options) {
     static const std::vector<kit::OptionRule> rules = {
-        {"-h", false},    {"--help", false},     {"--stats", false}, {"--raw", false}, {"--framing", true},
-        {"--lose", true}, {"--loss-rate", true}, {"--seed", true},   {"-o", true},     {"--output-dir", true},
+        {"-h", false},    {"--help", false},   {"--version", false},   {"--stats", false},
+        {"--raw", false}, {"--framing", true}, {"--lose", true},       {"--loss-rate", true},
+        {"--seed", true}, {"-o", true},        {"--output-dir", true},
     };
     std::vector<kit::Argument> arguments;
     kit::ArgumentError error;
@@ -126,7 +130,7 @@ Status parseOptions(const std::vector<std::string>& args, Options& options) {
     Parser parser{options, {}};
     for (const kit::Argument& argument : arguments) {
         Status status = parser.apply(argument);
-        if (!status.ok() || options.help) {
+        if (!status.ok() || options.help || options.version) {
             return status;
         }
     }
@@ -148,7 +152,9 @@ std::string helpText() {
            "INPUT is recognised by its content:\n"
            "  a WAV file with G.723.1 audio (format tag 0x0042),\n"
            "  an AVI clip (its first audio stream with format tag 0x0042),\n"
-           "  anything else is read as raw frames (.g723, .tco);\n"
+           "  anything else is read as raw frames (.g723, .tco), unless it is a known\n"
+           "  kind of file (MP3, FLAC, Ogg, text, ...) or too many of its frames could not\n"
+           "  come from a G.723.1 coder: such inputs are refused (exit code 3);\n"
            "  - reads raw frames from standard input.\n"
            "OUTPUT is a WAV file, or - for raw samples (signed 16-bit little-endian)\n"
            "on standard output.\n"
@@ -171,17 +177,16 @@ std::string helpText() {
            "  -o, --output-dir DIR decode each INPUT to DIR/NAME.wav (NAME.raw with --raw),\n"
            "                       several files in parallel; DIR is created if needed\n"
            "  -h, --help           show this help\n"
+           "  --version            show the version\n"
            "\n"
-           "Exit codes:\n"
-           "  0  every input decoded completely\n"
-           "  1  bad command line\n"
-           "  2  an input cannot be opened or read\n"
-           "  3  an input is a WAV or AVI file without G.723.1 audio, or a broken one\n"
-           "  4  an input ends inside a frame (or its container is cut short); the\n"
-           "     complete frames before that point were decoded and written\n"
-           "  5  an output cannot be created or written\n"
-           "With several inputs the exit code is that of the first input (in argument\n"
-           "order) that failed.\n";
+           "An output that is the input itself is refused. An output file appears only\n"
+           "when complete.\n"
+           "\n" +
+           std::string(kit::exitCodeTable()) +
+           "For g723dec, 4 means an input ends inside a frame (or its container is cut\n"
+           "short): the complete frames before that point were decoded and written. With\n"
+           "several inputs the exit code is that of the first input (in argument order)\n"
+           "that failed.\n";
 }
 
 }  // namespace g723dec

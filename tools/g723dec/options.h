@@ -19,6 +19,7 @@ struct Options {
     LossPlan loss;                     // frames to replace by lost frames
     bool stats = false;                // report frame counts, duration and speed
     bool help = false;                 // print the help text and stop
+    bool version = false;              // print the version and stop
 };
 
 // Parses the arguments after the program name; fails with exitUsage.

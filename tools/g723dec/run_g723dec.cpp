@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "kit/version.h"
 #include "options.h"
 #include "parallel_driver.h"
 
@@ -38,6 +39,10 @@ int runG723dec(const std::vector<std::string>& args) {
     Status status = parseOptions(args, options);
     if (status.ok() && options.help) {
         std::fputs(helpText().c_str(), stdout);
+        return exitOk;
+    }
+    if (status.ok() && options.version) {
+        std::fputs(kit::versionLine("g723dec").c_str(), stdout);
         return exitOk;
     }
     std::vector<JobSpec> jobs;

@@ -5,16 +5,18 @@
 #include <cstdint>
 #include <string>
 
+#include "kit/exit_codes.h"
+
 namespace g723dec {
 
-// Process exit codes; --help lists them.
+// Process exit codes, from the tools' shared table; --help lists them.
 enum ExitCode : int {
-    exitOk = 0,           // every input decoded completely
-    exitUsage = 1,        // bad command line
-    exitUnreadable = 2,   // an input could not be opened or read
-    exitNotG7231 = 3,     // a WAV or AVI input holds no G.723.1 audio, or its structure is broken
-    exitTruncated = 4,    // an input ends inside a frame or a chunk; everything before it was decoded
-    exitOutputError = 5,  // an output could not be created or written
+    exitOk = kit::kExitOk,                  // every input decoded completely
+    exitUsage = kit::kExitUsage,            // bad command line
+    exitUnreadable = kit::kExitUnreadable,  // an input could not be opened or read
+    exitNotG7231 = kit::kExitUnusable,      // not G.723.1: no such audio in a WAV or AVI, a broken one, other data
+    exitTruncated = kit::kExitCutShort,     // an input ends inside a frame or a chunk; everything before it was decoded
+    exitOutputError = kit::kExitOutput,     // an output could not be created or written, or is the input
 };
 
 struct Status {

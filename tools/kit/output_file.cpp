@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "interrupt_cleanup.h"
 #include "platform_files.h"
 
 namespace kit {
@@ -18,6 +19,7 @@ bool OutputFile::create(const std::string& path) {
         const std::string candidate = attempt ? stem + "-" + std::to_string(attempt) : stem;
         if (m_file.createNew(candidate)) {
             m_tempPath = candidate;
+            m_watchSlot = watchTemporary(candidate);
             return true;
         }
         if (errno != EEXIST) return false;
@@ -45,7 +47,7 @@ bool OutputFile::close() {
 bool OutputFile::moveIntoPlace() {
     if (m_tempPath.empty()) return true;
     if (!replaceFile(m_tempPath, m_path, m_lastError)) return false;
-    m_tempPath.clear();
+    forgetTemporary();
     return true;
 }
 
@@ -53,6 +55,12 @@ void OutputFile::discard() {
     m_file.close();
     if (m_tempPath.empty()) return;
     std::remove(m_tempPath.c_str());
+    forgetTemporary();
+}
+
+void OutputFile::forgetTemporary() {
+    unwatchTemporary(m_watchSlot);
+    m_watchSlot = -1;
     m_tempPath.clear();
 }
 

@@ -1,8 +1,9 @@
 // An output file that appears at its path only when complete: it is written
 // under a temporary name beside the destination and moved into place at the
 // end. Until then an existing file at the path stays as it was, and a failure
-// or an abandoned output leaves nothing behind. A device, a pipe or standard
-// output is written in place instead.
+// or an abandoned output leaves nothing behind, also when SIGINT, SIGTERM or
+// SIGHUP stops the process (interrupt_cleanup.h). A device, a pipe or
+// standard output is written in place instead.
 #pragma once
 
 #include <cstddef>
@@ -41,10 +42,13 @@ public:
     const std::string& lastError() const { return m_lastError.empty() ? m_file.lastError() : m_lastError; }
 
 private:
+    void forgetTemporary();
+
     File m_file;  // the open output
     bool m_standardOutput = false;
     std::string m_path;       // destination
     std::string m_tempPath;   // temporary file beside it, empty when writing in place or once moved
+    int m_watchSlot = -1;     // its entry among the files removed on a fatal signal
     std::string m_lastError;  // a failure that is not the file's own
 };
 

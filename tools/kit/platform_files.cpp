@@ -12,6 +12,7 @@
 #include <process.h>
 #include <windows.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -55,6 +56,29 @@ void setBinaryMode(std::FILE* file) { _setmode(_fileno(file), _O_BINARY); }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(_getpid()); }
 
+namespace {
+
+bool fileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    const HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    return known;
+}
+
+}  // namespace
+
+bool isSameFile(const std::string& first, const std::string& second) {
+    BY_HANDLE_FILE_INFORMATION a, b;
+    return fileIdentity(first, a) && fileIdentity(second, b) && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+bool removeFileNow(const char* path) { return _unlink(path) == 0; }
+
+void writeStandardError(const char* text, std::size_t length) { _write(2, text, unsigned(length)); }
+
 #else
 
 bool seekFile(std::FILE* file, uint64_t offset) {
@@ -86,6 +110,23 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& er
 void setBinaryMode(std::FILE*) {}
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }
+
+bool isSameFile(const std::string& first, const std::string& second) {
+    struct stat a, b;
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+bool removeFileNow(const char* path) { return unlink(path) == 0; }
+
+void writeStandardError(const char* text, std::size_t length) {
+    while (length > 0) {
+        const ssize_t written = write(2, text, length);
+        if (written <= 0) return;
+        text += written;
+        length -= std::size_t(written);
+    }
+}
 
 #endif
 

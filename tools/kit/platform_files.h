@@ -1,6 +1,7 @@
 // The few file operations that differ between Windows and POSIX systems.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -23,5 +24,13 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& er
 void setBinaryMode(std::FILE* file);
 
 unsigned long currentProcessId();
+
+// True when both paths name one existing file (by its identity: device and
+// inode, on Windows volume and file index), whatever the names.
+bool isSameFile(const std::string& first, const std::string& second);
+
+// Async-signal-safe: removes a file; writes to standard error unbuffered.
+bool removeFileNow(const char* path);
+void writeStandardError(const char* text, std::size_t length);
 
 }  // namespace kit

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "avi_builder.h"
+#include "kit/exit_codes.h"
 #include "test_support.h"
 
 using avstest::AviRecipe;
@@ -21,7 +22,7 @@ protected:
         avstest::writeFile(path("in.avi"), input);
         options.insert(options.end(), {path("in.avi"), path("out.avs")});
         const ToolRun run = avstest::runTool(options);
-        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.exitCode, kit::kExitUnusable);
         EXPECT_NE(run.err.find(text), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("in.avi"), std::string::npos) << run.err;
         EXPECT_EQ(entries(), std::vector<std::string>{"in.avi"});
@@ -75,10 +76,10 @@ TEST_F(AvspackErrors, BlockOutsideTheFile) {
 
 TEST_F(AvspackErrors, MissingInput) {
     const ToolRun pack = avstest::runTool({path("absent.avi"), path("out.avs")});
-    EXPECT_EQ(pack.exitCode, 1);
+    EXPECT_EQ(pack.exitCode, kit::kExitUnreadable);
     EXPECT_NE(pack.err.find("cannot open " + path("absent.avi")), std::string::npos) << pack.err;
     const ToolRun unpack = avstest::runTool({"--unpack", path("absent.avs"), path("out.avi")});
-    EXPECT_EQ(unpack.exitCode, 1);
+    EXPECT_EQ(unpack.exitCode, kit::kExitUnreadable);
     EXPECT_NE(unpack.err.find("cannot open"), std::string::npos) << unpack.err;
     EXPECT_TRUE(entries().empty());
 }
@@ -86,13 +87,13 @@ TEST_F(AvspackErrors, MissingInput) {
 TEST_F(AvspackErrors, OutputThatCannotBeWritten) {
     avstest::writeFile(path("in.avi"), avstest::buildAvi(AviRecipe()));
     const ToolRun noDirectory = avstest::runTool({path("in.avi"), path("missing/out.avs")});
-    EXPECT_EQ(noDirectory.exitCode, 1);
+    EXPECT_EQ(noDirectory.exitCode, kit::kExitOutput);
     EXPECT_NE(noDirectory.err.find("cannot create " + path("missing/out.avs")), std::string::npos) << noDirectory.err;
 
     // The whole stream is written, then cannot take the place of a directory.
     std::filesystem::create_directory(path("taken.avs"));
     const ToolRun directory = avstest::runTool({path("in.avi"), path("taken.avs")});
-    EXPECT_EQ(directory.exitCode, 1);
+    EXPECT_EQ(directory.exitCode, kit::kExitOutput);
     EXPECT_NE(directory.err.find("cannot write " + path("taken.avs")), std::string::npos) << directory.err;
     EXPECT_TRUE(std::filesystem::is_directory(path("taken.avs")));
     EXPECT_EQ(entries(), (std::vector<std::string>{"in.avi", "taken.avs"}));
@@ -108,7 +109,7 @@ TEST_F(AvspackErrors, FailedCommandLeavesAnExistingOutputAsItWas) {
     avstest::writeFile(path("old.avi"), text("previous contents"));
 
     const ToolRun unpack = avstest::runTool({"--unpack", path("hostile.avs"), path("old.avi")});
-    EXPECT_EQ(unpack.exitCode, 1);
+    EXPECT_EQ(unpack.exitCode, kit::kExitUnusable);
     EXPECT_NE(unpack.err.find("refuses this stream: the placed block announces"), std::string::npos) << unpack.err;
     EXPECT_TRUE(avstest::readFile(path("old.avi")) == text("previous contents"));
     EXPECT_EQ(entries(), (std::vector<std::string>{"hostile.avs", "in.avi", "old.avi", "out.avs"}));
@@ -117,7 +118,7 @@ TEST_F(AvspackErrors, FailedCommandLeavesAnExistingOutputAsItWas) {
 TEST_F(AvspackErrors, UnpackOfTruncatedStreams) {
     avstest::writeFile(path("short.avs"), Bytes(7, 0));
     const ToolRun tiny = avstest::runTool({"--unpack", path("short.avs"), path("out.avi")});
-    EXPECT_EQ(tiny.exitCode, 1);
+    EXPECT_EQ(tiny.exitCode, kit::kExitUnusable);
     EXPECT_NE(tiny.err.find("truncated: 7 bytes, shorter than the 8-byte stream header"), std::string::npos)
         << tiny.err;
 
@@ -129,12 +130,12 @@ TEST_F(AvspackErrors, UnpackOfTruncatedStreams) {
     stream.resize(stream.size() - 100);
     avstest::writeFile(path("cut.avs"), stream);
     const ToolRun cut = avstest::runTool({"--unpack", path("cut.avs"), path("out.avi")});
-    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_EQ(cut.exitCode, kit::kExitUnusable);
     EXPECT_NE(cut.err.find("so 100 bytes would be padding"), std::string::npos) << cut.err;
     EXPECT_EQ(entries(), (std::vector<std::string>{"cut.avs", "full.avs", "in.avi", "short.avs"}));
 }
 
-TEST(AvspackCommandLine, WrongUsageExitsWithTwo) {
+TEST(AvspackCommandLine, WrongUsageExitsWithOne) {
     const std::vector<std::vector<std::string>> wrong = {
         {},
         {"in.avi"},
@@ -152,10 +153,13 @@ TEST(AvspackCommandLine, WrongUsageExitsWithTwo) {
         {"--unpack", "a"},
         {"--info", "--unpack", "a"},
         {"--info", "--block", "none", "a"},
+        {"--any-clip", "a", "b"},
+        {"-", "b"},
+        {"--unpack", "a", "-"},
     };
     for (const auto& args : wrong) {
         const ToolRun run = avstest::runTool(args);
-        EXPECT_EQ(run.exitCode, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(run.exitCode, kit::kExitUsage) << ::testing::PrintToString(args);
         EXPECT_NE(run.err.find("Try 'avspack --help'"), std::string::npos) << run.err;
         EXPECT_TRUE(run.out.empty());
     }
@@ -164,7 +168,7 @@ TEST(AvspackCommandLine, WrongUsageExitsWithTwo) {
 TEST(AvspackCommandLine, HelpDocumentsEveryOptionAndExitCode) {
     const ToolRun run = avstest::runTool({"--help"});
     EXPECT_EQ(run.exitCode, 0);
-    for (const char* item : {"--block none", "--block OFFSET:LENGTH", "--info", "--unpack", "idx1", "Exit codes: 0",
-                             "1 unusable", "2 wrong"})
+    for (const char* item : {"--block none", "--block OFFSET:LENGTH", "--info", "--unpack", "--any-clip", "idx1",
+                             "--version", kit::exitCodeTable()})
         EXPECT_NE(run.out.find(item), std::string::npos) << item;
 }

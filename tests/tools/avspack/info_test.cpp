@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "avi_builder.h"
+#include "kit/exit_codes.h"
 #include "test_support.h"
 
 using avstest::AviRecipe;
@@ -86,7 +87,7 @@ TEST_F(AvspackInfo, StreamsThePlugInRefuses) {
     stream.resize(stream.size() - 1);
     avstest::writeFile(path("cut.avs"), stream);
     const ToolRun cut = avstest::runTool({"--info", path("cut.avs")});
-    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_EQ(cut.exitCode, kit::kExitUnusable);
     expectLines(cut, {"consistent:    no, the plug-in refuses this stream"});
     EXPECT_NE(cut.out.find("problem:       the placed block belongs at clip offset"), std::string::npos) << cut.out;
     EXPECT_NE(cut.out.find("so 1 byte would be padding"), std::string::npos) << cut.out;
@@ -96,7 +97,7 @@ TEST_F(AvspackInfo, StreamsThePlugInRefuses) {
     for (int i = 4; i < 8; ++i) huge[i] = 0xFF;
     avstest::writeFile(path("huge.avs"), huge);
     const ToolRun tooLong = avstest::runTool({"--info", path("huge.avs")});
-    EXPECT_EQ(tooLong.exitCode, 1);
+    EXPECT_EQ(tooLong.exitCode, kit::kExitUnusable);
     expectLines(tooLong, {"header:        blockOffset " + std::to_string(avstest::indexOffsetOf(AviRecipe())) +
                               ", blockLength 4294967295",
                           "consistent:    no, the plug-in refuses this stream",
@@ -107,6 +108,6 @@ TEST_F(AvspackInfo, StreamsThePlugInRefuses) {
 TEST_F(AvspackInfo, FileShorterThanTheHeader) {
     avstest::writeFile(path("tiny.avs"), Bytes(3, 1));
     const ToolRun run = avstest::runTool({"--info", path("tiny.avs")});
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, kit::kExitUnusable);
     EXPECT_NE(run.err.find("truncated: 3 bytes"), std::string::npos) << run.err;
 }

@@ -118,7 +118,7 @@ four)
   ;;
 no-length)
   run_avsview --no-length --save-as saved.avi clip.avs
-  expect_rc 4
+  expect_rc 5
   expect_line "stream done; no save offer"
   [ ! -e saved.avi ] || fail "a clip was saved without a save offer"
   expect_no_temp_files
@@ -126,7 +126,7 @@ no-length)
 truncated)
   start_server --truncate-at 60000
   run_avsview --save-as saved.avi "http://127.0.0.1:$(cat port)/clip.avs"
-  expect_rc 1
+  expect_rc 2
   expect_line "60000 of $(stat -c %s clip.avs) bytes, stream ended by a network error"
   expect_line "no save offer"
   [ ! -e saved.avi ] || fail "a broken-off download was saved"
@@ -144,7 +144,7 @@ stalled)
   wait "$page_pid"
   rc=$(cat rc.txt)
   cat out.txt
-  expect_rc 1
+  expect_rc 2
   expect_line "no stream (the page was closed before the download began); no save offer"
   expect_no_temp_files
   ;;
@@ -163,7 +163,7 @@ closed)
   wait "$page_pid"
   rc=$(cat rc.txt)
   cat out.txt
-  expect_rc 1
+  expect_rc 2
   expect_line "stream broken off: the page was closed during the download; no save offer"
   [ ! -e saved.avi ] || fail "a broken-off download was saved"
   expect_no_temp_files
