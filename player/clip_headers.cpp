@@ -31,8 +31,7 @@ bool readVideoFormat(const std::vector<uint8_t>& strf, VideoFormat& video, std::
     const int32_t height = int32_t(readLe32(strf.data() + 8));
     video.bitCount = readLe16(strf.data() + 14);
     video.codec = readLe32(strf.data() + 16);
-    if (width <= 0 || height == 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
-        height < -kMaxPictureSide) {
+    if (width <= 0 || height == 0 || width > kMaxPictureSide || height > kMaxPictureSide || height < -kMaxPictureSide) {
         return error = "the picture size " + std::to_string(width) + "x" + std::to_string(height) +
                        " is not between 1x1 and " + std::to_string(kMaxPictureSide) + " pixels a side",
                false;
@@ -41,7 +40,8 @@ bool readVideoFormat(const std::vector<uint8_t>& strf, VideoFormat& video, std::
     video.height = height < 0 ? -height : height;
     if (video.bitCount <= 8 && headerSize >= 40 && headerSize < strf.size()) {
         const uint32_t used = readLe32(strf.data() + 32);
-        const std::size_t entries = std::min<std::size_t>({used == 0 ? 256 : used, 256, (strf.size() - headerSize) / 4});
+        const std::size_t entries =
+            std::min<std::size_t>({used == 0 ? 256 : used, 256, (strf.size() - headerSize) / 4});
         for (std::size_t i = 0; i < entries; ++i) {
             const uint8_t* quad = strf.data() + headerSize + 4 * i;  // blue, green, red, reserved
             video.palette.push_back(uint32_t(quad[2]) << 16 | uint32_t(quad[1]) << 8 | quad[0]);

@@ -16,9 +16,9 @@ struct ChunkPlace {
 };
 
 struct FrameEntry {
-    ChunkPlace data;                // the coded picture
-    bool key = false;               // decodable without the frames before it
-    std::size_t paletteChanges = 0; // palette changes that come before this frame in the index
+    ChunkPlace data;                 // the coded picture
+    bool key = false;                // decodable without the frames before it
+    std::size_t paletteChanges = 0;  // palette changes that come before this frame in the index
 };
 
 struct ClipIndex {

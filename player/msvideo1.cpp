@@ -15,11 +15,7 @@
 namespace player {
 
 MsVideo1Decoder::MsVideo1Decoder(int width, int height, int bitCount, const std::vector<uint32_t>& palette)
-    : m_width(width),
-      m_height(height),
-      m_paletted(bitCount == 8),
-      m_columns((width + 3) / 4),
-      m_rows((height + 3) / 4),
+    : m_width(width), m_height(height), m_paletted(bitCount == 8), m_columns((width + 3) / 4), m_rows((height + 3) / 4),
       m_plane(std::size_t(m_columns) * m_rows * 16) {
     std::copy(palette.begin(), palette.begin() + std::min<std::size_t>(palette.size(), 256), m_palette);
 }

@@ -99,7 +99,8 @@ void Player::readHeaders(uint64_t headerOffset) {
         return;
     }
     if (m_headers.sound.stream >= 0) {
-        if (SoundDecoder::supports(m_headers.sound, m_soundNote)) m_sound = std::make_unique<SoundDecoder>(m_headers.sound);
+        if (SoundDecoder::supports(m_headers.sound, m_soundNote))
+            m_sound = std::make_unique<SoundDecoder>(m_headers.sound);
     }
     m_hasHeaders = true;
 }
@@ -113,6 +114,12 @@ void Player::readIndex(const kit::Chunk& idx1, uint64_t moviTypeOffset) {
         return;
     }
     m_hasIndex = true;
+}
+
+bool Player::allArrived() const {
+    return m_hasIndex && m_playable == m_index.frames.size() &&
+           std::all_of(m_index.sound.begin(), m_index.sound.end(),
+                       [this](const ChunkPlace& chunk) { return arrived(chunk); });
 }
 
 bool Player::arrived(const ChunkPlace& place) const {
@@ -157,7 +164,8 @@ void Player::decodeNext() {
     const FrameEntry& entry = m_index.frames[m_decodedFrom + m_decoded];
     for (; m_paletteApplied < entry.paletteChanges; ++m_paletteApplied) {
         const ChunkPlace& change = m_index.paletteChanges[m_paletteApplied];
-        if (const uint8_t* bytes = m_clip.bytesAt(change.offset, change.size)) m_video->changePalette(bytes, change.size);
+        if (const uint8_t* bytes = m_clip.bytesAt(change.offset, change.size))
+            m_video->changePalette(bytes, change.size);
     }
     // An empty chunk repeats the picture before it.
     if (entry.data.size > 0 || m_picture.rgba.empty()) {

@@ -40,8 +40,10 @@ public:
     std::size_t frameCount() const { return m_index.frames.size(); }
     // Frames 0 .. playableFrames() - 1 have arrived, with every frame before them.
     std::size_t playableFrames() const { return m_playable; }
-    // Whether the stream so far is a complete clip.
+    // Whether the stream so far is a complete clip (known only for a stream of announced length).
     bool isComplete() const { return m_reassembler.isComplete(); }
+    // Whether every frame and every sound chunk of the index has arrived.
+    bool allArrived() const;
 
     // Frame n as RGBA (n below playableFrames()); null with error() set when
     // the clip's video cannot be decoded. A damaged frame is concealed and
@@ -72,23 +74,23 @@ private:
 
     ClipMemory m_clip;
     avs::StreamReassembler m_reassembler;
-    uint64_t m_announcedLength;            // as given, for the refusal's reason
-    uint64_t m_clipLength = 0;             // from the RIFF header, once arrived
+    uint64_t m_announcedLength;  // as given, for the refusal's reason
+    uint64_t m_clipLength = 0;   // from the RIFF header, once arrived
     bool m_hasHeaders = false;
     ClipHeaders m_headers;
     bool m_hasIndex = false;
     ClipIndex m_index;
     std::size_t m_playable = 0;
     std::unique_ptr<VideoDecoder> m_video;
-    Picture m_picture;                     // the last frame decoded
-    std::size_t m_decoded = 0;             // frames decoded into m_picture since the last restart
-    std::size_t m_decodedFrom = 0;         // the key frame of the last restart
-    std::size_t m_paletteApplied = 0;      // palette changes given to the decoder since the restart
+    Picture m_picture;                 // the last frame decoded
+    std::size_t m_decoded = 0;         // frames decoded into m_picture since the last restart
+    std::size_t m_decodedFrom = 0;     // the key frame of the last restart
+    std::size_t m_paletteApplied = 0;  // palette changes given to the decoder since the restart
     std::unique_ptr<SoundDecoder> m_sound;
     std::string m_soundNote;
-    std::size_t m_soundChunks = 0;         // sound chunks decoded
-    std::vector<int16_t> m_soundPending;   // decoded samples not yet taken
-    uint64_t m_soundTaken = 0;             // sample frames taken
+    std::size_t m_soundChunks = 0;        // sound chunks decoded
+    std::vector<int16_t> m_soundPending;  // decoded samples not yet taken
+    uint64_t m_soundTaken = 0;            // sample frames taken
     std::string m_warning;
     std::string m_error;
 };

@@ -33,10 +33,8 @@ bool SoundDecoder::supports(const SoundFormat& format, std::string& error) {
 }
 
 SoundDecoder::SoundDecoder(const SoundFormat& format)
-    : m_speech(format.formatTag == kG7231Tag),
-      m_channels(m_speech ? 1 : format.channels),
-      m_sampleRate(m_speech ? 8000 : format.sampleRate),
-      m_bytesPerSample(format.bitsPerSample == 8 ? 1 : 2) {
+    : m_speech(format.formatTag == kG7231Tag), m_channels(m_speech ? 1 : format.channels),
+      m_sampleRate(m_speech ? 8000 : format.sampleRate), m_bytesPerSample(format.bitsPerSample == 8 ? 1 : 2) {
     if (m_speech) {
         m_speechDecoder = std::make_unique<DecoderState>();
         m_speechDecoder->reset(1);

@@ -31,11 +31,11 @@ private:
     void decodeSpeech(std::vector<int16_t>& samples);
     void decodePcm(std::vector<int16_t>& samples);
 
-    bool m_speech;                     // G.723.1, else PCM
+    bool m_speech;  // G.723.1, else PCM
     int m_channels;
     uint32_t m_sampleRate;
-    int m_bytesPerSample;              // of PCM: 1 or 2
-    std::vector<uint8_t> m_pending;    // bytes of an incomplete frame or sample
+    int m_bytesPerSample;            // of PCM: 1 or 2
+    std::vector<uint8_t> m_pending;  // bytes of an incomplete frame or sample
     std::unique_ptr<DecoderState> m_speechDecoder;
 };
 

@@ -5,16 +5,15 @@
 
 namespace avsplay {
 
-const char* const kHelpText =
-    "Usage: avsplay [OPTIONS] STREAM\n"
-    "Plays a clip stream (as the plug-in receives it; '-' reads standard input)\n"
-    "and writes its pictures and sound as they become playable.\n"
-    "  --frames DIR   write each frame as DIR/frame-NNNNN.ppm\n"
-    "  --rgba FILE    write every frame as raw RGBA, back to back ('-': standard output)\n"
-    "  --sound FILE   write the sound as a 16-bit PCM WAV file\n"
-    "  --clip         the input is an AVI clip rather than a stream\n"
-    "  --help         show this text\n"
-    "Without an output option the clip's description is printed only.\n";
+const char* const kHelpText = "Usage: avsplay [OPTIONS] STREAM\n"
+                              "Plays a clip stream (as the plug-in receives it; '-' reads standard input)\n"
+                              "and writes its pictures and sound as they become playable.\n"
+                              "  --frames DIR   write each frame as DIR/frame-NNNNN.ppm\n"
+                              "  --rgba FILE    write every frame as raw RGBA, back to back ('-': standard output)\n"
+                              "  --sound FILE   write the sound as a 16-bit PCM WAV file\n"
+                              "  --clip         the input is an AVI clip rather than a stream\n"
+                              "  --help         show this text\n"
+                              "Without an output option the clip's description is printed only.\n";
 
 bool parseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {
     static const std::vector<kit::OptionRule> rules = {
@@ -22,9 +21,9 @@ bool parseOptions(const std::vector<std::string>& args, Options& options, std::s
     std::vector<kit::Argument> arguments;
     kit::ArgumentError problem;
     if (!kit::splitArguments(args, rules, arguments, problem)) {
-        error = problem.kind == kit::ArgumentError::Kind::UnknownOption ? "unknown option " + problem.argument
+        error = problem.kind == kit::ArgumentError::Kind::UnknownOption  ? "unknown option " + problem.argument
                 : problem.kind == kit::ArgumentError::Kind::MissingValue ? problem.name + " needs a value"
-                                                                          : problem.name + " takes no value";
+                                                                         : problem.name + " takes no value";
         return false;
     }
     for (const kit::Argument& argument : arguments) {

@@ -23,6 +23,7 @@ struct Run {
     FrameOutput& frames;
     SoundOutput& sound;
     const Options& options;
+    bool announced;  // the stream's length is known
     std::size_t framesWritten = 0;
     uint64_t soundFrames = 0;
     std::string error;
@@ -69,7 +70,8 @@ bool play(Run& run, kit::File& input) {
         if (!feed(run, chunk.data(), got)) return false;
     }
     if (input.failed()) return fail(run, kExitStream, run.options.input + ": cannot read: " + input.lastError());
-    if (!run.player.isComplete()) {
+    // A stream of unknown length (standard input) ends where the sender stops.
+    if (!run.player.allArrived() || (run.announced && !run.player.isComplete())) {
         return fail(run, kExitStream,
                     "the stream ended after " + std::to_string(total) + " bytes, before the clip was complete (" +
                         std::to_string(run.framesWritten) + " of " + std::to_string(run.player.frameCount()) +
@@ -121,7 +123,7 @@ int runAvsplay(const std::vector<std::string>& args) {
     player::Player player(announced);
     FrameOutput frames;
     SoundOutput sound;
-    Run run{player, frames, sound, options, 0, 0, {}, kExitSuccess};
+    Run run{player, frames, sound, options, announced != 0, 0, 0, {}, kExitSuccess};
     if (!frames.open(options.framesDir, options.rgbaPath, error)) {
         std::fprintf(stderr, "avsplay: %s\n", error.c_str());
         return kExitOutput;

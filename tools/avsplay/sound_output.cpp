@@ -25,8 +25,10 @@ bool SoundOutput::write(const std::vector<int16_t>& samples, std::string& error)
         bytes[2 * i + 1] = uint8_t(uint16_t(samples[i]) >> 8);
     }
     m_dataBytes += bytes.size();
-    if (m_dataBytes > 0xFFFFFFFFu - kit::kWavHeaderSize) return error = m_path + ": the sound is too long for a WAV file", false;
-    if (!m_file.write(bytes.data(), bytes.size())) return error = m_path + ": cannot write: " + m_file.lastError(), false;
+    if (m_dataBytes > 0xFFFFFFFFu - kit::kWavHeaderSize)
+        return error = m_path + ": the sound is too long for a WAV file", false;
+    if (!m_file.write(bytes.data(), bytes.size()))
+        return error = m_path + ": cannot write: " + m_file.lastError(), false;
     return true;
 }
 
