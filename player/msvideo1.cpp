@@ -15,8 +15,8 @@
 namespace player {
 
 MsVideo1Decoder::MsVideo1Decoder(int width, int height, int bitCount, const std::vector<uint32_t>& palette)
-    : m_width(width), m_height(height), m_paletted(bitCount == 8), m_columns((width + 3) / 4), m_rows((height + 3) / 4),
-      m_plane(std::size_t(m_columns) * m_rows * 16) {
+    : m_width(width), m_height(height), m_paletted(bitCount == 8), m_columns(width / 4), m_rows(height / 4),
+      m_stride(std::size_t(width + 3) / 4 * 4), m_plane(m_stride * std::size_t(height + 3) / 4 * 4) {
     std::copy(palette.begin(), palette.begin() + std::min<std::size_t>(palette.size(), 256), m_palette);
 }
 
@@ -90,7 +90,7 @@ uint16_t MsVideo1Decoder::readColour(const uint8_t*& in) const {
 }
 
 void MsVideo1Decoder::paint(int column, int row, uint32_t flags, const uint16_t* colours, bool eightColours) {
-    const std::size_t stride = std::size_t(m_columns) * 4;
+    const std::size_t stride = m_stride;
     uint16_t* block = m_plane.data() + std::size_t(row) * 4 * stride + std::size_t(column) * 4;
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 4; ++x, flags >>= 1) {
@@ -101,7 +101,7 @@ void MsVideo1Decoder::paint(int column, int row, uint32_t flags, const uint16_t*
 }
 
 void MsVideo1Decoder::fill(int column, int row, uint16_t colour) {
-    const std::size_t stride = std::size_t(m_columns) * 4;
+    const std::size_t stride = m_stride;
     uint16_t* block = m_plane.data() + std::size_t(row) * 4 * stride + std::size_t(column) * 4;
     for (int y = 0; y < 4; ++y) std::fill(block + y * stride, block + y * stride + 4, colour);
 }
@@ -110,10 +110,11 @@ void MsVideo1Decoder::toRgba(Picture& picture) const {
     picture.width = m_width;
     picture.height = m_height;
     picture.rgba.resize(std::size_t(m_width) * m_height * 4);
-    const std::size_t stride = std::size_t(m_columns) * 4;
+    const std::size_t stride = m_stride;
     uint8_t* out = picture.rgba.data();
+    const int coded = m_rows * 4;  // the picture's top rows, bottom row first; below them rows never coded
     for (int y = 0; y < m_height; ++y) {
-        const uint16_t* source = m_plane.data() + std::size_t(m_height - 1 - y) * stride;
+        const uint16_t* source = m_plane.data() + std::size_t(y < coded ? coded - 1 - y : y) * stride;
         for (int x = 0; x < m_width; ++x, out += 4) {
             uint32_t rgb;
             if (m_paletted) {

@@ -1,6 +1,7 @@
 // MS Video 1 ("CRAM", "MSVC"): 4x4 blocks of one, two or eight colours or
 // skipped, from the bottom row of blocks up; 8-bit palette indices or 15-bit
-// RGB colours.
+// RGB colours. The blocks cover the picture from its top left corner; pixels
+// right of or below the last whole block are not coded.
 #pragma once
 
 #include <cstdint>
@@ -31,9 +32,10 @@ private:
     int m_width;
     int m_height;
     bool m_paletted;                // 8-bit indices, else 15-bit colours
-    int m_columns;                  // blocks across (the last may stick out of the picture)
-    int m_rows;                     // blocks down
-    std::vector<uint16_t> m_plane;  // m_columns * 4 by m_rows * 4 pixels, bottom row first
+    int m_columns;                  // blocks across: columns of pixels beyond the last whole block are not coded
+    int m_rows;                     // blocks up: nor are rows below the last whole block
+    std::size_t m_stride;           // pixels in a row of m_plane: the width rounded up to a block
+    std::vector<uint16_t> m_plane;  // the picture (rounded up to blocks), bottom row first
     uint32_t m_palette[256] = {};   // 0x00RRGGBB
 };
 

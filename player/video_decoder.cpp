@@ -3,6 +3,7 @@
 
 #include <cctype>
 
+#include "cinepak.h"
 #include "msvideo1.h"
 
 namespace player {
@@ -36,6 +37,7 @@ std::unique_ptr<VideoDecoder> makeVideoDecoder(const VideoFormat& format, std::s
         error = "MS Video 1 pictures of " + std::to_string(format.bitCount) + " bits are not decoded (8 and 16 are)";
         return nullptr;
     }
+    if (isCodec(format.codec, "cvid")) return std::make_unique<CinepakDecoder>(format.width, format.height);
     error = "video codec '" + codecText(format.codec) + "' is not decoded (MS Video 1 and Cinepak are)";
     return nullptr;
 }
