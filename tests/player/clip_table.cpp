@@ -86,7 +86,8 @@ bool makeClip(const ClipCase& clip, const std::string& dir, MadeClip& made, std:
     const std::string path = dir + "/clip.avi";
     if (clip.encode == nullptr) {
         const Bytes avi = makePaletteClip({clip.width, clip.height, 20, 7});
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(avi.data()), std::streamsize(avi.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(avi.data()), std::streamsize(avi.size()));
     } else if (!encode(clip, path, error)) {
         return false;
     }
@@ -99,7 +100,8 @@ bool makeClip(const ClipCase& clip, const std::string& dir, MadeClip& made, std:
         if (g723dec::runG723dec({path, dir + "/sound.wav"}) != 0) return error = "g723dec failed on " + path, false;
         made.sound = samplesOf(readAll(dir + "/sound.wav"), 44);
     } else if (clip.sound == Sound::Pcm) {
-        if (!run("ffmpeg -v error -y -i " + path + " -f s16le -c:a pcm_s16le " + dir + "/sound.pcm", error)) return false;
+        if (!run("ffmpeg -v error -y -i " + path + " -f s16le -c:a pcm_s16le " + dir + "/sound.pcm", error))
+            return false;
         made.sound = samplesOf(readAll(dir + "/sound.pcm"), 0);
     }
     return true;

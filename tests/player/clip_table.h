@@ -30,7 +30,7 @@ const std::vector<ClipCase>& clipCases();
 
 struct MadeClip {
     Bytes avi;
-    Bytes frames;                // every frame as RGBA, back to back, as ffmpeg decodes them
+    Bytes frames;  // every frame as RGBA, back to back, as ffmpeg decodes them
     std::size_t frameCount = 0;
     std::vector<int16_t> sound;  // the reference sound
 };

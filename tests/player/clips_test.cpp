@@ -89,7 +89,8 @@ TEST_P(PlayerClips, FramesAndSoundMatchTheReferencesWhileStreamed) {
         fed += length;
         const uint64_t clipData = fed > blockEnd ? fed - blockEnd : 0;
         const std::size_t expected =
-            clipData >= headerListEnd ? std::size_t(std::upper_bound(ends.begin(), ends.end(), clipData) - ends.begin()) : 0;
+            clipData >= headerListEnd ? std::size_t(std::upper_bound(ends.begin(), ends.end(), clipData) - ends.begin())
+                                      : 0;
         ASSERT_EQ(player.playableFrames(), expected) << "after " << fed << " of " << stream.size() << " bytes";
         player.takeSound(UINT64_MAX, sound);
     }
@@ -101,12 +102,14 @@ TEST_P(PlayerClips, FramesAndSoundMatchTheReferencesWhileStreamed) {
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::vector<std::size_t> shuffled = order;
     std::shuffle(shuffled.begin(), shuffled.end(), random);
-    order.insert(order.end(), shuffled.begin(), shuffled.begin() + std::ptrdiff_t(std::min<std::size_t>(8, shuffled.size())));
+    order.insert(order.end(), shuffled.begin(),
+                 shuffled.begin() + std::ptrdiff_t(std::min<std::size_t>(8, shuffled.size())));
     for (std::size_t n : order) {
         const player::Picture* picture = player.frame(n);
         ASSERT_NE(picture, nullptr) << player.error();
         ASSERT_EQ(picture->rgba.size(), frameBytes);
-        ASSERT_TRUE(std::equal(picture->rgba.begin(), picture->rgba.end(), made.frames.begin() + std::ptrdiff_t(n * frameBytes)))
+        ASSERT_TRUE(std::equal(picture->rgba.begin(), picture->rgba.end(),
+                               made.frames.begin() + std::ptrdiff_t(n * frameBytes)))
             << "frame " << n << " differs from ffmpeg's";
         EXPECT_EQ(player.lastWarning(), "");
     }

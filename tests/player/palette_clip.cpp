@@ -35,7 +35,8 @@ Bytes headerList(const PaletteClipRecipe& recipe, std::mt19937& random) {
                           uint32_t(recipe.height), 0u, 0u, 0u, 0u})
         kit::appendLe32(avih, word);
     Bytes strh = {'v', 'i', 'd', 's', 'C', 'R', 'A', 'M'};
-    for (uint32_t word : {0u, 0u, 0u, 1u, 15u, 0u, uint32_t(recipe.frames), 0u, 0xFFFFFFFFu, 0u, 0u}) kit::appendLe32(strh, word);
+    for (uint32_t word : {0u, 0u, 0u, 1u, 15u, 0u, uint32_t(recipe.frames), 0u, 0xFFFFFFFFu, 0u, 0u})
+        kit::appendLe32(strh, word);
     kit::appendLe16(strh, uint32_t(recipe.width));
     kit::appendLe16(strh, uint32_t(recipe.height));
     Bytes strf;
