@@ -34,9 +34,9 @@ uint8_t* secondFrameSize(Bytes& clip) {
 struct HostileCase {
     const char* name;
     std::function<void(Bytes&)> damage;
-    uint64_t clipLimit;     // the player's memory bound
-    const char* error;      // what the refusal says, or null when the clip plays
-    const char* warning;    // what playing the second frame reports, or null
+    uint64_t clipLimit;   // the player's memory bound
+    const char* error;    // what the refusal says, or null when the clip plays
+    const char* warning;  // what playing the second frame reports, or null
 };
 
 const std::vector<HostileCase>& hostileCases() {
@@ -45,7 +45,8 @@ const std::vector<HostileCase>& hostileCases() {
          "not an AVI file", nullptr},
         {"AbsurdPictureSize", [](Bytes& clip) { kit::putLe32(clip.data() + find(clip, "strf") + 12, 100000); },
          player::kMaxClipBytes, "picture size 100000x16", nullptr},
-        {"UnknownCodec", [](Bytes& clip) { std::copy_n("XVID", 4, clip.begin() + std::ptrdiff_t(find(clip, "strf") + 24)); },
+        {"UnknownCodec",
+         [](Bytes& clip) { std::copy_n("XVID", 4, clip.begin() + std::ptrdiff_t(find(clip, "strf") + 24)); },
          player::kMaxClipBytes, "'XVID' is not decoded", nullptr},
         {"NoIndex", [](Bytes& clip) { std::copy_n("JUNK", 4, clip.begin() + std::ptrdiff_t(find(clip, "idx1"))); },
          player::kMaxClipBytes, "no index", nullptr},
@@ -90,7 +91,9 @@ TEST_P(PlayerHostile, RefusedWithAReasonOrConcealed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PlayerHostile, ::testing::ValuesIn(hostileCases()),
-                         [](const ::testing::TestParamInfo<HostileCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<HostileCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
 

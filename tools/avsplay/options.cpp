@@ -13,7 +13,9 @@ const char* const kHelpText = "Usage: avsplay [OPTIONS] STREAM\n"
                               "  --sound FILE   write the sound as a 16-bit PCM WAV file\n"
                               "  --clip         the input is an AVI clip rather than a stream\n"
                               "  --help         show this text\n"
-                              "Without an output option the clip's description is printed only.\n";
+                              "Without an output option the clip's description is printed only. A stream\n"
+                              "that ends before its clip is complete fails: the frame files written stay,\n"
+                              "the RGBA and sound files are not left behind.\n";
 
 bool parseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {
     static const std::vector<kit::OptionRule> rules = {
