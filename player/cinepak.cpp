@@ -115,9 +115,10 @@ bool CinepakDecoder::decodeStrip(Reader& in, int strip, int& top, std::string& e
     while (body.left() >= 4) {
         const uint16_t id = body.word();
         const uint16_t chunkSize = body.word();
-        if (chunkSize < 4 || chunkSize - 4u > body.left()) return error = "a Cinepak chunk is longer than its strip", false;
+        if (chunkSize < 4 || chunkSize - 4u > body.left())
+            return error = "a Cinepak chunk is longer than its strip", false;
         Reader chunk = body.take(chunkSize - 4u);
-        const bool ok = (id & 0xF000) == 0x2000 ? readCodebook(chunk, id, m_codebooks[strip])
+        const bool ok = (id & 0xF000) == 0x2000   ? readCodebook(chunk, id, m_codebooks[strip])
                         : (id & 0xF000) == 0x3000 ? readBlocks(chunk, id, m_codebooks[strip], x1, top, x2, bottom)
                                                   : true;
         if (!ok) return error = "a Cinepak chunk ends early", false;

@@ -23,7 +23,10 @@ struct AvsplayCase {
 
 const std::vector<AvsplayCase>& avsplayCases() {
     static const std::vector<AvsplayCase> cases = {
-        {"WholeClip", {"--clip", "--rgba", "OUT", "--frames", "DIR", "IN"}, 0, avsplay::kExitSuccess,
+        {"WholeClip",
+         {"--clip", "--rgba", "OUT", "--frames", "DIR", "IN"},
+         0,
+         avsplay::kExitSuccess,
          {"clip.avi", "frames", "out"}},
         {"ClipCutShort", {"--clip", "--rgba", "OUT", "IN"}, 900, avsplay::kExitStream, {"clip.avi"}},
         {"SoundOfAClipWithout", {"--clip", "--sound", "OUT", "IN"}, 0, avsplay::kExitStream, {"clip.avi"}},
@@ -44,10 +47,11 @@ TEST_P(Avsplay, WritesWhatItPlayedOrNothing) {
     std::filesystem::create_directory(dir.path("frames"));
     std::vector<std::string> args;
     for (const std::string& arg : run.args) {
-        args.push_back(arg == "IN" ? dir.file("clip.avi") : arg == "IN.missing" ? dir.file("missing.avi")
-                       : arg == "OUT"                        ? dir.file("out")
-                       : arg == "DIR"                        ? dir.file("frames")
-                                                             : arg);
+        args.push_back(arg == "IN"           ? dir.file("clip.avi")
+                       : arg == "IN.missing" ? dir.file("missing.avi")
+                       : arg == "OUT"        ? dir.file("out")
+                       : arg == "DIR"        ? dir.file("frames")
+                                             : arg);
     }
     EXPECT_EQ(avsplay::runAvsplay(args), run.status);
     if (run.status == avsplay::kExitSuccess) {
@@ -61,7 +65,9 @@ TEST_P(Avsplay, WritesWhatItPlayedOrNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Avsplay, ::testing::ValuesIn(avsplayCases()),
-                         [](const ::testing::TestParamInfo<AvsplayCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<AvsplayCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
 
