@@ -4,7 +4,6 @@
 #include "run_avsplay.h"
 
 #include <cstdio>
-#include <limits>
 
 #include "frame_output.h"
 #include "kit/file.h"
@@ -17,6 +16,7 @@ namespace avsplay {
 namespace {
 
 constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr uint64_t kSoundStep = 65536;  // sample frames taken from the player at a time
 
 struct Run {
     player::Player& player;
@@ -48,9 +48,11 @@ bool emit(Run& run) {
         if (!player.lastWarning().empty()) std::fprintf(stderr, "avsplay: %s\n", player.lastWarning().c_str());
         if (!run.frames.write(run.framesWritten, *picture, run.error)) return fail(run, kExitOutput, run.error);
     }
-    std::vector<int16_t> pcm;
-    run.soundFrames += player.takeSound(std::numeric_limits<uint64_t>::max(), pcm);
-    if (run.sound.isOpen() && !run.sound.write(pcm, run.error)) return fail(run, kExitOutput, run.error);
+    // In steps, so that the decoded sound held at once stays small however long the clip.
+    for (std::vector<int16_t> pcm; player.takeSound(run.soundFrames + kSoundStep, pcm) > 0; pcm.clear()) {
+        run.soundFrames += pcm.size() / std::size_t(player.soundChannels());
+        if (run.sound.isOpen() && !run.sound.write(pcm, run.error)) return fail(run, kExitOutput, run.error);
+    }
     return true;
 }
 
