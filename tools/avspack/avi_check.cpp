@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "kit/bytes.h"
+#include "bytes.h"
 
 namespace avspack {
 

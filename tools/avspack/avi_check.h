@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "kit/avi_scan.h"
+#include "avi_scan.h"
 #include "kit/file.h"
 
 namespace avspack {

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "kit/bytes.h"
-#include "kit/riff.h"
+#include "bytes.h"
+#include "riff.h"
 
 namespace avspack {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "kit/avi_scan.h"
+#include "avi_scan.h"
 #include "stream_header.h"
 
 namespace avspack {

@@ -1,7 +1,7 @@
 // The BMP encoding of a snapshot: BITMAPFILEHEADER, BITMAPINFOHEADER, then
 // the rows bottom-up in blue-green-red order, each padded to four bytes.
 #include "image.h"
-#include "kit/bytes.h"
+#include "bytes.h"
 
 namespace avsview {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "kit/avi_scan.h"
+#include "avi_scan.h"
 
 namespace g723dec {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "avi_reader.h"
-#include "kit/riff.h"
+#include "riff.h"
 #include "wav_reader.h"
 
 namespace g723dec {

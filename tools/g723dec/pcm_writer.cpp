@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "kit/bytes.h"
+#include "bytes.h"
 #include "kit/wav.h"
 
 namespace g723dec {

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "kit/wav.h"
-#include "kit/wave_format.h"
+#include "wave_format.h"
 
 namespace g723dec {
 

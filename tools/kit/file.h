@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <string>
 
+#include "random_access.h"
+
 namespace kit {
 
-class File {
+class File : public RandomAccessBytes {
 public:
     File() = default;
     ~File();
@@ -34,7 +36,7 @@ public:
     // Reads exactly length bytes; running into the end of the file is a failure.
     bool readExactly(void* data, std::size_t length);
     // Seeks to offset (unless there already) and reads up to length bytes there.
-    std::size_t readAt(uint64_t offset, void* data, std::size_t length);
+    std::size_t readAt(uint64_t offset, void* data, std::size_t length) override;
     bool write(const void* data, std::size_t length);
     bool flush();
     // Closes a named file; false when buffered bytes could not be written.
@@ -43,7 +45,7 @@ public:
     // Offset of the next byte read or written (counted, so also for pipes).
     uint64_t position() const { return m_position; }
     // True once a read or a seek failed for a reason other than the end of the data.
-    bool failed() const { return m_failed; }
+    bool failed() const override { return m_failed; }
     // Why the last failed operation failed.
     const std::string& lastError() const { return m_lastError; }
 

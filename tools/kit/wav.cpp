@@ -13,17 +13,17 @@ constexpr uint64_t kRiffHeaderSize = 12;
 
 }  // namespace
 
-void buildPcmWavHeader(uint8_t* header, uint32_t sampleRate, uint32_t riffSize, uint32_t dataBytes) {
+void buildPcmWavHeader(uint8_t* header, uint32_t sampleRate, uint32_t riffSize, uint32_t dataBytes, uint16_t channels) {
     std::memcpy(header, "RIFF", 4);
     putLe32(header + 4, riffSize);
     std::memcpy(header + 8, "WAVEfmt ", 8);
     putLe32(header + 16, 16);  // format record size
     putLe16(header + 20, 1);   // PCM
-    putLe16(header + 22, 1);   // mono
+    putLe16(header + 22, channels);
     putLe32(header + 24, sampleRate);
-    putLe32(header + 28, sampleRate * 2);  // bytes per second
-    putLe16(header + 32, 2);               // bytes per sample frame
-    putLe16(header + 34, 16);              // bits per sample
+    putLe32(header + 28, sampleRate * 2 * channels);  // bytes per second
+    putLe16(header + 32, 2 * channels);               // bytes per sample frame
+    putLe16(header + 34, 16);                         // bits per sample
     std::memcpy(header + 36, "data", 4);
     putLe32(header + 40, dataBytes);
 }

@@ -13,9 +13,10 @@ namespace kit {
 constexpr std::size_t kWavHeaderSize = 44;        // RIFF header, "fmt " chunk and "data" chunk header
 constexpr uint32_t kWavUnknownSize = 0xFFFFFFFF;  // a size written by writers that cannot seek back
 
-// The 44-byte header of 16-bit mono PCM at sampleRate; the sizes are those of
-// the RIFF form and of the data chunk.
-void buildPcmWavHeader(uint8_t* header, uint32_t sampleRate, uint32_t riffSize, uint32_t dataBytes);
+// The 44-byte header of 16-bit PCM (mono unless channels says otherwise) at
+// sampleRate; the sizes are those of the RIFF form and of the data chunk.
+void buildPcmWavHeader(uint8_t* header, uint32_t sampleRate, uint32_t riffSize, uint32_t dataBytes,
+                       uint16_t channels = 1);
 
 struct WavChunks {
     bool hasFormat = false;  // a "fmt " chunk was found

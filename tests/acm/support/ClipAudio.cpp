@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "kit/avi_scan.h"
+#include "avi_scan.h"
 #include "kit/wav.h"
 
 namespace {

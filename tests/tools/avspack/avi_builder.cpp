@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "kit/bytes.h"
+#include "bytes.h"
 #include "riff_chunks.h"
 
 namespace avstest {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "kit/bytes.h"
+#include "bytes.h"
 #include "riff_chunks.h"
 
 namespace g723test {

@@ -1,7 +1,7 @@
 // Chunk and list construction.
 #include "riff_chunks.h"
 
-#include "kit/bytes.h"
+#include "bytes.h"
 
 namespace toolstest {
 

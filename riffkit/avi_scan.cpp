@@ -11,7 +11,7 @@ namespace kit {
 namespace {
 
 // Reads one "strl" list; records the stream when it is an audio stream.
-void scanStreamList(File& file, const Chunk& list, AviScan& scan) {
+void scanStreamList(RandomAccessBytes& file, const Chunk& list, AviScan& scan) {
     const int number = scan.streamCount++;
     bool isAudio = false;
     ChunkWalker walker(file, list.childrenOffset(), list.dataEnd);
@@ -29,7 +29,7 @@ void scanStreamList(File& file, const Chunk& list, AviScan& scan) {
     }
 }
 
-void scanHeaderList(File& file, const Chunk& hdrl, AviScan& scan) {
+void scanHeaderList(RandomAccessBytes& file, const Chunk& hdrl, AviScan& scan) {
     scan.hasHeader = true;
     scan.headerOffset = hdrl.offset;
     ChunkWalker walker(file, hdrl.childrenOffset(), hdrl.dataEnd);
@@ -53,7 +53,7 @@ void checkFirstFormChunk(const Chunk& chunk, uint64_t fileSize, AviScan& scan) {
 
 }  // namespace
 
-bool scanAvi(File& file, uint64_t fileSize, AviScan& scan) {
+bool scanAvi(RandomAccessBytes& file, uint64_t fileSize, AviScan& scan) {
     scan = AviScan();
     ChunkWalker top(file, 0, fileSize);
     Chunk riff;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "file.h"
+#include "random_access.h"
 #include "riff.h"
 #include "wave_format.h"
 
@@ -31,6 +31,6 @@ struct AviScan {
 
 // Walks the forms at the top of a file of fileSize bytes; false when a read
 // failed (file.lastError() says why).
-bool scanAvi(File& file, uint64_t fileSize, AviScan& scan);
+bool scanAvi(RandomAccessBytes& file, uint64_t fileSize, AviScan& scan);
 
 }  // namespace kit

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "file.h"
+#include "random_access.h"
 
 namespace kit {
 
@@ -29,7 +29,7 @@ struct Chunk {
 // the file. A chunk's data is followed by a pad byte when its size is odd.
 class ChunkWalker {
 public:
-    ChunkWalker(File& file, uint64_t begin, uint64_t end) : m_file(file), m_position(begin), m_end(end) {}
+    ChunkWalker(RandomAccessBytes& file, uint64_t begin, uint64_t end) : m_file(file), m_position(begin), m_end(end) {}
 
     // Reads the next chunk header; false when fewer than 8 bytes remain.
     bool next(Chunk& chunk);
@@ -37,7 +37,7 @@ public:
     uint64_t position() const { return m_position; }
 
 private:
-    File& m_file;
+    RandomAccessBytes& m_file;
     uint64_t m_position;  // next chunk header
     uint64_t m_end;       // end of the region
 };
