@@ -9,13 +9,12 @@
 CStreamFile::CStreamFile(DWORD dwStreamEnd, DWORD nMaxGapAhead)
     : m_dwStreamEnd(dwStreamEnd), m_nMaxGapAhead(nMaxGapAhead), m_state(kHeader), m_abHeader(), m_nHeaderBytes(0),
       m_header(), m_nBlockRemaining(0), m_nClipWritten(0), m_nPlaceHeldAt(0), m_nStartBytes(kUnknownStartBytes),
-      m_nBytesReceived(0), m_bClipChunk(FALSE), m_bClockSet(FALSE), m_dwLastExtendTick(0), m_bCloseFailed(FALSE)
+      m_nBytesReceived(0), m_bStartTried(FALSE), m_bClockSet(FALSE), m_dwLastExtendTick(0), m_bCloseFailed(FALSE)
 {}
 
 BOOL CStreamFile::Receive(const void* pData, DWORD nBytes)
 {
-    m_bClipChunk = m_state == kClipData;
-    if (m_state == kFailed || !m_file.IsOpen())
+    if (m_state == kFailed || !m_file.IsOpen() || (m_state != kHeader && !BlockFits()))
         return Fail();
     m_nBytesReceived += nBytes;
     const BYTE* pNext = static_cast<const BYTE*>(pData);
@@ -119,9 +118,9 @@ BOOL CStreamFile::Fail()
     return FALSE;
 }
 
-BOOL CStreamFile::CoversStart(DWORD dwOffset, DWORD nBytes) const
+BOOL CStreamFile::IsPlayable() const
 {
-    return dwOffset < m_nStartBytes && m_nStartBytes <= static_cast<ULONGLONG>(dwOffset) + nBytes;
+    return IsBlockInPlace() && m_nBytesReceived >= m_nStartBytes;
 }
 
 BOOL CStreamFile::IsExtensionDue(DWORD dwNow, DWORD nSyncFrame)
@@ -136,17 +135,20 @@ BOOL CStreamFile::IsExtensionDue(DWORD dwNow, DWORD nSyncFrame)
 
 DWORD CStreamFile::PlayableEstimate(DWORD nLength) const
 {
-    DWORD nArrived = m_nBytesReceived - m_header.blockLength;
-    DWORD nExpected = m_dwStreamEnd - m_header.blockLength;
-    if (nExpected == 0)
+    if (m_nBytesReceived > m_dwStreamEnd || m_dwStreamEnd <= m_header.blockLength ||
+        m_nBytesReceived < m_header.blockLength)
         return 0;
-    double dFrames = static_cast<double>(nArrived) / static_cast<double>(nExpected) * nLength;
-    return dFrames >= 4294967295.0 ? 0xFFFFFFFF : static_cast<DWORD>(dFrames);
+    ULONGLONG nArrived = m_nBytesReceived - m_header.blockLength;
+    ULONGLONG nExpected = m_dwStreamEnd - m_header.blockLength;
+    return static_cast<DWORD>(static_cast<double>(nArrived) / static_cast<double>(nExpected) * nLength);
 }
 
-BOOL CStreamFile::HasAdvanced(DWORD nEstimate, DWORD nSyncFrame, DWORD nStep)
+DWORD CStreamFile::ReleasePoint(DWORD nLength, DWORD nSyncFrame, DWORD nStep) const
 {
-    return nEstimate - nSyncFrame > nStep;
+    DWORD nEstimate = PlayableEstimate(nLength);
+    if (nEstimate <= nSyncFrame || nEstimate - nSyncFrame <= nStep || nEstimate <= kExtendHoldBack)
+        return 0;
+    return nEstimate - kExtendHoldBack;
 }
 
 void CStreamFile::CloseFile()
@@ -155,9 +157,25 @@ void CStreamFile::CloseFile()
         m_bCloseFailed = TRUE;
 }
 
-BOOL CStreamFile::Finish()
+// The RIFF size of the clip as the file holds it (0 when the file is closed or holds no RIFF header).
+ULONGLONG CStreamFile::ClipRiffLength()
 {
+    BYTE head[kHeaderBytes];
+    if (!m_file.ReadAt(0, head, sizeof(head)))
+        return 0;
+    return avs::riffFileLength(head);
+}
+
+BOOL CStreamFile::Finish(BOOL bEndedNormally)
+{
+    avs::StreamEnd end;
+    end.header = m_header;
+    end.blockInPlace = IsBlockInPlace() != FALSE;
+    end.bytesReceived = m_nBytesReceived;
+    end.announcedLength = m_dwStreamEnd;
+    end.endedNormally = bEndedNormally != FALSE;
+    end.gaplessLength = avs::gaplessClipLength(m_header, end.blockInPlace, m_nClipWritten);
+    end.riffLength = end.blockInPlace ? ClipRiffLength() : 0;
     CloseFile();
-    return !m_bCloseFailed &&
-           avs::isCompleteStream(m_state == kClipData && !IsBlockHeld(), m_nBytesReceived, m_dwStreamEnd);
+    return !m_bCloseFailed && avs::isCompleteStream(end);
 }

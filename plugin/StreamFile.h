@@ -43,19 +43,22 @@ public:
     void SetStreamEnd(DWORD dwStreamEnd) { m_dwStreamEnd = dwStreamEnd; }
 
     // Takes the next chunk of the stream and writes it where it belongs. FALSE ends the
-    // stream: a header whose placed block cannot belong to the announced stream, a file
-    // position that cannot be reached, a failed write, or a file already closed. After a
-    // failure nothing more is written.
+    // stream: a header whose placed block cannot belong to the stream as announced now (the
+    // header is judged again whenever the length changes), a file position that cannot be
+    // reached, a failed write, or a file already closed. After a failure nothing more is
+    // written.
     BOOL Receive(const void* pData, DWORD nBytes);
 
-    // TRUE when the chunk last received began in the clip data, past the header and the
-    // placed block: only such chunks may start or extend playback.
-    BOOL WasClipChunk() const { return m_bClipChunk; }
-    // TRUE when the chunk at stream offset dwOffset of nBytes bytes covers the start threshold.
-    BOOL CoversStart(DWORD dwOffset, DWORD nBytes) const;
+    // TRUE once the bytes received reach the start threshold, whatever chunk brought them,
+    // with the placed block in its place: playback may start and extend.
+    BOOL IsPlayable() const;
+
+    // Automatic playback tries to start once per stream.
+    BOOL WasStartTried() const { return m_bStartTried; }
+    void SetStartTried() { m_bStartTried = TRUE; }
 
     DWORD GetStartBytes() const { return m_nStartBytes; }
-    DWORD GetBytesReceived() const { return m_nBytesReceived; }
+    ULONGLONG GetBytesReceived() const { return m_nBytesReceived; }
     BOOL HasFailed() const { return m_state == kFailed; }
     // TRUE while the placed block waits aside for the clip data to come close enough.
     BOOL IsBlockHeld() const { return m_heldBlock.IsHeld(); }
@@ -63,11 +66,13 @@ public:
     // Extension of progressive playback. IsExtensionDue starts the clock at the stream's
     // first test and is TRUE once kExtendInterval has passed since the last extension, or
     // while playback has just started (nSyncFrame 1). PlayableEstimate is the frame reached
-    // by the share of the clip downloaded so far; HasAdvanced says whether it lies more
-    // than nStep frames past the release point (an estimate below it wraps and passes).
+    // by the share of the clip downloaded so far (0 while the stream's length is not known,
+    // or is less than what arrived). ReleasePoint is the frame kExtendHoldBack short of the
+    // estimate when the estimate lies more than nStep frames past the release point
+    // nSyncFrame, else 0 (nothing to release): it never passes what has arrived.
     BOOL IsExtensionDue(DWORD dwNow, DWORD nSyncFrame);
     DWORD PlayableEstimate(DWORD nLength) const;
-    static BOOL HasAdvanced(DWORD nEstimate, DWORD nSyncFrame, DWORD nStep);
+    DWORD ReleasePoint(DWORD nLength, DWORD nSyncFrame, DWORD nStep) const;
     void RestartClock(DWORD dwNow) { m_dwLastExtendTick = dwNow; }
 
     // Length of the temporary file so far (buffered bytes flushed first); 0 once closed.
@@ -76,10 +81,11 @@ public:
     void Flush() { m_file.Flush(); }
     // Closes the file early; later chunks are refused. Remembers whether the close lost data.
     void CloseFile();
-    // Closes the file and tells whether a clip arrived completely: the header was read,
-    // at least one clip byte followed it, nothing failed, the placed block reached its
-    // place, every byte reached the file and the announced length was received.
-    BOOL Finish();
+    // Closes the file and tells whether a clip arrived completely: nothing failed, every
+    // byte reached the file, and the stream format's completeness rule holds - with the
+    // length known at the end, or, when none was ever announced, by the clip's own RIFF size
+    // if the stream ended normally (bEndedNormally).
+    BOOL Finish(BOOL bEndedNormally);
 
 private:
     enum State
@@ -98,6 +104,8 @@ private:
     BOOL StartClipData();
     BOOL PlaceHeldBlock();
     BOOL Fail();
+    BOOL IsBlockInPlace() const { return m_state == kClipData && !IsBlockHeld(); }
+    ULONGLONG ClipRiffLength();
 
     CSharedFile m_file;             // the temporary clip file
     CHeldBlock m_heldBlock;         // the placed block while it waits aside
@@ -111,8 +119,8 @@ private:
     ULONGLONG m_nClipWritten;       // clip data bytes written from offset 0 on
     ULONGLONG m_nPlaceHeldAt;       // clip data written when a held block goes to its place
     DWORD m_nStartBytes;            // stream offset at which playback starts
-    DWORD m_nBytesReceived;         // stream bytes delivered, header included
-    BOOL m_bClipChunk;              // the last chunk began in the clip data
+    ULONGLONG m_nBytesReceived;     // stream bytes delivered, header included
+    BOOL m_bStartTried;             // automatic playback has tried to start
     BOOL m_bClockSet;               // the extension clock has been started
     DWORD m_dwLastExtendTick;       // tick count of the last extension (or of the clock's start)
     BOOL m_bCloseFailed;            // closing the file could not write its last bytes
