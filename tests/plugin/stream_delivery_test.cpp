@@ -215,8 +215,8 @@ TEST_F(StreamDeliveries, EachDeliveryStartsPlaysAndIsOfferedAsItsRowSays)
         EXPECT_EQ(d.nStartChunk, nStarted);
         EXPECT_EQ(d.bPlaysToTheEnd, bPlaysToTheEnd);
         ASSERT_EQ(NPERR_NO_ERROR, instance.Destroy());
-        ASSERT_EQ(d.bOffered ? 1u : 0u, CSaveAsSpy::Dialogs().size());
-        if (d.bOffered)
+        EXPECT_EQ(d.bOffered ? 1u : 0u, CSaveAsSpy::Dialogs().size());
+        if (d.bOffered && !CSaveAsSpy::Dialogs().empty())
         {
             EXPECT_TRUE(CSaveAsSpy::Dialogs()[0].ofn.Flags & OFN_NOCHANGEDIR) << "the browser's directory is kept";
         }
