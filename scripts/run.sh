@@ -32,9 +32,8 @@ build/native/tools/avspack/avspack samples/speech-clip.avi "$demo/clip.avs"
 cat <<'EOF'
 Wine's AVI device cannot open a file while it is being written (it opens the
 file deny-write and indexes only the frames present at open time), so the plug-in
-cannot start the clip while it downloads here. avsview therefore uses --play:
-once the download has ended it sends the plug-in the Play command, as a user
-would pick it from the plug-in's popup menu.
+cannot start the clip while it downloads here: with autostart on (the default) it
+opens the complete clip and plays it by itself once the download has ended.
 The clip's speech is G.723.1, which Wine's wave mapper plays only through an
 installed ACM codec driver: g7231.acm is installed into the prefix first, and a
 PulseAudio server of this run's own records what Wine plays.
@@ -44,7 +43,7 @@ EOF
 echo "playing $demo/clip.avs through streamplug.dll at 7000 bytes/s (about $(( $(stat -c %s "$demo/clip.avs") / 7000 + 5 )) s of download), with its sound"
 status=0
 WINE_RUN_TIME_LIMIT=900 scripts/pulse-play.sh --acm build/win32/acm/g7231.acm "$demo/heard-sound.wav" \
-  build/win32/tools/avsview/avsview.exe --rate 7000 --chunk 1400 --play \
+  build/win32/tools/avsview/avsview.exe --rate 7000 --chunk 1400 \
   --save-as "$demo/saved-clip.avi" --snapshot "$demo/playing-window.png" "$demo/clip.avs" || status=$?
 [ $status -eq 0 ] || { echo "run.sh: avsview failed (exit code $status)" >&2; exit 1; }
 if ! cmp -s "$demo/saved-clip.avi" samples/speech-clip.avi; then
