@@ -17,6 +17,7 @@ enum class HeaderProblem {
     BlockBeyondStream,  // blockLength is more than the announced stream carries after the header
     BlockBeyondClip,    // the block lies past the clip data, so the gap would be padding
     BlockOutOfReach,    // the block begins beyond kMaxBlockOffset
+    StreamTooShort,     // a whole stream shorter than its header (layStream only)
 };
 
 // An empty block needs no place and is always taken. Where a length is

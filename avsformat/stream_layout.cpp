@@ -11,7 +11,8 @@ StreamLayout layStream(const StreamHeader& header, uint64_t streamLength) {
     layout.header = header;
     layout.streamLength = streamLength;
     layout.blockEnd = uint64_t(header.blockOffset) + header.blockLength;
-    const HeaderProblem problem = headerProblem(header, streamLength);
+    const HeaderProblem problem =
+        streamLength < kStreamHeaderSize ? HeaderProblem::StreamTooShort : headerProblem(header, streamLength);
     if (problem != HeaderProblem::None) {
         layout.problems.push_back(problem);
         return layout;
@@ -36,6 +37,9 @@ std::string describeProblem(HeaderProblem problem, const StreamLayout& layout) {
     switch (problem) {
     case HeaderProblem::None:
         break;
+    case HeaderProblem::StreamTooShort:
+        return "the stream holds " + countOf(layout.streamLength) + ", fewer than its " +
+               std::to_string(kStreamHeaderSize) + "-byte header";
     case HeaderProblem::BlockBeyondStream:
         return "the placed block announces " + countOf(layout.header.blockLength) + " but only " +
                std::to_string(payload) + " follow the header";

@@ -20,7 +20,7 @@ struct StreamLayout {
     std::vector<HeaderProblem> problems;  // empty when the stream is taken
 };
 
-// Lays out a stream of streamLength bytes (at least the 8 header bytes).
+// Lays out a stream of streamLength bytes; one shorter than its header is refused.
 StreamLayout layStream(const StreamHeader& header, uint64_t streamLength);
 
 bool isAccepted(const StreamLayout& layout);

@@ -39,6 +39,24 @@ FeedResult StreamReassembler::feed(const uint8_t* data, std::size_t length) {
     return FeedResult::Taken;
 }
 
+void StreamReassembler::setAnnouncedLength(uint64_t announcedLength) {
+    m_announcedLength = announcedLength;
+    if ((m_state == State::Block || m_state == State::ClipData) && !acceptsHeader(m_header, announcedLength))
+        m_state = State::Refused;
+}
+
+StreamEnd StreamReassembler::streamEnd(bool endedNormally, uint64_t riffLength) const {
+    StreamEnd end;
+    end.header = m_header;
+    end.blockInPlace = blockInPlace();
+    end.bytesReceived = m_bytesReceived;
+    end.announcedLength = m_announcedLength;
+    end.endedNormally = endedNormally;
+    end.gaplessLength = gaplessClipLength(m_header, end.blockInPlace, m_clipWritten);
+    end.riffLength = riffLength;
+    return end;
+}
+
 bool StreamReassembler::isComplete() const {
     return isCompleteStream(m_state == State::ClipData && !m_blockHeld, m_bytesReceived, m_announcedLength);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "clip_writer.h"
+#include "stream_completeness.h"
 #include "stream_header.h"
 #include "stream_placement.h"
 
@@ -25,14 +26,25 @@ public:
 
     // Places one chunk. After Refused or WriteFailed every later chunk gets the same answer.
     FeedResult feed(const uint8_t* data, std::size_t length);
+    // The sender learned or corrected the stream's length (0 = not known): a header already
+    // taken is judged again, and the next chunk is Refused when it no longer fits.
+    void setAnnouncedLength(uint64_t announcedLength);
 
     bool headerComplete() const { return m_state != State::Header; }
     const StreamHeader& header() const { return m_header; }  // once headerComplete()
     uint64_t bytesReceived() const { return m_bytesReceived; }
     // True while the placed block waits aside for the clip data to come close enough.
     bool blockHeld() const { return m_blockHeld; }
+    // True once the stream went past its placed block with the block in its place (and
+    // nothing was refused or failed): clip data goes from offset 0 on.
+    bool blockInPlace() const { return m_state == State::ClipData && !m_blockHeld; }
+    // Clip data bytes written from offset 0 on.
+    uint64_t clipWritten() const { return m_clipWritten; }
     // Whether what was fed so far is a complete clip.
     bool isComplete() const;
+    // What is known of the stream at its end, for isCompleteStream(const StreamEnd&): the
+    // sender's report (endedNormally) and the clip's RIFF length (riffFileLength) added.
+    StreamEnd streamEnd(bool endedNormally, uint64_t riffLength) const;
 
 private:
     enum class State {

@@ -1,5 +1,5 @@
-// The Save As offer: a plain save dialog (no owner, no optional flags, so
-// no overwrite prompt) for "*.avi", then a copy of the temporary clip file.
+// The Save As offer: a plain save dialog (no owner, no overwrite prompt) for
+// "*.avi", then a copy of the temporary clip file.
 #include "SaveOffer.h"
 
 #include <string.h>
@@ -27,7 +27,8 @@ void OfferToSaveClip(const PluginInstance* pRecord)
     ofn.lpstrFile = szFile;
     ofn.nMaxFile = sizeof(szFile);
     ofn.lpstrDefExt = "avi";
-    ofn.Flags = 0;
+    // The browser's current directory is on its library search path: the dialog leaves it alone.
+    ofn.Flags = OFN_NOCHANGEDIR;
     if (GetSaveFileNameA(&ofn))
         CopyFileA(pRecord->m_szTempPath, szFile, FALSE);
 }

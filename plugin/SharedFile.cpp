@@ -42,6 +42,11 @@ BOOL CSharedFile::SeekTo(DWORD dwPos)
     return fseek(m_pFile, static_cast<long>(dwPos), SEEK_SET) == 0;
 }
 
+BOOL CSharedFile::ReadAt(DWORD dwPos, void* pData, DWORD nBytes)
+{
+    return SeekTo(dwPos) && fread(pData, 1, nBytes, m_pFile) == nBytes;
+}
+
 BOOL CSharedFile::Flush()
 {
     return m_pFile != NULL && fflush(m_pFile) == 0;

@@ -25,6 +25,9 @@ public:
     // Positions from the start of the file; FALSE beyond kMaxPosition or when the
     // buffered bytes cannot be written out first.
     BOOL SeekTo(DWORD dwPos);
+    // Reads nBytes from dwPos on (buffered bytes written first); the write position is
+    // left there. FALSE when fewer bytes are there.
+    BOOL ReadAt(DWORD dwPos, void* pData, DWORD nBytes);
     // Hands the buffered bytes to the system so that other openers see them.
     BOOL Flush();
     // Current length in bytes, buffered bytes included (they are flushed first);

@@ -50,32 +50,50 @@ void ExtendPlayback(PluginInstance* pRecord, CStreamFile* pFile)
     CMciPlayer* pPlayer = pRecord->m_pPlayer;
     if (!pFile->IsExtensionDue(GetTickCount(), pPlayer->m_nSyncFrame))
         return;
-    DWORD nEstimate = pFile->PlayableEstimate(pPlayer->m_nLength);
-    if (!CStreamFile::HasAdvanced(nEstimate, pPlayer->m_nSyncFrame, pRecord->m_nExtendStep))
+    DWORD nReleaseTo = pFile->ReleasePoint(pPlayer->m_nLength, pPlayer->m_nSyncFrame, pRecord->m_nExtendStep);
+    if (nReleaseTo == 0)
         return;
     pFile->Flush();
     pPlayer->m_nSyncFrame = pPlayer->GetPosition();
-    DWORD nReleaseTo = nEstimate - CStreamFile::kExtendHoldBack;
     if (!pPlayer->PlayTo(nReleaseTo))
         return;
     pPlayer->m_nSyncFrame = nReleaseTo;
     pFile->RestartClock(GetTickCount());
 }
 
-// After a clip-data chunk with automatic playback on: start playback from the first frame
-// when the chunk covers the start threshold and no clip is open, else extend it. Without a
-// window nothing starts.
-void AdvancePlayback(PluginInstance* pRecord, CStreamFile* pFile, DWORD dwOffset, DWORD nBytes)
+// Opens the clip in the plug-in window and shows its first frame (during the download), or
+// plays the complete clip from its start (after it).
+void StartPlayback(PluginInstance* pRecord)
+{
+    POINT point = {0, 0};
+    pRecord->m_pWindow->OnLButtonDown(ID_STOP, point);
+}
+
+// With automatic playback on, once the clip is playable: extend playback when a clip is open,
+// else start it - once per stream, with a window to show it in and enough of the file on disk
+// (a device that cannot open a file still being written then starts at the end of the stream).
+void AdvancePlayback(PluginInstance* pRecord, CStreamFile* pFile)
 {
     if (pRecord->m_pPlayer->m_wDeviceID != 0)
     {
         ExtendPlayback(pRecord, pFile);
         return;
     }
-    if (pRecord->m_pWindow == NULL || !pFile->CoversStart(dwOffset, nBytes))
+    if (pRecord->m_pWindow == NULL || pFile->WasStartTried() || pFile->GetLength() < pRecord->m_pPlayer->m_nStartBytes)
         return;
-    POINT point = {0, 0};
-    pRecord->m_pWindow->OnLButtonDown(ID_STOP, point);
+    pFile->SetStartTried();
+    StartPlayback(pRecord);
+}
+
+// A complete clip with automatic playback on plays on to its end; one that could not be
+// opened while it downloaded is opened now and played from its start.
+void PlayOnToTheEnd(PluginInstance* pRecord)
+{
+    CMciPlayer* pPlayer = pRecord->m_pPlayer;
+    if (pPlayer->m_wDeviceID != 0)
+        pPlayer->PlayTo(pPlayer->m_nLength);
+    else if (pRecord->m_pWindow != NULL)
+        StartPlayback(pRecord);
 }
 }  // namespace
 
@@ -113,7 +131,7 @@ int32_t NPP_WriteReady(NPP, NPStream*)
 // -1 ends the stream: no temporary file (or no instance any more), or a chunk that cannot be
 // placed or written (the stream then never counts as complete, so the clip is not offered for
 // saving). The stream's current length is taken at every chunk: the browser may learn it late.
-int32_t NPP_Write(NPP, NPStream* stream, int32_t offset, int32_t len, void* buffer)
+int32_t NPP_Write(NPP, NPStream* stream, int32_t, int32_t len, void* buffer)
 {
     PluginInstance* pRecord = FindStreamRecord(stream);
     CStreamFile* pFile = pRecord != NULL ? pRecord->m_pStreamFile : NULL;
@@ -125,17 +143,19 @@ int32_t NPP_Write(NPP, NPStream* stream, int32_t offset, int32_t len, void* buff
     CMciPlayer* pPlayer = pRecord->m_pPlayer;
     if (pPlayer == NULL)
         return len;
-    pPlayer->m_nBytesReceived = pFile->GetBytesReceived();
+    ULONGLONG nReceived = pFile->GetBytesReceived();
+    pPlayer->m_nBytesReceived = nReceived > 0xFFFFFFFF ? 0xFFFFFFFF : static_cast<DWORD>(nReceived);
     pPlayer->m_nStartBytes = pFile->GetStartBytes();
-    if (pFile->WasClipChunk() && pRecord->m_bAutoStart)
-        AdvancePlayback(pRecord, pFile, static_cast<DWORD>(offset), static_cast<DWORD>(len));
+    if (pRecord->m_bAutoStart && pFile->IsPlayable())
+        AdvancePlayback(pRecord, pFile);
     return len;
 }
 
-// The end of the stream decides, by the stream's length as the browser knows it now, whether
-// the clip is complete: then playback may run to the end and the clip may be offered for
-// saving; a partial clip is never offered. A stream whose instance is gone changes nothing.
-NPError NPP_DestroyStream(NPP, NPStream* stream, NPReason)
+// The end of the stream decides, by the stream's length as the browser knows it now (without
+// one, by the clip's own size if the stream ended normally), whether the clip is complete:
+// then playback may run to the end and the clip may be offered for saving; a partial clip is
+// never offered. A stream whose instance is gone changes nothing.
+NPError NPP_DestroyStream(NPP, NPStream* stream, NPReason reason)
 {
     PluginInstance* pRecord = FindStreamRecord(stream);
     if (pRecord == NULL)
@@ -146,7 +166,7 @@ NPError NPP_DestroyStream(NPP, NPStream* stream, NPReason)
     if (pFile == NULL)
         return NPERR_NO_ERROR;
     pFile->SetStreamEnd(stream->end);
-    BOOL bComplete = pFile->Finish();
+    BOOL bComplete = pFile->Finish(reason == NPRES_DONE);
     delete pFile;
     pRecord->m_pStreamFile = NULL;
     CMciPlayer* pPlayer = pRecord->m_pPlayer;
@@ -154,7 +174,7 @@ NPError NPP_DestroyStream(NPP, NPStream* stream, NPReason)
     {
         pPlayer->m_bPaused = FALSE;
         if (pRecord->m_bAutoStart)
-            pPlayer->PlayTo(pPlayer->m_nLength);
+            PlayOnToTheEnd(pRecord);
     }
     else if (pPlayer != NULL)
     {

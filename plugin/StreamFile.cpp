@@ -1,127 +1,62 @@
-// StreamFile.cpp - reassembly of one stream into its clip file and the progressive-playback rules.
+// StreamFile.cpp - the clip file under the stream's reassembly, and the progressive-playback rules.
 #include "StreamFile.h"
 
-#include <algorithm>
-
 #include "stream_acceptance.h"
-#include "stream_completeness.h"
 
 CStreamFile::CStreamFile(DWORD dwStreamEnd, DWORD nMaxGapAhead)
-    : m_dwStreamEnd(dwStreamEnd), m_nMaxGapAhead(nMaxGapAhead), m_state(kHeader), m_abHeader(), m_nHeaderBytes(0),
-      m_header(), m_nBlockRemaining(0), m_nClipWritten(0), m_nPlaceHeldAt(0), m_nStartBytes(kUnknownStartBytes),
-      m_nBytesReceived(0), m_bClipChunk(FALSE), m_bClockSet(FALSE), m_dwLastExtendTick(0), m_bCloseFailed(FALSE)
+    : m_dwStreamEnd(dwStreamEnd), m_nMaxGapAhead(nMaxGapAhead), m_reassembler(*this, dwStreamEnd, nMaxGapAhead),
+      m_bFailed(FALSE), m_nStartBytes(kUnknownStartBytes), m_bStartTried(FALSE), m_bClockSet(FALSE),
+      m_dwLastExtendTick(0), m_bCloseFailed(FALSE)
 {}
+
+void CStreamFile::SetStreamEnd(DWORD dwStreamEnd)
+{
+    m_dwStreamEnd = dwStreamEnd;
+    m_reassembler.setAnnouncedLength(dwStreamEnd);
+}
 
 BOOL CStreamFile::Receive(const void* pData, DWORD nBytes)
 {
-    m_bClipChunk = m_state == kClipData;
-    if (m_state == kFailed || !m_file.IsOpen())
+    if (m_bFailed || !m_file.IsOpen())
         return Fail();
-    m_nBytesReceived += nBytes;
-    const BYTE* pNext = static_cast<const BYTE*>(pData);
-    if (m_state == kHeader && !TakeHeader(pNext, nBytes))
+    if (m_reassembler.feed(static_cast<const uint8_t*>(pData), nBytes) != avs::FeedResult::Taken)
         return Fail();
-    if (m_state == kBlock && !TakeBlock(pNext, nBytes))
-        return Fail();
-    if (m_state == kClipData && nBytes != 0 && !TakeClipData(pNext, nBytes))
-        return Fail();
+    if (m_reassembler.headerComplete())
+        m_nStartBytes = avs::startBytes(m_reassembler.header(), m_nMaxGapAhead);
     return TRUE;
 }
 
-// Collects header bytes (the header may be split over chunks), then checks the header
-// and prepares the placed block.
-BOOL CStreamFile::TakeHeader(const BYTE*& pData, DWORD& nBytes)
-{
-    DWORD nTake = std::min<DWORD>(kHeaderBytes - m_nHeaderBytes, nBytes);
-    std::copy(pData, pData + nTake, m_abHeader + m_nHeaderBytes);
-    m_nHeaderBytes += nTake;
-    pData += nTake;
-    nBytes -= nTake;
-    if (m_nHeaderBytes < kHeaderBytes)
-        return TRUE;
-
-    m_header = avs::decodeStreamHeader(m_abHeader);
-    if (!BlockFits())
-        return FALSE;
-    m_nStartBytes = avs::startBytes(m_header, m_nMaxGapAhead);
-    m_nBlockRemaining = m_header.blockLength;
-    if (m_nBlockRemaining == 0)
-        return StartClipData();
-    return StartBlock();
-}
-
-// The placed block must fit the stream as announced so far and start where the file can be
-// positioned.
-BOOL CStreamFile::BlockFits() const
+bool CStreamFile::seekTo(uint64_t offset)
 {
     static_assert(avs::kMaxBlockOffset <= CSharedFile::kMaxPosition, "a block offset taken must be reachable");
-    return avs::acceptsHeader(m_header, m_dwStreamEnd);
+    return offset <= CSharedFile::kMaxPosition && m_file.SeekTo(static_cast<DWORD>(offset));
 }
 
-// A block within reach goes to its offset at once; one further out is held aside (playback
-// cannot start before it has reached its place).
-BOOL CStreamFile::StartBlock()
+bool CStreamFile::write(const uint8_t* data, std::size_t length)
 {
-    m_state = kBlock;
-    if (avs::mayPlaceBlock(m_header, m_nClipWritten, m_nMaxGapAhead))
-        return m_file.SeekTo(m_header.blockOffset);
-    m_nPlaceHeldAt = avs::blockPlacementPoint(m_header, m_nMaxGapAhead);
-    return m_heldBlock.Create();
+    return m_file.Write(data, static_cast<DWORD>(length)) != FALSE;
 }
 
-BOOL CStreamFile::TakeBlock(const BYTE*& pData, DWORD& nBytes)
+// The holding file is made with the block's first bytes.
+bool CStreamFile::holdBlock(uint64_t, const uint8_t* data, std::size_t length)
 {
-    DWORD nTake = std::min(m_nBlockRemaining, nBytes);
-    if (nTake != 0 && !(IsBlockHeld() ? m_heldBlock.Append(pData, nTake) : m_file.Write(pData, nTake)))
-        return FALSE;
-    m_nBlockRemaining -= nTake;
-    pData += nTake;
-    nBytes -= nTake;
-    return m_nBlockRemaining != 0 || StartClipData();
+    return (m_heldBlock.IsHeld() || m_heldBlock.Create()) && m_heldBlock.Append(data, static_cast<DWORD>(length));
 }
 
-BOOL CStreamFile::StartClipData()
+bool CStreamFile::writeHeldBlock()
 {
-    m_state = kClipData;
-    return m_file.SeekTo(0);
-}
-
-// A held block goes to its place as soon as the clip data may reach m_nMaxGapAhead before it,
-// before any clip data can reach the block's own bytes.
-BOOL CStreamFile::TakeClipData(const BYTE* pData, DWORD nBytes)
-{
-    if (IsBlockHeld() && avs::mayPlaceBlock(m_header, m_nClipWritten + nBytes, m_nMaxGapAhead))
-    {
-        DWORD nBefore = static_cast<DWORD>(m_nPlaceHeldAt - m_nClipWritten);
-        if (nBefore != 0 && !m_file.Write(pData, nBefore))
-            return FALSE;
-        m_nClipWritten += nBefore;
-        pData += nBefore;
-        nBytes -= nBefore;
-        if (!PlaceHeldBlock())
-            return FALSE;
-    }
-    if (nBytes != 0 && !m_file.Write(pData, nBytes))
-        return FALSE;
-    m_nClipWritten += nBytes;
-    return TRUE;
-}
-
-BOOL CStreamFile::PlaceHeldBlock()
-{
-    return m_file.SeekTo(m_header.blockOffset) && m_heldBlock.WriteTo(m_file) &&
-           m_file.SeekTo(static_cast<DWORD>(m_nClipWritten));
+    return m_heldBlock.WriteTo(m_file) != FALSE;
 }
 
 BOOL CStreamFile::Fail()
 {
-    m_state = kFailed;
+    m_bFailed = TRUE;
     return FALSE;
 }
 
-BOOL CStreamFile::CoversStart(DWORD dwOffset, DWORD nBytes) const
+BOOL CStreamFile::IsPlayable() const
 {
-    return dwOffset < m_nStartBytes && m_nStartBytes <= static_cast<ULONGLONG>(dwOffset) + nBytes;
+    return m_reassembler.blockInPlace() && m_reassembler.bytesReceived() >= m_nStartBytes;
 }
 
 BOOL CStreamFile::IsExtensionDue(DWORD dwNow, DWORD nSyncFrame)
@@ -136,17 +71,21 @@ BOOL CStreamFile::IsExtensionDue(DWORD dwNow, DWORD nSyncFrame)
 
 DWORD CStreamFile::PlayableEstimate(DWORD nLength) const
 {
-    DWORD nArrived = m_nBytesReceived - m_header.blockLength;
-    DWORD nExpected = m_dwStreamEnd - m_header.blockLength;
-    if (nExpected == 0)
+    ULONGLONG nReceived = m_reassembler.bytesReceived();
+    DWORD nBlock = m_reassembler.header().blockLength;
+    if (nReceived > m_dwStreamEnd || m_dwStreamEnd <= nBlock || nReceived < nBlock)
         return 0;
-    double dFrames = static_cast<double>(nArrived) / static_cast<double>(nExpected) * nLength;
-    return dFrames >= 4294967295.0 ? 0xFFFFFFFF : static_cast<DWORD>(dFrames);
+    ULONGLONG nArrived = nReceived - nBlock;
+    ULONGLONG nExpected = m_dwStreamEnd - nBlock;
+    return static_cast<DWORD>(static_cast<double>(nArrived) / static_cast<double>(nExpected) * nLength);
 }
 
-BOOL CStreamFile::HasAdvanced(DWORD nEstimate, DWORD nSyncFrame, DWORD nStep)
+DWORD CStreamFile::ReleasePoint(DWORD nLength, DWORD nSyncFrame, DWORD nStep) const
 {
-    return nEstimate - nSyncFrame > nStep;
+    DWORD nEstimate = PlayableEstimate(nLength);
+    if (nEstimate <= nSyncFrame || nEstimate - nSyncFrame <= nStep || nEstimate <= kExtendHoldBack)
+        return 0;
+    return nEstimate - kExtendHoldBack;
 }
 
 void CStreamFile::CloseFile()
@@ -155,9 +94,19 @@ void CStreamFile::CloseFile()
         m_bCloseFailed = TRUE;
 }
 
-BOOL CStreamFile::Finish()
+// The RIFF size of the clip as the file holds it (0 when the file is closed or holds no RIFF header).
+ULONGLONG CStreamFile::ClipRiffLength()
 {
+    BYTE head[kHeaderBytes];
+    if (!m_file.ReadAt(0, head, sizeof(head)))
+        return 0;
+    return avs::riffFileLength(head);
+}
+
+BOOL CStreamFile::Finish(BOOL bEndedNormally)
+{
+    ULONGLONG nRiffLength = m_reassembler.blockInPlace() ? ClipRiffLength() : 0;
+    avs::StreamEnd end = m_reassembler.streamEnd(bEndedNormally != FALSE, nRiffLength);
     CloseFile();
-    return !m_bCloseFailed &&
-           avs::isCompleteStream(m_state == kClipData && !IsBlockHeld(), m_nBytesReceived, m_dwStreamEnd);
+    return !m_bCloseFailed && !m_bFailed && avs::isCompleteStream(end);
 }

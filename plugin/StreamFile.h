@@ -1,7 +1,6 @@
-// StreamFile.h - the temporary clip file of the stream being received: rebuilds the clip in it
-// (header, placed block, clip data from offset 0) and decides when playback starts and extends.
-// The rules by which a stream is accepted, placed and judged complete are the stream format's
-// (avsformat); this class applies them to the file.
+// StreamFile.h - the temporary clip file of the stream being received: the stream format's
+// reassembler (avsformat) rebuilds the clip in it (header, placed block, clip data from offset
+// 0), and this class decides when playback starts and extends.
 #pragma once
 
 #include <windows.h>
@@ -10,11 +9,12 @@
 #include "SharedFile.h"
 #include "stream_header.h"
 #include "stream_placement.h"
+#include "stream_reassembler.h"
 
 // The two little-endian words at the start of every stream.
 typedef avs::StreamHeader StreamHeader;
 
-class CStreamFile
+class CStreamFile : private avs::ClipWriter
 {
 public:
     enum
@@ -40,34 +40,39 @@ public:
 
     // The browser may learn or correct the length while the stream runs: the stream side
     // hands over its current value before every use.
-    void SetStreamEnd(DWORD dwStreamEnd) { m_dwStreamEnd = dwStreamEnd; }
+    void SetStreamEnd(DWORD dwStreamEnd);
 
     // Takes the next chunk of the stream and writes it where it belongs. FALSE ends the
-    // stream: a header whose placed block cannot belong to the announced stream, a file
-    // position that cannot be reached, a failed write, or a file already closed. After a
-    // failure nothing more is written.
+    // stream: a header whose placed block cannot belong to the stream as announced now (the
+    // header is judged again whenever the length changes), a file position that cannot be
+    // reached, a failed write, or a file already closed. After a failure nothing more is
+    // written.
     BOOL Receive(const void* pData, DWORD nBytes);
 
-    // TRUE when the chunk last received began in the clip data, past the header and the
-    // placed block: only such chunks may start or extend playback.
-    BOOL WasClipChunk() const { return m_bClipChunk; }
-    // TRUE when the chunk at stream offset dwOffset of nBytes bytes covers the start threshold.
-    BOOL CoversStart(DWORD dwOffset, DWORD nBytes) const;
+    // TRUE once the bytes received reach the start threshold, whatever chunk brought them,
+    // with the placed block in its place: playback may start and extend.
+    BOOL IsPlayable() const;
+
+    // Automatic playback tries to start once per stream.
+    BOOL WasStartTried() const { return m_bStartTried; }
+    void SetStartTried() { m_bStartTried = TRUE; }
 
     DWORD GetStartBytes() const { return m_nStartBytes; }
-    DWORD GetBytesReceived() const { return m_nBytesReceived; }
-    BOOL HasFailed() const { return m_state == kFailed; }
+    ULONGLONG GetBytesReceived() const { return m_reassembler.bytesReceived(); }
+    BOOL HasFailed() const { return m_bFailed; }
     // TRUE while the placed block waits aside for the clip data to come close enough.
-    BOOL IsBlockHeld() const { return m_heldBlock.IsHeld(); }
+    BOOL IsBlockHeld() const { return m_reassembler.blockHeld(); }
 
     // Extension of progressive playback. IsExtensionDue starts the clock at the stream's
     // first test and is TRUE once kExtendInterval has passed since the last extension, or
     // while playback has just started (nSyncFrame 1). PlayableEstimate is the frame reached
-    // by the share of the clip downloaded so far; HasAdvanced says whether it lies more
-    // than nStep frames past the release point (an estimate below it wraps and passes).
+    // by the share of the clip downloaded so far (0 while the stream's length is not known,
+    // or is less than what arrived). ReleasePoint is the frame kExtendHoldBack short of the
+    // estimate when the estimate lies more than nStep frames past the release point
+    // nSyncFrame, else 0 (nothing to release): it never passes what has arrived.
     BOOL IsExtensionDue(DWORD dwNow, DWORD nSyncFrame);
     DWORD PlayableEstimate(DWORD nLength) const;
-    static BOOL HasAdvanced(DWORD nEstimate, DWORD nSyncFrame, DWORD nStep);
+    DWORD ReleasePoint(DWORD nLength, DWORD nSyncFrame, DWORD nStep) const;
     void RestartClock(DWORD dwNow) { m_dwLastExtendTick = dwNow; }
 
     // Length of the temporary file so far (buffered bytes flushed first); 0 once closed.
@@ -76,44 +81,32 @@ public:
     void Flush() { m_file.Flush(); }
     // Closes the file early; later chunks are refused. Remembers whether the close lost data.
     void CloseFile();
-    // Closes the file and tells whether a clip arrived completely: the header was read,
-    // at least one clip byte followed it, nothing failed, the placed block reached its
-    // place, every byte reached the file and the announced length was received.
-    BOOL Finish();
+    // Closes the file and tells whether a clip arrived completely: nothing failed, every
+    // byte reached the file, and the stream format's completeness rule holds - with the
+    // length known at the end, or, when none was ever announced, by the clip's own RIFF size
+    // if the stream ended normally (bEndedNormally).
+    BOOL Finish(BOOL bEndedNormally);
 
 private:
-    enum State
-    {
-        kHeader,    // collecting the 8 header bytes
-        kBlock,     // writing the placed block at its offset (or aside)
-        kClipData,  // writing clip data from file offset 0 on
-        kFailed     // the stream was refused; nothing more is written
-    };
+    // The clip writer the reassembler drives: positioned writes into the temporary file, and
+    // the holding file for a placed block that may not be written yet.
+    bool seekTo(uint64_t offset) override;
+    bool write(const uint8_t* data, std::size_t length) override;
+    bool holdBlock(uint64_t clipOffset, const uint8_t* data, std::size_t length) override;
+    bool writeHeldBlock() override;
 
-    BOOL TakeHeader(const BYTE*& pData, DWORD& nBytes);
-    BOOL TakeBlock(const BYTE*& pData, DWORD& nBytes);
-    BOOL TakeClipData(const BYTE* pData, DWORD nBytes);
-    BOOL BlockFits() const;
-    BOOL StartBlock();
-    BOOL StartClipData();
-    BOOL PlaceHeldBlock();
     BOOL Fail();
+    ULONGLONG ClipRiffLength();
 
-    CSharedFile m_file;             // the temporary clip file
-    CHeldBlock m_heldBlock;         // the placed block while it waits aside
-    DWORD m_dwStreamEnd;            // stream length announced by the browser, 0 = not known
-    DWORD m_nMaxGapAhead;           // how far the file may reach beyond the clip data written
-    State m_state;                  // where in the stream layout the next byte belongs
-    BYTE m_abHeader[kHeaderBytes];  // header bytes collected so far
-    DWORD m_nHeaderBytes;           // how many of them have arrived
-    StreamHeader m_header;          // the decoded header, once complete
-    DWORD m_nBlockRemaining;        // bytes of the placed block still to be written
-    ULONGLONG m_nClipWritten;       // clip data bytes written from offset 0 on
-    ULONGLONG m_nPlaceHeldAt;       // clip data written when a held block goes to its place
-    DWORD m_nStartBytes;            // stream offset at which playback starts
-    DWORD m_nBytesReceived;         // stream bytes delivered, header included
-    BOOL m_bClipChunk;              // the last chunk began in the clip data
-    BOOL m_bClockSet;               // the extension clock has been started
-    DWORD m_dwLastExtendTick;       // tick count of the last extension (or of the clock's start)
-    BOOL m_bCloseFailed;            // closing the file could not write its last bytes
+    CSharedFile m_file;                    // the temporary clip file
+    CHeldBlock m_heldBlock;                // the placed block while it waits aside
+    DWORD m_dwStreamEnd;                   // stream length announced by the browser, 0 = not known
+    DWORD m_nMaxGapAhead;                  // how far the file may reach beyond the clip data written
+    avs::StreamReassembler m_reassembler;  // places the stream's bytes through this writer
+    BOOL m_bFailed;                        // the stream was refused or a write failed; nothing more is taken
+    DWORD m_nStartBytes;                   // stream offset at which playback starts
+    BOOL m_bStartTried;                    // automatic playback has tried to start
+    BOOL m_bClockSet;                      // the extension clock has been started
+    DWORD m_dwLastExtendTick;              // tick count of the last extension (or of the clock's start)
+    BOOL m_bCloseFailed;                   // closing the file could not write its last bytes
 };

@@ -38,7 +38,7 @@ if [ "${1:-}" = play-phase ]; then
   install_acm_driver build/win32/acm/g7231.acm || { echo "run.sh: could not install g7231.acm" >&2; exit 1; }
   start_heard_run "$log" "$demo/heard-sound.wav"
   status=0
-  timeout -k 10 900 wine build/win32/tools/avsview/avsview.exe --rate 7000 --chunk 1400 --play \
+  timeout -k 10 900 wine build/win32/tools/avsview/avsview.exe --rate 7000 --chunk 1400 \
     --save-as "$demo/saved-clip.avi" --snapshot "$demo/playing-window.png" "$demo/clip.avs" || status=$?
   exit $status
 fi
@@ -59,9 +59,8 @@ build/native/tools/avspack/avspack samples/speech-clip.avi "$demo/clip.avs"
 cat <<'EOF'
 Wine's AVI device cannot open a file while it is being written (it opens the
 file deny-write and indexes only the frames present at open time), so the plug-in
-cannot start the clip while it downloads here. avsview therefore uses --play:
-once the download has ended it sends the plug-in the Play command, as a user
-would pick it from the plug-in's popup menu.
+cannot start the clip while it downloads here: with autostart on (the default) it
+opens the complete clip and plays it by itself once the download has ended.
 The clip's speech is G.723.1, which Wine's wave mapper plays only through an
 installed ACM codec driver: g7231.acm is installed into the prefix first, and a
 PulseAudio server of this run's own records what Wine plays.

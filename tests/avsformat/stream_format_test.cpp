@@ -8,6 +8,7 @@
 
 #include "memory_clip.h"
 #include "stream_cases.h"
+#include "stream_completeness.h"
 #include "stream_layout.h"
 #include "stream_placement.h"
 #include "stream_reassembler.h"
@@ -60,6 +61,16 @@ TEST(AvsStreamLayout, RefusesBlocksTheStreamCannotCarryOrThatNeedPadding) {
         EXPECT_EQ(layout.problems[0], c.problem);
         EXPECT_NE(avs::describeProblem(c.problem, layout).find(c.text), std::string::npos)
             << avs::describeProblem(c.problem, layout);
+    }
+}
+
+TEST(AvsStreamLayout, RefusesAStreamShorterThanItsHeader) {
+    for (uint64_t length = 0; length < 8; ++length) {
+        const avs::StreamLayout layout = avs::layStream(StreamHeader{0, 0}, length);
+        ASSERT_EQ(layout.problems, std::vector<HeaderProblem>{HeaderProblem::StreamTooShort}) << length;
+        EXPECT_EQ(layout.clipLength, 0u) << length;
+        EXPECT_NE(avs::describeProblem(layout.problems[0], layout).find("fewer than its 8-byte header"),
+                  std::string::npos);
     }
 }
 
@@ -139,4 +150,46 @@ TEST(AvsStreamReassembler, FailedWriteAbandonsTheStream) {
     EXPECT_EQ(reassembler.feed(stream.data() + 58, 10), FeedResult::WriteFailed);
     EXPECT_EQ(reassembler.feed(stream.data() + 68, 10), FeedResult::WriteFailed);
     EXPECT_EQ(clip.calls, 4);
+}
+
+// A stream whose length was never announced is complete when it ended normally, its header fits
+// the bytes that arrived and the clip holds, without a gap, all its RIFF header claims.
+TEST(AvsStreamCompleteness, UnannouncedStreamIsJudgedByItsRiffSize) {
+    const uint8_t riff[8] = {'R', 'I', 'F', 'F', 0xF8, 0x03, 0, 0};
+    EXPECT_EQ(avs::riffFileLength(riff), 1024u);
+    const uint8_t notRiff[8] = {'R', 'I', 'F', 'X', 0xF8, 0x03, 0, 0};
+    EXPECT_EQ(avs::riffFileLength(notRiff), 0u);
+    EXPECT_EQ(avs::gaplessClipLength(StreamHeader{900, 124}, true, 900), 1024u) << "the tail block joins on";
+    EXPECT_EQ(avs::gaplessClipLength(StreamHeader{900, 124}, true, 899), 899u) << "a gap before the block";
+    EXPECT_EQ(avs::gaplessClipLength(StreamHeader{900, 124}, false, 900), 900u) << "the block held aside";
+
+    struct Case {
+        const char* what;
+        StreamHeader header;
+        uint64_t received, announced;
+        bool normal;
+        uint64_t gapless, riff;
+        bool complete;
+    };
+    const Case cases[] = {
+        {"whole clip, ended normally", {900, 124}, 1032, 0, true, 1024, 1024, true},
+        {"network error", {900, 124}, 1032, 0, false, 1024, 1024, false},
+        {"one byte short of the RIFF size", {900, 124}, 1031, 0, true, 1023, 1024, false},
+        {"no RIFF header", {900, 124}, 1032, 0, true, 1024, 0, false},
+        {"header refused by the bytes that arrived", {1000, 10}, 68, 0, true, 50, 42, false},
+        {"header refused by the length learned at the end", {1000, 10}, 68, 68, true, 50, 0, false},
+        {"announced and received", {900, 124}, 1032, 1032, false, 1024, 0, true},
+        {"announced, one byte missing", {900, 124}, 1031, 1032, true, 1023, 1024, false},
+    };
+    for (const Case& c : cases) {
+        avs::StreamEnd end;
+        end.header = c.header;
+        end.blockInPlace = true;
+        end.bytesReceived = c.received;
+        end.announcedLength = c.announced;
+        end.endedNormally = c.normal;
+        end.gaplessLength = c.gapless;
+        end.riffLength = c.riff;
+        EXPECT_EQ(avs::isCompleteStream(end), c.complete) << c.what;
+    }
 }

@@ -57,6 +57,8 @@ public:
     static DWORD Now() { return State().dwNow; }
     // The next play command is refused with err.
     static void FailNextPlay(MCIERROR err) { State().nFailNextPlay = err; }
+    // Like Wine's device: a file that another opener holds open for writing cannot be opened.
+    static void RefuseFilesBeingWritten() { State().bRefuseWritten = true; }
 
     static std::vector<CScriptedCall>& Calls() { return State().calls; }
     // The commands recorded since the last call of TakeCalls, which forgets them.
@@ -79,13 +81,14 @@ public:
 private:
     struct CState
     {
-        DWORD nLength = 0;           // clip length in frames
-        DWORD dwNow = 0;             // the test clock, in milliseconds
-        bool bOpen = false;          // a clip is open on DEVICE_ID
-        bool bPlaying = false;       // a play command is running
-        DWORD nFrom = 0, nTo = 0;    // frame the play started at, frame it stops at
-        DWORD dwPlayTick = 0;        // clock value at the play command
-        MCIERROR nFailNextPlay = 0;  // answer for the next play command (0: play)
+        DWORD nLength = 0;            // clip length in frames
+        DWORD dwNow = 0;              // the test clock, in milliseconds
+        bool bOpen = false;           // a clip is open on DEVICE_ID
+        bool bPlaying = false;        // a play command is running
+        DWORD nFrom = 0, nTo = 0;     // frame the play started at, frame it stops at
+        DWORD dwPlayTick = 0;         // clock value at the play command
+        MCIERROR nFailNextPlay = 0;   // answer for the next play command (0: play)
+        bool bRefuseWritten = false;  // a file open for writing elsewhere cannot be opened
         std::vector<CScriptedCall> calls;
     };
     static CState& State()
@@ -95,6 +98,16 @@ private:
     }
 
     static DWORD WINAPI TickCount() { return State().dwNow; }
+
+    // TRUE when no other opener holds the file open for writing.
+    static bool CanOpenExclusively(const char* pszFile)
+    {
+        HANDLE hFile = CreateFileA(pszFile, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+        if (hFile == INVALID_HANDLE_VALUE)
+            return false;
+        CloseHandle(hFile);
+        return true;
+    }
 
     static MCIERROR Play(DWORD dwFlags, const MCI_PLAY_PARMS* pPlay)
     {
@@ -121,6 +134,9 @@ private:
         CState& s = State();
         if (uMsg == MCI_OPEN)
         {
+            const char* pszFile = reinterpret_cast<MCI_OPEN_PARMSA*>(dwParam)->lpstrElementName;
+            if (s.bRefuseWritten && !CanOpenExclusively(pszFile))
+                return MCIERR_FILE_NOT_FOUND;
             reinterpret_cast<MCI_OPEN_PARMSA*>(dwParam)->wDeviceID = DEVICE_ID;
             s.bOpen = true;
             s.bPlaying = false;

@@ -72,7 +72,8 @@ TEST_F(SaveOffer, DialogIsAPlainSaveAsForAviFiles)
     EXPECT_EQ(nullptr, ofn.lpstrFileTitle);
     EXPECT_EQ(nullptr, ofn.lpstrInitialDir);
     EXPECT_EQ(nullptr, ofn.lpstrTitle);
-    EXPECT_EQ(0u, ofn.Flags) << "no overwrite prompt, read-only box not hidden, no hook";
+    EXPECT_EQ(static_cast<DWORD>(OFN_NOCHANGEDIR), ofn.Flags)
+        << "current directory kept; no overwrite prompt, read-only box not hidden, no hook";
     EXPECT_EQ("avi", call.strDefExt);
     EXPECT_EQ(nullptr, ofn.lpfnHook);
     EXPECT_EQ(nullptr, ofn.lpTemplateName);

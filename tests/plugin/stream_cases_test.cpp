@@ -50,7 +50,7 @@ TEST_F(StreamCases, TheStreamFileGivesEveryOutcomeOfTheTable)
                     EXPECT_FALSE(receiver.Receive(&more, 1)) << strWhat << ": nothing more is taken";
                 }
                 EXPECT_EQ(c.stream.size(), receiver.GetBytesReceived()) << strWhat;
-                EXPECT_EQ(c.complete, receiver.Finish() != FALSE) << strWhat;
+                EXPECT_EQ(c.complete, receiver.Finish(TRUE) != FALSE) << strWhat;
             }
             Bytes file = ReadFileBytes(m_strPath);
             EXPECT_TRUE(file == c.clip) << strWhat << ": " << file.size() << " bytes, expected " << c.clip.size();

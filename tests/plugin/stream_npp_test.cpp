@@ -571,25 +571,6 @@ TEST_F(StreamNpp, EveryNameTakenEndsTheStreamAndTouchesNothing)
     EXPECT_EQ(0, s_nSaveOffers);
 }
 
-// The browser may learn the length after the stream began (it is 0 at NPP_NewStream): the
-// value at the end decides, and the complete clip is offered.
-TEST_F(StreamNpp, LengthLearnedDuringTheStreamDecidesCompleteness)
-{
-    Bytes clip = RandomBytes(60000, 14);
-    Bytes bytes = MakeClipStream(clip, 50000);
-    s_strSaveTo = m_strSaved;
-    std::unique_ptr<CRigInstance> pInstance = NewInstance();
-    CRigStream stream(Plugin(), *pInstance);
-    ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 0));
-    ASSERT_TRUE(stream.WriteRest(bytes, 7000));
-    stream.Stream().end = static_cast<uint32_t>(bytes.size());
-    stream.Close();
-    EXPECT_FALSE(pInstance->Record()->m_pPlayer->m_bNoSaveOffer);
-    pInstance->Destroy();
-    EXPECT_EQ(1, s_nSaveOffers);
-    EXPECT_EQ(clip, ReadFileBytes(m_strSaved));
-}
-
 // Some hosts deliver a last call for a stream that the instance outlived. The freed record
 // (overwritten here, as a reused block would be) is not looked into, and a later instance's
 // stream is not disturbed by the stale one.

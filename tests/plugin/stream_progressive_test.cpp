@@ -139,24 +139,6 @@ TEST_F(ProgressivePlayback, FirstReleaseComesAtOnceAndThenNeedsMoreThanTheStep)
     EXPECT_EQ(1301u, SyncFrame());
 }
 
-// The browser learns the length only after the stream began: the estimate and the end of the
-// stream use the value it holds at the time.
-TEST_F(ProgressivePlayback, LengthLearnedDuringTheStreamIsUsed)
-{
-    m_dwAnnounced = 0;
-    StartStream();
-    ASSERT_NO_FATAL_FAILURE(ClipStarted());
-    m_pStream->Stream().end = static_cast<uint32_t>(m_bytes.size());
-    ExpectExtension(ReceiveUpTo(ReceivedAt(1100)), 1000);
-    CScriptedMci::Advance(15000);
-    ExpectExtension(ReceiveUpTo(ReceivedAt(1401)), 1301);
-    ReceiveUpTo(ReceivedAt(FRAMES));
-    ASSERT_EQ(NPERR_NO_ERROR, m_pStream->Close());
-    std::vector<CScriptedCall> calls = CScriptedMci::TakeCalls();
-    ASSERT_EQ(1u, calls.size()) << "complete: playback goes on to the end";
-    EXPECT_EQ(FRAMES, calls[0].dwTo);
-}
-
 TEST_F(ProgressivePlayback, ShortStepAllowsSmallerAdvances)
 {
     StartStream();
@@ -216,19 +198,6 @@ TEST_F(ProgressivePlayback, CompleteStreamPlaysOnToTheEnd)
     EXPECT_EQ(m_clip, ReadFileBytes(m_pInstance->Record()->m_szTempPath));
 }
 
-TEST_F(ProgressivePlayback, StreamOneByteShortDoesNotPlayOn)
-{
-    StartStream();
-    ASSERT_NO_FATAL_FAILURE(ClipStarted());
-    ReceiveUpTo(ReceivedAt(1100));
-    CScriptedMci::Advance(1000);
-    ReceiveUpTo(ReceivedAt(FRAMES) - 1);
-    ASSERT_EQ(NPERR_NO_ERROR, m_pStream->Close());
-    EXPECT_TRUE(CScriptedMci::TakeCalls().empty());
-    EXPECT_TRUE(m_pInstance->Record()->m_pPlayer->m_bNoSaveOffer);
-    EXPECT_FALSE(m_pInstance->Record()->m_bAutoStart);
-}
-
 TEST_F(ProgressivePlayback, WithoutAutostartNothingIsSentToTheDevice)
 {
     StartStream({{"src", "clip.avs"}, {"autostart", "false"}});
@@ -254,24 +223,6 @@ TEST_F(ProgressivePlayback, PauseDuringTheDownloadEndsAutomaticPlayback)
     EXPECT_TRUE(ReceiveUpTo(ReceivedAt(FRAMES)).empty());
     ASSERT_EQ(NPERR_NO_ERROR, m_pStream->Close());
     EXPECT_TRUE(CScriptedMci::TakeCalls().empty()) << "no play on at the end";
-}
-
-// Only a clip-data chunk that covers the threshold starts playback: not the first chunk,
-// not the chunk that finishes the placed block, not a chunk that begins beyond it.
-TEST_F(ProgressivePlayback, ChunksThatMustNotStartPlayback)
-{
-    StartStream();
-    EXPECT_TRUE(ReceiveUpTo(14008).empty()) << "ends before the threshold";
-    EXPECT_FALSE(ReceiveUpTo(15000).empty()) << "ends exactly at the threshold: covers it";
-
-    OpenStream();
-    EXPECT_TRUE(ReceiveUpTo(8 + BLOCK + 20000).empty()) << "first chunk";
-    EXPECT_TRUE(ReceiveUpTo(30000).empty()) << "begins beyond the threshold";
-
-    OpenStream();
-    EXPECT_TRUE(ReceiveUpTo(8 + 1000).empty()) << "header and the start of the block";
-    EXPECT_TRUE(ReceiveUpTo(17008).empty()) << "finishes the block, covers the threshold";
-    EXPECT_TRUE(ReceiveUpTo(20000).empty()) << "begins beyond the threshold";
 }
 
 TEST_F(ProgressivePlayback, EmptyBlockStartsWithTheChunkCoveringStreamOffset10000)

@@ -1,5 +1,6 @@
 // Reassembly of a stream into the clip file: the header and the placed block in every
-// chunking, the clip data from offset 0, the byte counter and the start threshold.
+// chunking, the clip data from offset 0, the byte counter and the start threshold, which the bytes
+// received reach whatever chunk brings them.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -17,15 +18,15 @@ protected:
 
     // Feeds the stream in chunks of the given sizes (the last one takes the rest).
     void Feed(CStreamFile& receiver, const Bytes& stream, const std::vector<DWORD>& sizes,
-              std::vector<BOOL>* pClipChunks = NULL)
+              std::vector<BOOL>* pPlayable = NULL)
     {
         size_t pos = 0;
         for (size_t i = 0; pos < stream.size(); i++)
         {
             DWORD n = i < sizes.size() ? sizes[i] : static_cast<DWORD>(stream.size() - pos);
             ASSERT_TRUE(receiver.Receive(&stream[pos], n)) << "chunk " << i;
-            if (pClipChunks != NULL)
-                pClipChunks->push_back(receiver.WasClipChunk());
+            if (pPlayable != NULL)
+                pPlayable->push_back(receiver.IsPlayable());
             pos += n;
         }
     }
@@ -40,7 +41,7 @@ TEST_F(StreamReassembly, BlockAndClipDataOfTheFirstChunkLandWhereTheyBelong)
     EXPECT_EQ(99999999u, receiver.GetStartBytes());
 
     ASSERT_TRUE(receiver.Receive(&stream[0], 8 + 5000 + 3000));
-    EXPECT_FALSE(receiver.WasClipChunk());
+    EXPECT_FALSE(receiver.IsPlayable());
     EXPECT_EQ(8008u, receiver.GetBytesReceived());
     EXPECT_EQ(15000u, receiver.GetStartBytes());
     EXPECT_EQ(1005000u, receiver.GetLength());
@@ -50,8 +51,8 @@ TEST_F(StreamReassembly, BlockAndClipDataOfTheFirstChunkLandWhereTheyBelong)
     EXPECT_TRUE(std::equal(clip.begin(), clip.begin() + 3000, file.begin()));
 
     ASSERT_TRUE(receiver.Receive(&stream[8008], static_cast<DWORD>(stream.size() - 8008)));
-    EXPECT_TRUE(receiver.WasClipChunk());
-    EXPECT_TRUE(receiver.Finish());
+    EXPECT_TRUE(receiver.IsPlayable());
+    EXPECT_TRUE(receiver.Finish(TRUE));
     EXPECT_EQ(clip, ReadFile());
 }
 
@@ -61,10 +62,10 @@ TEST_F(StreamReassembly, BlockEndingWithTheFirstChunkSendsTheNextChunkToOffsetZe
     Bytes stream = MakeClipStream(clip, 1000000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(Create(receiver));
-    std::vector<BOOL> clipChunks;
-    Feed(receiver, stream, {5008, 4000}, &clipChunks);
-    EXPECT_EQ((std::vector<BOOL>{FALSE, TRUE, TRUE}), clipChunks);
-    EXPECT_TRUE(receiver.Finish());
+    std::vector<BOOL> playable;
+    Feed(receiver, stream, {5008, 4000}, &playable);
+    EXPECT_EQ((std::vector<BOOL>{FALSE, FALSE, TRUE}), playable);
+    EXPECT_TRUE(receiver.Finish(TRUE));
     EXPECT_EQ(clip, ReadFile());
 }
 
@@ -74,11 +75,11 @@ TEST_F(StreamReassembly, BlockSpreadOverChunksGoesOnInsideTheBlockAndSplitsTheLa
     Bytes stream = MakeClipStream(clip, 40000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(Create(receiver));
-    std::vector<BOOL> clipChunks;
-    Feed(receiver, stream, {8 + 1000, 1000, 1000, 1000, 1000 + 500, 7000}, &clipChunks);
-    // Header chunk, three inside the block, the finishing chunk: none is a clip-data chunk.
-    EXPECT_EQ((std::vector<BOOL>{FALSE, FALSE, FALSE, FALSE, FALSE, TRUE, TRUE}), clipChunks);
-    EXPECT_TRUE(receiver.Finish());
+    std::vector<BOOL> playable;
+    Feed(receiver, stream, {8 + 1000, 1000, 1000, 1000, 1000 + 500, 7000}, &playable);
+    // 12508 bytes after the sixth chunk, the threshold 15000 inside the last one.
+    EXPECT_EQ((std::vector<BOOL>{FALSE, FALSE, FALSE, FALSE, FALSE, FALSE, TRUE}), playable);
+    EXPECT_TRUE(receiver.Finish(TRUE));
     EXPECT_EQ(clip, ReadFile());
 }
 
@@ -91,13 +92,13 @@ TEST_F(StreamReassembly, EmptyBlockPutsEveryByteAfterTheHeaderFromOffsetZero)
     ASSERT_TRUE(receiver.Receive(&stream[0], 8));
     EXPECT_EQ(10000u, receiver.GetStartBytes());
     ASSERT_TRUE(receiver.Receive(&stream[8], 9000));
-    EXPECT_TRUE(receiver.WasClipChunk());
-    EXPECT_FALSE(receiver.CoversStart(8, 9000));
-    EXPECT_TRUE(receiver.CoversStart(9008, 992));
-    EXPECT_TRUE(receiver.CoversStart(9999, 1));
-    EXPECT_FALSE(receiver.CoversStart(10000, 5000));
-    Feed(receiver, Bytes(stream.begin() + 9008, stream.end()), {});
-    EXPECT_TRUE(receiver.Finish());
+    EXPECT_FALSE(receiver.IsPlayable());
+    ASSERT_TRUE(receiver.Receive(&stream[9008], 991));
+    EXPECT_FALSE(receiver.IsPlayable());
+    ASSERT_TRUE(receiver.Receive(&stream[9999], 1));
+    EXPECT_TRUE(receiver.IsPlayable());
+    Feed(receiver, Bytes(stream.begin() + 10000, stream.end()), {});
+    EXPECT_TRUE(receiver.Finish(TRUE));
     EXPECT_EQ(clip, ReadFile());
 }
 
@@ -107,11 +108,11 @@ TEST_F(StreamReassembly, HeaderSplitOverChunksIsCollectedFirst)
     Bytes stream = MakeClipStream(clip, 15000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(Create(receiver));
-    std::vector<BOOL> clipChunks;
-    Feed(receiver, stream, {1, 2, 3, 2 + 4999, 1 + 100}, &clipChunks);
-    EXPECT_EQ((std::vector<BOOL>{FALSE, FALSE, FALSE, FALSE, FALSE, TRUE}), clipChunks);
+    std::vector<BOOL> playable;
+    Feed(receiver, stream, {1, 2, 3, 2 + 4999, 1 + 100}, &playable);
+    EXPECT_EQ((std::vector<BOOL>{FALSE, FALSE, FALSE, FALSE, FALSE, TRUE}), playable);
     EXPECT_EQ(15000u, receiver.GetStartBytes());
-    EXPECT_TRUE(receiver.Finish());
+    EXPECT_TRUE(receiver.Finish(TRUE));
     EXPECT_EQ(clip, ReadFile());
 }
 
@@ -134,8 +135,8 @@ TEST_F(StreamReassembly, InterleavedStreamsDoNotDisturbEachOther)
     }
     EXPECT_EQ(15000u, a.GetStartBytes());
     EXPECT_EQ(20000u, b.GetStartBytes());
-    EXPECT_TRUE(a.Finish());
-    EXPECT_TRUE(b.Finish());
+    EXPECT_TRUE(a.Finish(TRUE));
+    EXPECT_TRUE(b.Finish(TRUE));
     EXPECT_EQ(clipA, ReadFile());
     EXPECT_EQ(clipB, ReadFileBytes(strPathB));
     DeleteFileA(strPathB.c_str());
@@ -149,7 +150,7 @@ TEST_F(StreamReassembly, FileClosedEarlyRefusesTheStreamAndIsNoClip)
     ASSERT_TRUE(Create(receiver));
     receiver.CloseFile();
     EXPECT_FALSE(receiver.Receive(&stream[0], static_cast<DWORD>(stream.size())));
-    EXPECT_FALSE(receiver.Finish());
+    EXPECT_FALSE(receiver.Finish(TRUE));
 }
 
 // The length the browser announces may come or change while the stream runs: completeness
@@ -162,7 +163,7 @@ TEST_F(StreamReassembly, CompletenessGoesByTheLengthKnownAtTheEnd)
     ASSERT_TRUE(Create(receiver));
     ASSERT_TRUE(receiver.Receive(stream.data(), static_cast<DWORD>(stream.size())));
     receiver.SetStreamEnd(static_cast<DWORD>(stream.size()));
-    EXPECT_TRUE(receiver.Finish());
+    EXPECT_TRUE(receiver.Finish(TRUE));
     EXPECT_EQ(clip, ReadFile());
 }
 
@@ -211,7 +212,7 @@ TEST_F(StreamReassembly, BlockBeyondTheGapBoundWaitsAsideAndLandsInPlace)
                     else
                         EXPECT_EQ(std::max(nClipData, blockOffset + blockLength), nLength);
                 }
-                EXPECT_EQ(dwEnd != 0, receiver.Finish() != FALSE) << "announced " << dwEnd;
+                EXPECT_EQ(dwEnd != 0, receiver.Finish(TRUE) != FALSE) << "announced " << dwEnd;
                 EXPECT_TRUE(clip == ReadFile())
                     << "block at " << blockOffset << ", announced " << dwEnd << ", chunks up to " << maxChunk;
             }
@@ -250,7 +251,7 @@ TEST_F(StreamReassembly, FarBlockWaitsAsideAndTheFileHoldsOnlyWhatArrived)
         Bytes more(100000, 0x33);
         ASSERT_TRUE(receiver.Receive(more.data(), static_cast<DWORD>(more.size())));
         EXPECT_EQ(4000u - 16u + 100000u, receiver.GetLength());
-        EXPECT_FALSE(receiver.Finish()) << "the block never reached its place";
+        EXPECT_FALSE(receiver.Finish(TRUE)) << "the block never reached its place";
         EXPECT_LE(ReadFile().size(), 8u + 4000u + 100000u);
     }
 }

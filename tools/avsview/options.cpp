@@ -15,6 +15,7 @@ const std::vector<kit::OptionRule> kRules = {
     {"--url", true},    {"--hold", true},       {"--save-as", true},   {"--snapshot", true},
     {"--plugin", true}, {"--help", false},      {"--version", false},  {"-h", false},
     {"--full", false},  {"--no-length", false}, {"--play", false},     {"--cancel-save", false},
+    {"--cache", false},
 };
 
 bool takesValue(const std::string& name) {
@@ -125,6 +126,8 @@ void applyFlag(const std::string& name, ViewOptions& options, bool& cancelSave) 
         options.full = true;
     else if (name == "--no-length")
         options.noLength = true;
+    else if (name == "--cache")
+        options.cache = true;
     else if (name == "--play")
         options.play = true;
     else if (name == "--cancel-save")

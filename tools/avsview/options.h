@@ -26,6 +26,7 @@ struct ViewOptions {
     int height = 240;
     std::string url;                     // URL the plug-in is told, empty = derived from the source
     bool noLength = false;               // announce the stream with end = 0
+    bool cache = false;                  // each source in one NPP_Write once fetched whole
     bool play = false;                   // send the Play command once every stream has ended
     int holdMs = -1;                     // how long the page stays after the streams, -1 = until playback stops
     SaveAnswer save = SaveAnswer::User;  // answer to the Save As dialog

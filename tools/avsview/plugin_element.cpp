@@ -138,11 +138,13 @@ void PluginElement::endStream(NPReason reason, StreamOutcome outcome) {
     m_prefetch.stop();
 }
 
+// From the cache the whole source goes out as one chunk, once it has been fetched.
 void PluginElement::topUpPending() {
     const std::size_t have = m_pending.size();
-    if (have >= m_options.chunk) return;
-    m_pending.resize(m_options.chunk);
-    m_pending.resize(have + m_prefetch.take(m_pending.data() + have, m_options.chunk - have));
+    const std::size_t want = m_options.cache ? have + m_prefetch.buffered() : m_options.chunk;
+    if (have >= want) return;
+    m_pending.resize(want);
+    m_pending.resize(have + m_prefetch.take(m_pending.data() + have, want - have));
 }
 
 // A stream the plug-in will refuse after its header (a raw AVI, say) still goes
@@ -180,6 +182,7 @@ uint32_t PluginElement::pump(LinkPacer& link, uint32_t nowMs) {
         }
         return 0;
     }
+    if (m_options.cache && !m_prefetch.drained()) return 0;
     if (m_delivery.delivered() == 0) warnIfRefused();
     const uint32_t offered = uint32_t(m_pending.size());
     if (!link.tryCarry(nowMs, offered)) return 0;

@@ -5,6 +5,7 @@
 --truncate-at N  sends the full Content-Length but closes the connection
                  after N bytes of the body (a download that breaks off).
 --no-length      sends no Content-Length (the body ends with the connection).
+--chunked        answers in HTTP/1.1 chunked transfer coding: no length at all.
 --stall          takes the connection but never answers.
 --lifetime S     exits by itself after S seconds, so that a test that dies
                  cannot leave the server behind.
@@ -16,9 +17,9 @@ import sys
 import threading
 
 
-def make_handler(folder, truncate_at, no_length, stall):
+def make_handler(folder, truncate_at, no_length, stall, chunked):
     class Handler(http.server.BaseHTTPRequestHandler):
-        protocol_version = "HTTP/1.0"
+        protocol_version = "HTTP/1.1" if chunked else "HTTP/1.0"
 
         def do_GET(self):
             if stall:
@@ -33,13 +34,26 @@ def make_handler(folder, truncate_at, no_length, stall):
                 body = f.read()
             self.send_response(200)
             self.send_header("Content-Type", "video/avs")
-            if not no_length:
+            if chunked:
+                self.send_header("Transfer-Encoding", "chunked")
+                self.send_header("Connection", "close")
+            elif not no_length:
                 self.send_header("Content-Length", str(len(body)))
             self.end_headers()
             if truncate_at is not None:
                 body = body[:truncate_at]
-            self.wfile.write(body)
+            if chunked:
+                self.write_chunked(body)
+            else:
+                self.wfile.write(body)
             self.wfile.flush()
+            self.close_connection = True
+
+        def write_chunked(self, body, size=8192):
+            for at in range(0, len(body), size):
+                part = body[at:at + size]
+                self.wfile.write(b"%x\r\n%s\r\n" % (len(part), part))
+            self.wfile.write(b"0\r\n\r\n")
 
         def log_message(self, fmt, *args):
             sys.stderr.write("clip_server: " + (fmt % args) + "\n")
@@ -54,10 +68,11 @@ def main():
     parser.add_argument("--truncate-at", type=int)
     parser.add_argument("--no-length", action="store_true")
     parser.add_argument("--stall", action="store_true")
+    parser.add_argument("--chunked", action="store_true")
     parser.add_argument("--lifetime", type=float, default=300)
     args = parser.parse_args()
     server = http.server.ThreadingHTTPServer(
-        ("127.0.0.1", 0), make_handler(args.dir, args.truncate_at, args.no_length, args.stall))
+        ("127.0.0.1", 0), make_handler(args.dir, args.truncate_at, args.no_length, args.stall, args.chunked))
     timer = threading.Timer(args.lifetime, server.shutdown)
     timer.daemon = True
     timer.start()

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # End-to-end runs of avsview.exe with the real plug-in under Wine on a private
 # Xvfb display: the packed sample from a file and from a local HTTP server, four
-# elements at once, downloads without a length or broken off, a cancelled save.
-# Usage: e2e.sh CASE   (file | http | four | no-length | truncated | closed | stalled | cancel)
+# elements at once, downloads without a length (announced as none, or a chunked
+# response), from the cache in one chunk, or broken off, a cancelled save.
+# Without --play the clip starts by itself at the end of the download (Wine's
+# device cannot open the file while it is being written).
+# Usage: e2e.sh CASE   (file | http | four | no-length | chunked | cache | truncated | closed | stalled | cancel)
 # Environment: AVSVIEW, AVSPACK (the .exe files), CLIP (the sample AVI),
 #              SERVER (clip_server.py), WORK (a folder of this test's own).
 set -euo pipefail
@@ -96,7 +99,7 @@ file)
   ;;
 http)
   start_server
-  run_avsview --play --save-as saved.avi --snapshot snap.bmp "http://127.0.0.1:$(cat port)/clip.avs"
+  run_avsview --save-as saved.avi --snapshot snap.bmp "http://127.0.0.1:$(cat port)/clip.avs"
   expect_rc 0
   expect_line "stream done; saved to"
   grep -q '"GET /clip.avs HTTP/1.[01]" 200' server.log || fail "the server saw no request"
@@ -117,10 +120,29 @@ four)
   expect_no_temp_files
   ;;
 no-length)
-  run_avsview --no-length --save-as saved.avi clip.avs
-  expect_rc 5
-  expect_line "stream done; no save offer"
-  [ ! -e saved.avi ] || fail "a clip was saved without a save offer"
+  run_avsview --no-length --save-as saved.avi --snapshot snap.png clip.avs
+  expect_rc 0
+  expect_line "stream done; saved to"
+  expect_same saved.avi
+  expect_snapshot_of_end snap.png
+  expect_no_temp_files
+  ;;
+chunked)
+  start_server --chunked
+  run_avsview --save-as saved.avi --snapshot snap.png "http://127.0.0.1:$(cat port)/clip.avs"
+  expect_rc 0
+  expect_line "stream done; saved to"
+  grep -q '"GET /clip.avs HTTP/1.[01]" 200' server.log || fail "the server saw no request"
+  expect_same saved.avi
+  expect_snapshot_of_end snap.png
+  expect_no_temp_files
+  ;;
+cache)
+  run_avsview --cache --save-as saved.avi --snapshot snap.png clip.avs
+  expect_rc 0
+  expect_line "[1] clip.avs: $(stat -c %s clip.avs) of $(stat -c %s clip.avs) bytes, stream done; saved to"
+  expect_same saved.avi
+  expect_snapshot_of_end snap.png
   expect_no_temp_files
   ;;
 truncated)

@@ -35,13 +35,14 @@ TEST(AvsviewOptions, DefaultsForOneSource) {
     EXPECT_EQ(options.holdMs, -1);
     EXPECT_EQ(options.save, SaveAnswer::User);
     EXPECT_TRUE(options.autostart.empty());
-    EXPECT_FALSE(options.full || options.noLength || options.play);
+    EXPECT_FALSE(options.full || options.noLength || options.cache || options.play);
 }
 
 TEST(AvsviewOptions, EveryOptionWithSeparateAndJoinedValues) {
-    const ViewOptions options = parsed({"--rate", "7000", "--chunk=1400", "--autostart", "FALSE", "--size", "160x120",
-                                        "--url", "http://x/y.avs", "--no-length", "--play", "--hold=2.5", "--save-as",
-                                        "out.avi", "--snapshot", "shot.PNG", "--plugin", "p.dll", "a.avs"});
+    const ViewOptions options =
+        parsed({"--rate",  "7000",           "--chunk=1400", "--autostart", "FALSE",  "--size",     "160x120",
+                "--url",   "http://x/y.avs", "--no-length",  "--cache",     "--play", "--hold=2.5", "--save-as",
+                "out.avi", "--snapshot",     "shot.PNG",     "--plugin",    "p.dll",  "a.avs"});
     EXPECT_EQ(options.rate, 7000u);
     EXPECT_EQ(options.chunk, 1400u);
     EXPECT_EQ(options.autostart, "FALSE");
@@ -49,6 +50,7 @@ TEST(AvsviewOptions, EveryOptionWithSeparateAndJoinedValues) {
     EXPECT_EQ(options.height, 120);
     EXPECT_EQ(options.url, "http://x/y.avs");
     EXPECT_TRUE(options.noLength);
+    EXPECT_TRUE(options.cache);
     EXPECT_TRUE(options.play);
     EXPECT_EQ(options.holdMs, 2500);
     EXPECT_EQ(options.save, SaveAnswer::SaveAs);
