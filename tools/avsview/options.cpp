@@ -11,11 +11,10 @@ namespace avsview {
 namespace {
 
 const std::vector<kit::OptionRule> kRules = {
-    {"--rate", true},   {"--chunk", true},      {"--autostart", true}, {"--size", true},
-    {"--url", true},    {"--hold", true},       {"--save-as", true},   {"--snapshot", true},
-    {"--plugin", true}, {"--help", false},      {"--version", false},  {"-h", false},
-    {"--full", false},  {"--no-length", false}, {"--play", false},     {"--cancel-save", false},
-    {"--cache", false},
+    {"--rate", true},         {"--chunk", true},   {"--autostart", true}, {"--size", true},       {"--url", true},
+    {"--hold", true},         {"--save-as", true}, {"--snapshot", true},  {"--plugin", true},     {"--help", false},
+    {"--version", false},     {"-h", false},       {"--full", false},     {"--no-length", false}, {"--play", false},
+    {"--cancel-save", false}, {"--cache", false},
 };
 
 bool takesValue(const std::string& name) {
