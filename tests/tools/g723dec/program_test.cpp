@@ -1,5 +1,7 @@
 // The g723dec program as a user runs it: standard input and output, help and
 // exit codes, statistics beside piped audio, and the parallel output-directory form.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "kit/exit_codes.h"
@@ -40,6 +42,7 @@ TEST(G723decProgram, HelpListsTheExitCodes) {
     EXPECT_EQ(0, runProgram("--help", errors, "", dir.file("help.txt")));
     Bytes help = readFile(dir.path("help.txt"));
     std::string text(help.begin(), help.end());
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());  // Windows writes text lines with CR LF
     for (const char* line : {kit::exitCodeTable(), "For g723dec, 4 means an input ends inside a frame",
                              "--framing bytes|words", "--loss-rate P", "-o, --output-dir DIR"}) {
         EXPECT_NE(std::string::npos, text.find(line)) << line;
