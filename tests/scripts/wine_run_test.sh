@@ -27,7 +27,7 @@ before=$(vm_files)
 case $case_name in
 usage)
   scripts/wine-run.sh "$AVSPACK_EXE" >"$work/out" 2>"$work/err"; code=$?
-  check "usage error gives exit code 2 (got $code)" '[ $code -eq 2 ]'
+  check "a bad command line gives exit code 1 (got $code)" '[ $code -eq 1 ]'
   check "usage message on stderr" 'grep -q "Try .avspack --help." "$work/err"'
   check "nothing on stdout" '[ ! -s "$work/out" ]'
   ;;
