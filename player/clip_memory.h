@@ -30,6 +30,8 @@ public:
 
     // True when every byte of [begin, end) has arrived (also while held aside).
     bool hasArrived(uint64_t begin, uint64_t end) const;
+    // The clip file as far as written; bytes not yet arrived read as zero.
+    const std::vector<uint8_t>& bytes() const { return m_bytes; }
     // The arrived bytes at [offset, offset + length), or null when not all have arrived.
     const uint8_t* bytesAt(uint64_t offset, uint64_t length) const;
 

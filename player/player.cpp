@@ -10,6 +10,8 @@
 #include "avi_scan.h"
 #include "bytes.h"
 #include "stream_acceptance.h"
+#include "stream_completeness.h"
+#include "stream_placement.h"
 
 namespace player {
 
@@ -57,6 +59,19 @@ double Player::framesPerSecond() const {
     return m_headers.microsecondsPerFrame != 0 ? 1e6 / m_headers.microsecondsPerFrame : 0.0;
 }
 
+bool Player::mayStart() const {
+    return m_reassembler.blockInPlace() &&
+           m_reassembler.bytesReceived() >= avs::startBytes(m_reassembler.header(), avs::kMaxGapAhead);
+}
+
+bool Player::isComplete() const {
+    if (m_reassembler.isComplete()) return true;
+    if (!m_ended || m_announcedLength != 0) return false;
+    const uint8_t* head = m_clip.bytesAt(0, avs::kStreamHeaderSize);
+    const uint64_t riffLength = head != nullptr ? avs::riffFileLength(head) : 0;
+    return avs::isCompleteStream(m_reassembler.streamEnd(true, riffLength));
+}
+
 bool Player::findClipLength() {
     if (m_clipLength != 0) return true;
     const uint8_t* riff = m_clip.bytesAt(0, 12);
@@ -83,6 +98,16 @@ void Player::update() {
     }
     if (failed()) return;
     advancePlayable();
+    requireTables();
+}
+
+void Player::endStream() {
+    m_ended = true;
+    if (!failed()) requireTables();
+}
+
+// A complete clip must have brought its header list and its index.
+void Player::requireTables() {
     if (isComplete() && !m_hasHeaders) fail("the clip has no readable header list (hdrl)");
     if (isComplete() && !m_hasIndex) fail("the clip has no index (idx1), so its frames cannot be found");
 }
@@ -178,7 +203,7 @@ void Player::decodeNext() {
 }
 
 std::size_t Player::takeSound(uint64_t untilFrame, std::vector<int16_t>& pcm) {
-    if (!m_sound || !m_hasIndex) return 0;
+    if (!m_sound || !m_hasIndex || untilFrame <= m_soundTaken) return 0;
     const std::size_t channels = std::size_t(m_sound->channels());
     while (m_soundTaken + m_soundPending.size() / channels < untilFrame && m_soundChunks < m_index.sound.size() &&
            arrived(m_index.sound[m_soundChunks])) {

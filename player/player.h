@@ -40,8 +40,19 @@ public:
     std::size_t frameCount() const { return m_index.frames.size(); }
     // Frames 0 .. playableFrames() - 1 have arrived, with every frame before them.
     std::size_t playableFrames() const { return m_playable; }
-    // Whether the stream so far is a complete clip (known only for a stream of announced length).
-    bool isComplete() const { return m_reassembler.isComplete(); }
+    // Stream bytes taken so far, header included.
+    uint64_t bytesReceived() const { return m_reassembler.bytesReceived(); }
+    // Whether playback may start: the placed block is in its place and the
+    // start threshold of the stream's header (avs::startBytes) has arrived.
+    bool mayStart() const;
+    // The sender reports that the stream ended normally (not broken off).
+    void endStream();
+    // Whether the stream so far is a complete clip: with an announced length
+    // every byte of it arrived; without one, the stream ended normally and the
+    // clip holds, without a gap, every byte its RIFF header claims.
+    bool isComplete() const;
+    // The rebuilt clip file as written (unwritten gaps read as zero).
+    const std::vector<uint8_t>& clipFile() const { return m_clip.bytes(); }
     // Whether every frame and every sound chunk of the index has arrived.
     bool allArrived() const;
 
@@ -67,6 +78,7 @@ private:
     void readHeaders(uint64_t headerOffset);
     void readIndex(const kit::Chunk& idx1, uint64_t moviTypeOffset);
     void advancePlayable();
+    void requireTables();
     bool arrived(const ChunkPlace& place) const;
     bool restartAt(std::size_t keyFrame);
     void decodeNext();
@@ -76,6 +88,7 @@ private:
     avs::StreamReassembler m_reassembler;
     uint64_t m_announcedLength;  // as given, for the refusal's reason
     uint64_t m_clipLength = 0;   // from the RIFF header, once arrived
+    bool m_ended = false;        // the sender reported the stream's normal end
     bool m_hasHeaders = false;
     ClipHeaders m_headers;
     bool m_hasIndex = false;
