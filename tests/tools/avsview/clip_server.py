@@ -1,23 +1,37 @@
 #!/usr/bin/env python3
-"""HTTP server for the avsview tests: serves the files of a folder on
-127.0.0.1, on a free port that it writes to a file once it listens.
+"""HTTP server for the avsview and web player tests: serves the files of a
+folder on 127.0.0.1, on a free port that it writes to a file once it listens.
+Clips (.avs) go out as video/avs, other files with the type their extension
+names (a page, its scripts, the player's .wasm).
 
 --truncate-at N  sends the full Content-Length but closes the connection
                  after N bytes of the body (a download that breaks off).
 --no-length      sends no Content-Length (the body ends with the connection).
 --chunked        answers in HTTP/1.1 chunked transfer coding: no length at all.
 --stall          takes the connection but never answers.
+--rate B         sends clips at B bytes a second (a modem), in pieces of
+                 --piece bytes (default 1400); other files go at once.
 --lifetime S     exits by itself after S seconds, so that a test that dies
                  cannot leave the server behind.
 """
 import argparse
 import http.server
+import mimetypes
 import os
 import sys
 import threading
+import time
+
+TYPES = {".avs": "video/avs", ".wasm": "application/wasm", ".js": "text/javascript",
+         ".mjs": "text/javascript", ".html": "text/html; charset=utf-8"}
 
 
-def make_handler(folder, truncate_at, no_length, stall, chunked):
+def content_type(path):
+    extension = os.path.splitext(path)[1].lower()
+    return TYPES.get(extension) or mimetypes.guess_type(path)[0] or "application/octet-stream"
+
+
+def make_handler(folder, truncate_at, no_length, stall, chunked, rate, piece):
     class Handler(http.server.BaseHTTPRequestHandler):
         protocol_version = "HTTP/1.1" if chunked else "HTTP/1.0"
 
@@ -32,8 +46,9 @@ def make_handler(folder, truncate_at, no_length, stall, chunked):
                 return
             with open(path, "rb") as f:
                 body = f.read()
+            kind = content_type(path)
             self.send_response(200)
-            self.send_header("Content-Type", "video/avs")
+            self.send_header("Content-Type", kind)
             if chunked:
                 self.send_header("Transfer-Encoding", "chunked")
                 self.send_header("Connection", "close")
@@ -42,18 +57,24 @@ def make_handler(folder, truncate_at, no_length, stall, chunked):
             self.end_headers()
             if truncate_at is not None:
                 body = body[:truncate_at]
+            paced = rate is not None and kind == "video/avs"
+            size = piece if paced else 8192
+            started = time.monotonic()
+            for at in range(0, len(body), size):
+                self.write_part(body[at:at + size])
+                if paced:
+                    time.sleep(max(0.0, started + (at + size) / rate - time.monotonic()))
             if chunked:
-                self.write_chunked(body)
-            else:
-                self.wfile.write(body)
+                self.wfile.write(b"0\r\n\r\n")
             self.wfile.flush()
             self.close_connection = True
 
-        def write_chunked(self, body, size=8192):
-            for at in range(0, len(body), size):
-                part = body[at:at + size]
+        def write_part(self, part):
+            if chunked:
                 self.wfile.write(b"%x\r\n%s\r\n" % (len(part), part))
-            self.wfile.write(b"0\r\n\r\n")
+            else:
+                self.wfile.write(part)
+            self.wfile.flush()
 
         def log_message(self, fmt, *args):
             sys.stderr.write("clip_server: " + (fmt % args) + "\n")
@@ -69,10 +90,13 @@ def main():
     parser.add_argument("--no-length", action="store_true")
     parser.add_argument("--stall", action="store_true")
     parser.add_argument("--chunked", action="store_true")
+    parser.add_argument("--rate", type=float)
+    parser.add_argument("--piece", type=int, default=1400)
     parser.add_argument("--lifetime", type=float, default=300)
     args = parser.parse_args()
     server = http.server.ThreadingHTTPServer(
-        ("127.0.0.1", 0), make_handler(args.dir, args.truncate_at, args.no_length, args.stall, args.chunked))
+        ("127.0.0.1", 0), make_handler(args.dir, args.truncate_at, args.no_length, args.stall, args.chunked,
+                                       args.rate, args.piece))
     timer = threading.Timer(args.lifetime, server.shutdown)
     timer.daemon = True
     timer.start()
