@@ -1,0 +1,57 @@
+// The web player's files laid out as a site would host them (the page script, the worker, the player core and
+// the logo side by side), with the pages and clips of a test or demo run beside them, in a temporary folder.
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import {fileURLToPath} from 'node:url';
+
+export const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
+
+function findFile(folder, name) {
+    if (!fs.existsSync(folder)) return null;
+    for (const entry of fs.readdirSync(folder, {withFileTypes: true})) {
+        const full = path.join(folder, entry.name);
+        if (entry.isFile() && entry.name === name) return full;
+        if (entry.isDirectory() && entry.name !== 'CMakeFiles') {
+            const found = findFile(full, name);
+            if (found) return found;
+        }
+    }
+    return null;
+}
+
+// [source, name in the site] for every file the player needs; throws naming what the web build lacks.
+export function playerFiles(webBuild = path.join(root, 'build/web')) {
+    const files = [[path.join(root, 'web/avsplayer.js'), 'avsplayer.js'],
+                   [path.join(root, 'web/avs-worker.js'), 'avs-worker.js'],
+                   [path.join(root, 'plugin/res/logo.bmp'), 'avsplayer-logo.bmp']];
+    for (const name of ['avs-core.js', 'avs-core.wasm']) {
+        const found = findFile(webBuild, name);
+        if (!found) throw new Error(`${name} is not in ${webBuild}: build the web build first (scripts/build.sh)`);
+        files.push([found, name]);
+    }
+    return files;
+}
+
+// A new temporary site folder with the player's files; remove it with removeSite.
+export function makeSite(webBuild) {
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'avs-site-'));
+    for (const [source, name] of playerFiles(webBuild)) fs.copyFileSync(source, path.join(dir, name));
+    return dir;
+}
+
+export function removeSite(dir) {
+    fs.rmSync(dir, {recursive: true, force: true});
+}
+
+// A page with one clip element (an <embed> unless tag says 'object'), the player's script loaded after it.
+export function writePage(dir, name, clip, {width = 320, height = 240, attributes = '', tag = 'embed'} = {}) {
+    const element = tag === 'object'
+        ? `<object data="${clip}" type="video/avs" width="${width}" height="${height}" ${attributes}></object>`
+        : `<embed src="${clip}" type="video/avs" width="${width}" height="${height}" ${attributes}>`;
+    fs.writeFileSync(path.join(dir, name), `<!doctype html>
+<html><head><meta charset="utf-8"><title>${clip}</title></head>
+<body style="margin:0">${element}
+<script src="avsplayer.js"></script></body></html>
+`);
+}
