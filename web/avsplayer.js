@@ -235,6 +235,7 @@ function onState(p, s) {
     if (s.hasSound && !p.sound.rate) {
         p.sound.rate = s.soundRate;
         p.sound.channels = s.channels || 1;
+        if (p.autoStart) ensureAudio(p);   // a sound output takes a while to set up: not at the start
     }
     askSound(p);
     if (p.mode === 'waiting' && p.autoStart && readyToStart(s)) play(p, true);
@@ -387,6 +388,7 @@ function play(p, fromStart) {
     }
     p.mode = 'starting';
     if (!p.playStartedAt) p.playStartedAt = performance.now();
+    showFrame(p, Math.min(Math.floor(p.clock.pos * p.state.fps), p.state.playable - 1));
     ensureAudio(p);
     const begin = () => {
         if (p.mode !== 'starting') return;
@@ -423,6 +425,13 @@ function stop(p) {
     p.mode = 'stopped';
 }
 
+// Asks the worker for frame n unless it is shown or a frame is on its way.
+function showFrame(p, n) {
+    if (n === p.frameShown || p.framePending) return;
+    p.framePending = true;
+    p.worker.postMessage({type: 'frame', n});
+}
+
 function tick(p) {
     const s = p.state, c = p.clock;
     const limit = limitSeconds(p);
@@ -434,10 +443,7 @@ function tick(p) {
     }
     const lastFrame = Math.max(0, (s.allArrived ? Math.max(s.frameCount, s.playable) : s.playable) - 1);
     const n = Math.min(Math.floor(clockPosition(p) * s.fps), lastFrame);
-    if (n !== p.frameShown && !p.framePending) {
-        p.framePending = true;
-        p.worker.postMessage({type: 'frame', n});
-    }
+    showFrame(p, n);
     scheduleSound(p);
     askSound(p);
     const soundTaken = !p.sound.rate || (p.sound.asked === ALL_SOUND && !p.sound.pending);
