@@ -110,7 +110,8 @@ function createPlayer(node) {
         frameShown: -1, framePending: false, framesDecoded: 0, decodeMsTotal: 0, decodeMsMax: 0,
         firstFrameAt: 0, playStartedAt: 0,
         clock: {pos: 0, anchor: 0, usesAudio: false, running: false},
-        audio: null, sound: {rate: 0, channels: 1, data: new Int16Array(0), length: 0, asked: 0, pending: false},
+        audio: null,
+        sound: {rate: 0, channels: 1, data: new Int16Array(0), length: 0, asked: 0, answered: -1, pending: false},
         scheduled: 0, sources: [], timer: 0, worker: null,
     };
     box.avsPlayer = {status: () => statusOf(p), element: box};
@@ -265,7 +266,8 @@ function askSound(p) {
     const snd = p.sound, s = p.state;
     if (!snd.rate || snd.pending || !s.fps) return;
     const until = s.allArrived ? ALL_SOUND : Math.floor(s.playable / s.fps * snd.rate);
-    if (until <= snd.asked) return;
+    if (until <= snd.length || (until === snd.asked && snd.answered === s.received)) return;
+    snd.answered = s.received;
     snd.pending = true;
     snd.asked = until;
     p.worker.postMessage({type: 'sound', until});
@@ -296,11 +298,16 @@ function ensureAudio(p) {
     p.audio.onstatechange = () => onAudioState(p);
 }
 
-// The sound output runs (after a click, where the browser asks for one): the clock follows it from now on.
+// The sound output starts (after a click, where the browser asks for one) or stops: the clock follows the
+// sound while it runs, the page's time while it does not, and the element asks for a click meanwhile.
 function onAudioState(p) {
-    if (p.audio.state !== 'running' || p.mode === 'error') return;
-    showNote(p, '', false);
-    if (p.mode === 'playing' && p.clock.running && !p.clock.usesAudio) restartClock(p);
+    if (p.mode === 'error') return;
+    showSoundHint(p);
+    if (p.mode === 'playing' && p.clock.running && p.clock.usesAudio !== (p.audio.state === 'running')) restartClock(p);
+}
+
+function showSoundHint(p) {
+    showNote(p, p.audio && p.audio.state !== 'running' ? 'Click here for sound' : '', false);
 }
 
 function enableSound(p) {
@@ -323,10 +330,14 @@ function scheduleSound(p) {
     const source = ctx.createBufferSource();
     source.buffer = buffer;
     source.connect(ctx.destination);
-    const when = clock.anchor + p.scheduled / snd.rate - clock.pos;
-    const late = ctx.currentTime - when;
-    if (late > 0) source.start(ctx.currentTime, late);
-    else source.start(when);
+    let when = clock.anchor + p.scheduled / snd.rate - clock.pos;
+    if (when < ctx.currentTime) {
+        // The sound ran dry for a moment (it arrives behind the pictures): the clock goes on from its end.
+        clock.pos = p.scheduled / snd.rate;
+        clock.anchor = ctx.currentTime + AUDIO_LEAD;
+        when = clock.anchor;
+    }
+    source.start(when);
     source.onended = () => { p.sources = p.sources.filter((s) => s !== source); };
     p.sources.push(source);
     p.scheduled = end;
@@ -350,11 +361,11 @@ function clockPosition(p) {
     return c.pos + Math.max(0, clockNow(p) - c.anchor);
 }
 
-// How far the clip may play: to the end of its pictures and sound once everything arrived, else to the end of
-// the frames that arrived.
+// How far the clip may play: to the end of its pictures and sound once everything arrived, else as far as both
+// the frames and the sound that arrived reach.
 function limitSeconds(p) {
     const s = p.state;
-    if (!s.allArrived) return s.playable / s.fps;
+    if (!s.allArrived) return Math.min(s.playable / s.fps, p.sound.rate ? p.sound.length / p.sound.rate : Infinity);
     const soundSeconds = p.sound.rate ? p.sound.length / p.sound.rate : 0;
     return Math.max(Math.max(s.frameCount, s.playable) / s.fps, soundSeconds);
 }
@@ -393,7 +404,7 @@ function play(p, fromStart) {
     const begin = () => {
         if (p.mode !== 'starting') return;
         p.mode = 'playing';
-        if (p.audio && p.audio.state === 'suspended') showNote(p, 'Click here for sound', false);
+        showSoundHint(p);
         restartClock(p);
         clearInterval(p.timer);
         p.timer = setInterval(() => tick(p), TICK_MS);

@@ -8,21 +8,21 @@ export const BROWSERS = {
     firefox: {product: 'firefox', executable: '/usr/bin/firefox-esr'},
 };
 
-// name: 'chromium' or 'firefox'; downloads: a folder; soundNeedsClick: keep the browser's usual autoplay rule.
-export async function launch(name, downloads, {soundNeedsClick = false} = {}) {
+// name: 'chromium' or 'firefox'; downloads: a folder.
+export async function launch(name, downloads) {
     const kind = BROWSERS[name];
     if (!kind) throw new Error(`unknown browser ${name} (chromium or firefox)`);
     if (!fs.existsSync(kind.executable)) throw new Error(`${kind.executable} is not installed`);
     const args = [];
     if (name === 'chromium') {
         if (process.getuid && process.getuid() === 0) args.push('--no-sandbox');
-        if (!soundNeedsClick) args.push('--autoplay-policy=no-user-gesture-required');
+        args.push('--autoplay-policy=no-user-gesture-required');
     }
     const browser = await puppeteer.launch({
         browser: kind.product, executablePath: kind.executable, headless: true, args,
         extraPrefsFirefox: {
-            'media.autoplay.default': soundNeedsClick ? 1 : 0,
-            'media.autoplay.block-webaudio': soundNeedsClick,
+            'media.autoplay.default': 0,
+            'media.autoplay.block-webaudio': false,
             'browser.download.folderList': 2,
             'browser.download.dir': downloads,
             'browser.download.useDownloadDir': true,

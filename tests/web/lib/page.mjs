@@ -20,6 +20,30 @@ export function recordSound() {
     };
 }
 
+// Runs in the page before its scripts: holds sound back until the first click, as browsers do for pages the user
+// has not touched (headless browsers under automation let every page start sound, and count it as touched).
+export function holdSoundUntilClick() {
+    const Original = window.AudioContext;
+    const resume = Original.prototype.resume;
+    let touched = false;
+    document.addEventListener('mousedown', (event) => { touched = touched || event.isTrusted; }, true);
+    const clicked = () => touched;
+    window.AudioContext = class extends Original {
+        constructor(...args) {
+            super(...args);
+            const hold = () => {
+                if (!clicked() && this.state === 'running') this.suspend();
+            };
+            this.addEventListener('statechange', hold);
+            hold();
+        }
+    };
+    Original.prototype.resume = function () {
+        if (clicked()) return resume.call(this);
+        return Promise.reject(new DOMException('no click yet', 'NotAllowedError'));
+    };
+}
+
 export async function status(page) {
     return page.evaluate(() => {
         const box = document.querySelector('.avsplayer');
