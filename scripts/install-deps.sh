@@ -25,6 +25,12 @@ command -v clang-format >/dev/null                 || need+=(clang-format)
 command -v ps >/dev/null                           || need+=(procps)
 command -v pulseaudio >/dev/null                   || need+=(pulseaudio)
 command -v parec >/dev/null                        || need+=(pulseaudio-utils)
+# The web player's browser tests (tests/web): Debian's browsers, and node with
+# npm for the test packages (the web phase of scripts/test.sh installs those).
+command -v chromium >/dev/null                     || need+=(chromium)
+command -v firefox-esr >/dev/null                  || need+=(firefox-esr)
+command -v node >/dev/null                         || need+=(nodejs)
+command -v npm >/dev/null                          || need+=(npm)
 
 command -v qemu-system-x86_64 >/dev/null           || need+=(qemu-system-x86)
 ls /boot/vmlinuz-* >/dev/null 2>&1                 || need+=(linux-image-amd64)

@@ -5,6 +5,8 @@
 #   windows   the Windows build's tests under Wine, then the comparison of the
 #             two builds' decoder output (one phase: in the virtual machine
 #             where this kernel cannot run 32-bit programs);
+#   web       the web player in chromium and firefox-esr (tests/web), where
+#             emcc and the browsers are installed;
 #   runner    the tests of scripts/wine-run.sh, both ways;
 #   fuzzing   a bounded libFuzzer run (when clang is there).
 # --built skips installing and building (as .ci/run does after its own).
@@ -13,6 +15,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib/windows.sh
+. scripts/lib/web.sh
 
 # Runs a build's tests with ctest and ends with the line
 # 'LABEL: N passed, N failed' (GoogleTest cases); fails when ctest does.
@@ -53,6 +56,13 @@ fi
 echo "== native tests"
 run_ctest native build/native -j"$(nproc)" -LE runner || status=1
 phase_end "native tests"
+echo "== web player (browsers)"
+if why=$(web_unavailable); then
+  echo "web: skipped ($why)"
+else
+  { web_packages && web_node 900 player_test.mjs; } || status=1
+fi
+phase_end "web tests"
 echo "== Windows tests (Wine)"
 run_windows_phase 3600 scripts/test.sh windows-phase || status=1
 phase_end "Windows tests"

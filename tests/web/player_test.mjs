@@ -207,9 +207,17 @@ function report(tally, browser, name, failures, ms) {
 
 async function main() {
     const names = process.argv.slice(2).length ? process.argv.slice(2) : ['chromium', 'firefox'];
-    const oracle = {...ffmpegFrames(clipAvi), samples: g723decSamples(clipAvi)};
-    const site = prepareSite();
     const tally = {passed: 0, failed: 0};
+    let oracle, site;
+    try {
+        oracle = {...ffmpegFrames(clipAvi), samples: g723decSamples(clipAvi)};
+        site = prepareSite();
+    } catch (error) {
+        console.log('cannot set the tests up: ' + error.message);
+        console.log('web: 0 passed, 1 failed');
+        process.exitCode = 1;
+        return;
+    }
     try {
         for (const name of names) await runBrowser(name, site, oracle, tally);
     } finally {
