@@ -12,7 +12,11 @@
 #     (the play phase: in the virtual machine where this kernel cannot run 32-bit
 #     programs); saves the clip through the plug-in's real Save As dialog, checks
 #     the saved copy against the original, writes a PNG snapshot of the playing
-#     window and, beside it, what was heard as a WAV file.
+#     window and, beside it, what was heard as a WAV file;
+#  5. (before 4) serves a page with the same clip at the same rate to the web
+#     player in headless chromium (where emcc and the browsers are installed),
+#     and saves a screenshot of the player taken mid-download and the sound the
+#     page produced.
 # Every step has a time limit, so the script ends by itself.
 # Usage: scripts/run.sh [--built]
 #        scripts/run.sh play-phase   (step 4's play, where Wine runs)
@@ -21,6 +25,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 demo=build/demo
 . scripts/lib/windows.sh
+. scripts/lib/web.sh
 
 if [ "${1:-}" = play-phase ]; then
   use_wine_prefix "$root/build/wineprefix"
@@ -56,6 +61,20 @@ rm -rf "$demo"
 mkdir -p "$demo"
 build/native/tools/avspack/avspack samples/speech-clip.avi "$demo/clip.avs"
 
+echo "== web page"
+web_result="web page:            skipped"
+if why=$(web_unavailable); then
+  echo "web page: skipped ($why)"
+  web_result="$web_result ($why)"
+else
+  echo "playing $demo/clip.avs in a page with the web player (headless chromium) at 7000 bytes/s"
+  web_packages
+  web_node 600 demo.mjs "$root/$demo/clip.avs" "$root/$demo/web-playing.png" "$root/$demo/web-sound.wav" 7000 ||
+    { echo "run.sh: the web page did not play the clip" >&2; exit 1; }
+  web_result="web page, mid-download: $root/$demo/web-playing.png
+sound the page produced: $root/$demo/web-sound.wav"
+fi
+
 cat <<'EOF'
 Wine's AVI device cannot open a file while it is being written (it opens the
 file deny-write and indexes only the frames present at open time), so the plug-in
@@ -85,3 +104,4 @@ echo "packed clip:         $root/$demo/clip.avs"
 echo "saved copy:          $root/$demo/saved-clip.avi (identical to samples/speech-clip.avi)"
 echo "snapshot of the playing window: $root/$demo/playing-window.png"
 echo "what was heard:      $root/$demo/heard-sound.wav ($(( ($(stat -c %s "$demo/heard-sound.wav") - 44) / 16000 )) s from the start of the download, the clip's speech in it; loudest sample $peak)"
+echo "$web_result"

@@ -7,7 +7,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import {launch} from './lib/browsers.mjs';
-import {downloaded, ffmpegFrames, firstDifference, g723decSamples, pack} from './lib/oracle.mjs';
+import {ffmpegFrames, firstDifference, g723decSamples, pack, saveAs} from './lib/oracle.mjs';
 import * as pg from './lib/page.mjs';
 import {startServer} from './lib/server.mjs';
 import {makeSite, removeSite, root, writePage} from './lib/site.mjs';
@@ -40,15 +40,6 @@ function checkPlayedToEnd(failures, seen) {
     check(failures, !beyond, `showed a frame that had not arrived: ${JSON.stringify(beyond)}`);
 }
 
-async function saveAs(page, downloads) {
-    const items = await pg.openMenu(page);
-    if (!items.some((item) => item.command === 'Save As' && item.enabled)) {
-        throw new Error('the menu offers no Save As: ' + JSON.stringify(items));
-    }
-    await pg.chooseMenuItem(page, 'Save As');
-    return downloaded(downloads, 'speech-clip.avi');
-}
-
 const cases = [
     ['streams at a modem\'s rate: first frame early and right, frames advance, its sound, Save As',
      ['--rate', String(MODEM_RATE)], 'modem.html', async ({page, url, downloads, oracle}) => {
@@ -69,7 +60,7 @@ const cases = [
         check(failures, heard.inexact === 0 && at < 0,
               `the sound differs from g723dec's: ${heard.samples.length} samples against ` +
               `${oracle.samples.length}, first difference at ${at}, ${heard.inexact} not 16-bit values`);
-        const saved = await saveAs(page, downloads);
+        const saved = await saveAs(page, downloads, 'speech-clip.avi');
         check(failures, saved.equals(clipBytes), `the saved file differs from the original (${saved.length} bytes)`);
         return failures;
     }],

@@ -1,8 +1,9 @@
 // The expected results of a clip from the tools we trust: ffmpeg's decoding of its pictures (a black-box
-// oracle), g723dec's decoding of its G.723.1 speech, and waiting for a downloaded file.
+// oracle), g723dec's decoding of its G.723.1 speech; and what the page's Save As downloads.
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
+import {chooseMenuItem, openMenu} from './page.mjs';
 import {root} from './site.mjs';
 
 export const tools = {
@@ -33,7 +34,8 @@ export function pack(avi, avs) {
     execFileSync(tools.avspack, [avi, avs], {stdio: ['ignore', 'ignore', 'pipe']});
 }
 
-// Waits until the folder holds a finished download named name (no partial-download companion); its bytes.
+// Waits until the folder holds a finished download named name (no partial-download companion); takes it out
+// and answers its bytes.
 export async function downloaded(folder, name, timeoutMs = 20000) {
     const file = path.join(folder, name);
     const deadline = Date.now() + timeoutMs;
@@ -42,13 +44,27 @@ export async function downloaded(folder, name, timeoutMs = 20000) {
         if (fs.existsSync(file) && !partial && fs.statSync(file).size > 0) {
             const size = fs.statSync(file).size;
             await new Promise((resolve) => setTimeout(resolve, 200));
-            if (fs.statSync(file).size === size) return fs.readFileSync(file);
+            if (fs.statSync(file).size === size) {
+                const bytes = fs.readFileSync(file);
+                fs.rmSync(file);
+                return bytes;
+            }
         }
         if (Date.now() > deadline) {
             throw new Error(`no download ${name} within ${timeoutMs} ms (folder holds: ${fs.readdirSync(folder)})`);
         }
         await new Promise((resolve) => setTimeout(resolve, 100));
     }
+}
+
+// Saves the page's clip through its menu's Save As; the downloaded file's bytes (it must be called name).
+export async function saveAs(page, downloads, name) {
+    const items = await openMenu(page);
+    if (!items.some((item) => item.command === 'Save As' && item.enabled)) {
+        throw new Error('the menu offers no Save As: ' + JSON.stringify(items));
+    }
+    await chooseMenuItem(page, 'Save As');
+    return downloaded(downloads, name);
 }
 
 // Where two equal-sized buffers first differ, or -1.
