@@ -27,8 +27,9 @@
 //       top row first, 4 bytes each (R, G, B, 255).   Or {type:'frame', n, error} when n is not playable.
 //   {type:'sound', from, pcm, rate, channels}   pcm: ArrayBuffer (transferred) of 16-bit samples, channels
 //       interleaved, starting at sample frame from; empty when nothing more has arrived.
-//   {type:'file', bytes}   bytes: ArrayBuffer (transferred), the clip identical to the original .avi;
-//       or {type:'file', error} while the clip is not complete.
+//   {type:'file', bytes}   bytes: ArrayBuffer (transferred), the clip identical to the original .avi, given
+//       whenever the stream is complete, even when the player cannot play the clip (an unknown codec: nothing
+//       is lost); or {type:'file', error} while the stream is not complete.
 // Any message before 'open', or when the player core cannot be loaded, answers a state (or a frame, sound
 // or file reply) with error set.
 'use strict';
