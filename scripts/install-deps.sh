@@ -25,6 +25,7 @@ command -v clang-format >/dev/null                 || need+=(clang-format)
 command -v ps >/dev/null                           || need+=(procps)
 command -v pulseaudio >/dev/null                   || need+=(pulseaudio)
 command -v parec >/dev/null                        || need+=(pulseaudio-utils)
+command -v emcc >/dev/null                         || need+=(emscripten)   # pulls node (nodejs) and acorn
 
 command -v qemu-system-x86_64 >/dev/null           || need+=(qemu-system-x86)
 ls /boot/vmlinuz-* >/dev/null 2>&1                 || need+=(linux-image-amd64)
