@@ -138,7 +138,8 @@ function answer(core, data) {
     }
 }
 
-// Messages are answered in their order, each once the module has loaded.
+// Messages are answered in their order, each once the module has loaded; a failure of the module itself
+// (out of memory) answers the message with it, and the next messages are still answered.
 let queue = Promise.resolve();
 self.onmessage = (event) => {
     const data = event.data || {};
@@ -146,5 +147,5 @@ self.onmessage = (event) => {
         const reply = ready.module ? answer(ready.module, data) : refusal(data, ready.error);
         if (Array.isArray(reply)) self.postMessage(reply[0], reply[1]);
         else self.postMessage(reply);
-    });
+    }).catch((failure) => self.postMessage(refusal(data, 'the player core failed: ' + failure)));
 };

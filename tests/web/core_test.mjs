@@ -129,6 +129,22 @@ describe('a clip played in the worker', () => {
         assert.ok(Buffer.from(saved.bytes).equals(ref.avi), 'the saved clip is the original .avi');
     });
 
+    test('sound is taken in steps from where the last step stopped, never again', async () => {
+        const ref = reference(path.join(root, 'samples/speech-clip.avi'), true);
+        await worker.request({type: 'open', length: ref.stream.length});
+        const bytes = chunkOf(ref.stream, 0, ref.stream.length);
+        assert.ok((await worker.request({type: 'chunk', bytes}, [bytes])).allArrived);
+        const step = async (until) => {
+            const taken = await worker.request({type: 'sound', until});
+            return [taken.from, new Int16Array(taken.pcm)];
+        };
+        const [from0, first] = await step(100);
+        const [from1, none] = await step(50);
+        const [from2, rest] = await step(1e9);
+        assert.deepEqual([from0, first.length, from1, none.length, from2], [0, 100, 100, 0, 100]);
+        assert.deepEqual(Int16Array.from([...first, ...rest]), ref.sound);
+    });
+
     const made = [
         ['Cinepak with speech', '-c:v cinepak -g 6 -s 128x96', '-c:a g723_1 -ar 8000 -ac 1 -b:a 6300'],
         ['MS Video 1 with stereo PCM', '-c:v msvideo1 -g 5 -s 64x48', '-c:a pcm_s16le -ac 2 -ar 11025'],
