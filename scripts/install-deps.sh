@@ -25,6 +25,7 @@ command -v clang-format >/dev/null                 || need+=(clang-format)
 command -v ps >/dev/null                           || need+=(procps)
 command -v pulseaudio >/dev/null                   || need+=(pulseaudio)
 command -v parec >/dev/null                        || need+=(pulseaudio-utils)
+command -v emcc >/dev/null                         || need+=(emscripten)   # pulls node (nodejs) and acorn
 # The web player's browser tests (tests/web): Debian's browsers, and node with
 # npm for the test packages (the web phase of scripts/test.sh installs those).
 command -v chromium >/dev/null                     || need+=(chromium)

@@ -27,8 +27,9 @@
 //       top row first, 4 bytes each (R, G, B, 255).   Or {type:'frame', n, error} when n is not playable.
 //   {type:'sound', from, pcm, rate, channels}   pcm: ArrayBuffer (transferred) of 16-bit samples, channels
 //       interleaved, starting at sample frame from; empty when nothing more has arrived.
-//   {type:'file', bytes}   bytes: ArrayBuffer (transferred), the clip identical to the original .avi;
-//       or {type:'file', error} while the clip is not complete.
+//   {type:'file', bytes}   bytes: ArrayBuffer (transferred), the clip identical to the original .avi, given
+//       whenever the stream is complete, even when the player cannot play the clip (an unknown codec: nothing
+//       is lost); or {type:'file', error} while the stream is not complete.
 // Any message before 'open', or when the player core cannot be loaded, answers a state (or a frame, sound
 // or file reply) with error set.
 'use strict';
@@ -137,7 +138,8 @@ function answer(core, data) {
     }
 }
 
-// Messages are answered in their order, each once the module has loaded.
+// Messages are answered in their order, each once the module has loaded; a failure of the module itself
+// (out of memory) answers the message with it, and the next messages are still answered.
 let queue = Promise.resolve();
 self.onmessage = (event) => {
     const data = event.data || {};
@@ -145,5 +147,5 @@ self.onmessage = (event) => {
         const reply = ready.module ? answer(ready.module, data) : refusal(data, ready.error);
         if (Array.isArray(reply)) self.postMessage(reply[0], reply[1]);
         else self.postMessage(reply);
-    });
+    }).catch((failure) => self.postMessage(refusal(data, 'the player core failed: ' + failure)));
 };
