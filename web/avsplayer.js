@@ -495,7 +495,8 @@ function openMenu(p, event) {
         const row = document.createElement('div');
         row.className = 'avsplayer-menu-item';
         row.setAttribute('role', 'menuitem');
-        row.style.cssText = 'padding:3px 18px;cursor:default;white-space:nowrap;' + (item.enabled ? '' : 'color:#808080');
+        row.style.cssText = 'padding:3px 18px;cursor:default;white-space:nowrap;' +
+            (item.enabled ? '' : 'color:#808080');
         const [before, after] = item.text.split('&');
         row.append(before);
         if (after !== undefined) {
