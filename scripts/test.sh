@@ -5,8 +5,9 @@
 #   windows   the Windows build's tests under Wine, then the comparison of the
 #             two builds' decoder output (one phase: in the virtual machine
 #             where this kernel cannot run 32-bit programs);
-#   web       the web player in chromium and firefox-esr (tests/web), where
-#             emcc and the browsers are installed;
+#   web       the web module's tests under node and the web player in
+#             chromium and firefox-esr (tests/web), where emcc and the
+#             browsers are installed;
 #   runner    the tests of scripts/wine-run.sh, both ways;
 #   fuzzing   a bounded libFuzzer run (when clang is there).
 # --built skips installing and building (as .ci/run does after its own).
@@ -25,6 +26,19 @@ run_ctest() {
   rm -rf "$build/test-results" "$build/ctest-results.xml"
   (cd "$build" && ctest --output-on-failure --output-junit ctest-results.xml "$@") || status=1
   python3 scripts/test-summary.py "$label" "$build" || status=1
+  return $status
+}
+
+# Runs the web module's tests (ctest in build/web) and the browser tests, and
+# ends with 'web: N passed, N failed', the two summed.
+run_web_phase() {
+  local log status=0
+  log=$(mktemp)
+  run_ctest "web module" build/web | tee "$log" || status=1
+  { web_packages && web_node 900 player_test.mjs; } | tee -a "$log" || status=1
+  awk '/^web (module|browsers): [0-9]+ passed, [0-9]+ failed/ { p += $3; f += $5 }
+       END { printf "web: %d passed, %d failed\n", p, f }' "$log"
+  rm -f "$log"
   return $status
 }
 
@@ -56,11 +70,11 @@ fi
 echo "== native tests"
 run_ctest native build/native -j"$(nproc)" -LE runner || status=1
 phase_end "native tests"
-echo "== web player (browsers)"
+echo "== web player (the module under node, the page in the browsers)"
 if why=$(web_unavailable); then
   echo "web: skipped ($why)"
 else
-  { web_packages && web_node 900 player_test.mjs; } || status=1
+  run_web_phase || status=1
 fi
 phase_end "web tests"
 echo "== Windows tests (Wine)"

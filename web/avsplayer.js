@@ -108,7 +108,7 @@ function createPlayer(node) {
         state: null,              // the worker's last state
         downloading: true, message: '',
         frameShown: -1, framePending: false, framesDecoded: 0, decodeMsTotal: 0, decodeMsMax: 0,
-        firstFrameAt: 0, playStartedAt: 0,
+        firstFrameAt: 0, firstFrameReceived: 0, playStartedAt: 0,
         clock: {pos: 0, anchor: 0, usesAudio: false, running: false},
         audio: null,
         sound: {rate: 0, channels: 1, data: new Int16Array(0), length: 0, asked: 0, answered: -1, pending: false},
@@ -121,6 +121,8 @@ function createPlayer(node) {
     box.addEventListener('click', () => enableSound(p));
     startWorker(p);
     download(p);
+    // A sound output takes a while to set up (some browsers hold the page meanwhile): not when the clip starts.
+    if (p.autoStart) setTimeout(() => ensureAudio(p), 0);
     return p;
 }
 
@@ -132,7 +134,7 @@ function statusOf(p) {
         fps: s.fps || 0, complete: !!s.complete, allArrived: !!s.allArrived, downloading: p.downloading,
         message: p.message, sound: p.audio ? p.audio.state : 'none', framesDecoded: p.framesDecoded,
         decodeMsAverage: p.framesDecoded ? p.decodeMsTotal / p.framesDecoded : 0, decodeMsMax: p.decodeMsMax,
-        firstFrameAt: p.firstFrameAt, playStartedAt: p.playStartedAt,
+        firstFrameAt: p.firstFrameAt, firstFrameReceived: p.firstFrameReceived, playStartedAt: p.playStartedAt,
     };
 }
 
@@ -199,6 +201,7 @@ async function download(p) {
              response.statusText + '.');
         return;
     }
+    // The whole stream is taken even when the clip cannot be played: a complete one can still be saved.
     const encoded = response.headers.get('Content-Encoding');
     const length = encoded ? 0 : Number(response.headers.get('Content-Length')) || 0;
     p.worker.postMessage({type: 'open', length});
@@ -207,7 +210,6 @@ async function download(p) {
         for (;;) {
             const {done, value} = await reader.read();
             if (done) break;
-            if (p.mode === 'error') { reader.cancel(); return; }
             const bytes = value.byteOffset === 0 && value.byteLength === value.buffer.byteLength
                 ? value.buffer : value.slice().buffer;
             p.worker.postMessage({type: 'chunk', bytes}, [bytes]);
@@ -236,7 +238,7 @@ function onState(p, s) {
     if (s.hasSound && !p.sound.rate) {
         p.sound.rate = s.soundRate;
         p.sound.channels = s.channels || 1;
-        if (p.autoStart) ensureAudio(p);   // a sound output takes a while to set up: not at the start
+        showSoundHint(p);
     }
     askSound(p);
     if (p.mode === 'waiting' && p.autoStart && readyToStart(s)) play(p, true);
@@ -253,7 +255,10 @@ function onFrame(p, data) {
     p.framesDecoded++;
     p.decodeMsTotal += data.decodeMs;
     p.decodeMsMax = Math.max(p.decodeMsMax, data.decodeMs);
-    if (p.frameShown < 0) p.firstFrameAt = performance.now();
+    if (p.frameShown < 0) {
+        p.firstFrameAt = performance.now();
+        p.firstFrameReceived = p.state.received;
+    }
     p.frameShown = data.n;
     paint(p, data.rgba, data.width, data.height);
     if (p.mode === 'playing') tick(p);
@@ -291,7 +296,7 @@ function onSound(p, data) {
 }
 
 function ensureAudio(p) {
-    if (p.audio || !p.sound.rate) return;
+    if (p.audio) return;
     const AudioContextClass = window.AudioContext || window.webkitAudioContext;
     if (!AudioContextClass) return;
     p.audio = new AudioContextClass();
@@ -307,7 +312,8 @@ function onAudioState(p) {
 }
 
 function showSoundHint(p) {
-    showNote(p, p.audio && p.audio.state !== 'running' ? 'Click here for sound' : '', false);
+    if (p.mode === 'error') return;
+    showNote(p, p.sound.rate && p.audio && p.audio.state !== 'running' ? 'Click here for sound' : '', false);
 }
 
 function enableSound(p) {

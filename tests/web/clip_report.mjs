@@ -59,8 +59,8 @@ async function playClip(browser, server, clip, downloads) {
 
 function line(browser, clip, {first, last, saved}) {
     const firstText = first
-        ? `first frame ${(first.firstFrameAt / 1000).toFixed(2)} s, ${first.received} of ${clip.size} bytes ` +
-          `(${first.received < clip.size / 2 ? 'before' : 'NOT before'} half)`
+        ? `first frame ${(first.firstFrameAt / 1000).toFixed(2)} s, ${first.firstFrameReceived} of ${clip.size} ` +
+          `bytes (${first.firstFrameReceived < clip.size / 2 ? 'before' : 'NOT before'} half)`
         : 'no frame shown';
     const end = last.mode === 'stopped' && last.frame === last.frameCount - 1
         ? `played to the end (${last.frameCount} frames)` : `did not play to the end: ${last.mode} ${last.message}`;
