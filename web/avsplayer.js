@@ -114,7 +114,7 @@ function createPlayer(node) {
         sound: {rate: 0, channels: 1, data: new Int16Array(0), length: 0, asked: 0, answered: -1, pending: false},
         scheduled: 0, sources: [], timer: 0, worker: null,
     };
-    box.avsPlayer = {status: () => statusOf(p), element: box};
+    box.avsPlayer = {status: () => statusOf(p)};
     paint(p);
     loadLogo().addEventListener('load', () => paint(p), {once: true});
     box.addEventListener('contextmenu', (event) => { event.preventDefault(); openMenu(p, event); });
