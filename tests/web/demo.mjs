@@ -63,7 +63,7 @@ async function main() {
         const heard = await pg.heardSamples(page);
         writeWav(wav, heard.samples, heard.rate || 8000);
         console.log(`first frame ${((first.firstFrameAt || 0) / 1000).toFixed(1)} s after the page opened, ` +
-                    `with ${first.received} of ${length} bytes downloaded`);
+                    `with ${first.firstFrameReceived} of ${length} bytes downloaded`);
         console.log(`screenshot at frame ${shot.frame} of ${shot.frameCount}, ${shot.received} of ${length} bytes ` +
                     `downloaded: ${screenshot}`);
         console.log(`played to frame ${last.frame} in ${((Date.now() - started) / 1000).toFixed(1)} s; ` +
