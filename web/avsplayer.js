@@ -16,6 +16,7 @@ const AUDIO_LEAD = 0.05;                    // seconds between scheduling sound 
 const TICK_MS = 15;
 const ALL_SOUND = 0x7fffffff;               // a sound request for everything that arrived
 const AUDIO_WAIT_MS = 400;                  // how long a new sound output may take to start
+const SHOW_WAIT_MS = 100;                   // the longest wait for a picture to be shown
 
 let logoImage = null;
 
@@ -112,7 +113,7 @@ function createPlayer(node) {
         clock: {pos: 0, anchor: 0, usesAudio: false, running: false},
         audio: null,
         sound: {rate: 0, channels: 1, data: new Int16Array(0), length: 0, asked: 0, answered: -1, pending: false},
-        scheduled: 0, sources: [], timer: 0, worker: null,
+        scheduled: 0, sources: [], timer: 0, worker: null, onPicture: null,
     };
     box.avsPlayer = {status: () => statusOf(p)};
     paint(p);
@@ -121,8 +122,6 @@ function createPlayer(node) {
     box.addEventListener('click', () => enableSound(p));
     startWorker(p);
     download(p);
-    // A sound output takes a while to set up (some browsers hold the page meanwhile): not when the clip starts.
-    if (p.autoStart) setTimeout(() => ensureAudio(p), 0);
     return p;
 }
 
@@ -251,16 +250,20 @@ function readyToStart(s) {
 
 function onFrame(p, data) {
     p.framePending = false;
-    if (data.error || p.mode === 'error') return;
-    p.framesDecoded++;
-    p.decodeMsTotal += data.decodeMs;
-    p.decodeMsMax = Math.max(p.decodeMsMax, data.decodeMs);
-    if (p.frameShown < 0) {
-        p.firstFrameAt = performance.now();
-        p.firstFrameReceived = p.state.received;
+    if (!data.error && p.mode !== 'error') {
+        p.framesDecoded++;
+        p.decodeMsTotal += data.decodeMs;
+        p.decodeMsMax = Math.max(p.decodeMsMax, data.decodeMs);
+        if (p.frameShown < 0) {
+            p.firstFrameAt = performance.now();
+            p.firstFrameReceived = p.state.received;
+        }
+        p.frameShown = data.n;
+        paint(p, data.rgba, data.width, data.height);
     }
-    p.frameShown = data.n;
-    paint(p, data.rgba, data.width, data.height);
+    const then = p.onPicture;
+    p.onPicture = null;
+    if (then) then();
     if (p.mode === 'playing') tick(p);
 }
 
@@ -406,7 +409,6 @@ function play(p, fromStart) {
     p.mode = 'starting';
     if (!p.playStartedAt) p.playStartedAt = performance.now();
     showFrame(p, Math.min(Math.floor(p.clock.pos * p.state.fps), p.state.playable - 1));
-    ensureAudio(p);
     const begin = () => {
         if (p.mode !== 'starting') return;
         p.mode = 'playing';
@@ -416,12 +418,31 @@ function play(p, fromStart) {
         p.timer = setInterval(() => tick(p), TICK_MS);
         tick(p);
     };
-    if (p.audio && p.audio.state === 'suspended') {
-        Promise.race([p.audio.resume(), new Promise((resolve) => setTimeout(resolve, AUDIO_WAIT_MS))])
-            .then(begin, begin);
-    } else {
-        begin();
-    }
+    // Setting a sound output up may hold the page for a moment in some browsers: after the first picture.
+    afterPicture(p, () => {
+        ensureAudio(p);
+        if (p.audio && p.audio.state === 'suspended') {
+            Promise.race([p.audio.resume(), new Promise((resolve) => setTimeout(resolve, AUDIO_WAIT_MS))])
+                .then(begin, begin);
+        } else {
+            begin();
+        }
+    });
+}
+
+// Runs then once the picture on its way has been drawn and the page has had a moment to show it.
+function afterPicture(p, then) {
+    let done = false;
+    const once = () => {
+        if (!done) then();
+        done = true;
+    };
+    const run = () => {
+        requestAnimationFrame(() => setTimeout(once, 0));
+        setTimeout(once, SHOW_WAIT_MS);
+    };
+    if (p.framePending) p.onPicture = run;
+    else run();
 }
 
 function stopPlayback(p) {
@@ -514,7 +535,12 @@ function openMenu(p, event) {
         if (item.enabled) {
             row.addEventListener('mouseenter', () => { row.style.background = '#000080'; row.style.color = '#fff'; });
             row.addEventListener('mouseleave', () => { row.style.background = ''; row.style.color = ''; });
-            row.addEventListener('click', () => { closeMenu(); enableSound(p); item.run(); });
+            row.addEventListener('click', () => {
+                closeMenu();
+                if (p.sound.rate) ensureAudio(p);   // during the click, so that the browser lets it sound
+                enableSound(p);
+                item.run();
+            });
         } else {
             row.setAttribute('aria-disabled', 'true');
         }

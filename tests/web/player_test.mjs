@@ -32,7 +32,8 @@ async function playToEnd(page, url, timeoutMs) {
     return {seen, first};
 }
 
-function checkPlayedToEnd(failures, seen) {
+function checkPlayedToEnd(failures, statuses) {
+    const seen = statuses.filter(Boolean);
     const last = seen[seen.length - 1];
     check(failures, last.mode === 'stopped' && last.frame === last.frameCount - 1 && last.frameCount > 0,
           `did not play to the last frame: ${JSON.stringify(last)}`);
@@ -88,6 +89,14 @@ const cases = [
             await pg.chooseMenuItem(page, 'Play');
             checkPlayedToEnd(failures, await pg.watch(page, ended, {timeoutMs: 30000}));
         }
+        return failures;
+    }],
+    ['an element the page adds later plays, sent in one piece', [], 'later.html', async ({page, url}) => {
+        const failures = [];
+        await page.goto(url);
+        const before = await pg.status(page);
+        check(failures, before === null, 'a player was there before the page added its element');
+        checkPlayedToEnd(failures, await pg.watch(page, (s) => s !== null && ended(s), {timeoutMs: 30000}));
         return failures;
     }],
     ['a malformed stream shows its message', [], 'malformed.html', async ({page, url}) => {
@@ -146,6 +155,7 @@ function prepareSite() {
     fs.writeFileSync(path.join(site, 'malformed.avs'), garbage);
     for (const name of ['modem.html', 'nolength.html', 'click.html']) writePage(site, name, 'speech-clip.avs');
     writePage(site, 'manual.html', 'speech-clip.avs', {tag: 'object', attributes: 'autostart="False"'});
+    writePage(site, 'later.html', 'speech-clip.avs', {later: true});
     writePage(site, 'malformed.html', 'malformed.avs');
     writePage(site, 'missing.html', 'no-such-clip.avs');
     return site;

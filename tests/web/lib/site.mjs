@@ -44,14 +44,20 @@ export function removeSite(dir) {
     fs.rmSync(dir, {recursive: true, force: true});
 }
 
-// A page with one clip element (an <embed> unless tag says 'object'), the player's script loaded after it.
-export function writePage(dir, name, clip, {width = 320, height = 240, attributes = '', tag = 'embed'} = {}) {
+// A page with one clip element (an <embed> unless tag says 'object'), the player's script loaded after it; with
+// later, the page's own script adds the element half a second after the page has loaded.
+export function writePage(dir, name, clip, {width = 320, height = 240, attributes = '', tag = 'embed',
+                                            later = false} = {}) {
     const element = tag === 'object'
         ? `<object data="${clip}" type="video/avs" width="${width}" height="${height}" ${attributes}></object>`
         : `<embed src="${clip}" type="video/avs" width="${width}" height="${height}" ${attributes}>`;
+    const body = later
+        ? `<div id="later"></div><script>addEventListener('load', () => setTimeout(() => {
+             document.getElementById('later').innerHTML = ${JSON.stringify(element)}; }, 500));</script>`
+        : element;
     fs.writeFileSync(path.join(dir, name), `<!doctype html>
 <html><head><meta charset="utf-8"><title>${clip}</title></head>
-<body style="margin:0">${element}
+<body style="margin:0">${body}
 <script src="avsplayer.js"></script></body></html>
 `);
 }
