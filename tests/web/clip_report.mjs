@@ -18,8 +18,8 @@ const RATE = 20000;
 
 // name, picture source (lavfi), size, frames/s, seconds, codec, tone of the sound.
 const CLIPS = [
-    ['grad-cinepak', 'gradients', '192x144', 10, 4, 'cinepak', 440],
-    ['bars-msvideo1', 'smptebars', '240x176', 10, 6, 'msvideo1', 300],
+    ['grad-cinepak', 'gradients=seed=7', '192x144', 10, 8, 'cinepak', 440],
+    ['test2-msvideo1', 'testsrc2', '240x176', 10, 6, 'msvideo1', 300],
     ['life-cinepak', 'life=mold=10:ratio=0.5:death_color=#204060', '160x120', 8, 4, 'cinepak', 700],
 ];
 
