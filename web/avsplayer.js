@@ -113,16 +113,25 @@ function createPlayer(node) {
         clock: {pos: 0, anchor: 0, usesAudio: false, running: false},
         audio: null,
         sound: {rate: 0, channels: 1, data: new Int16Array(0), length: 0, asked: 0, answered: -1, pending: false},
-        scheduled: 0, sources: [], timer: 0, worker: null, onPicture: null,
+        scheduled: 0, sources: [], timer: 0, worker: null, onPicture: null, download: new AbortController(),
     };
-    box.avsPlayer = {status: () => statusOf(p)};
+    box.avsPlayer = {status: () => statusOf(p), close: () => closePlayer(p)};
     paint(p);
     loadLogo().addEventListener('load', () => paint(p), {once: true});
     box.addEventListener('contextmenu', (event) => { event.preventDefault(); openMenu(p, event); });
     box.addEventListener('click', () => enableSound(p));
     startWorker(p);
-    download(p);
+    fetchClip(p);
     return p;
+}
+
+// The element left the page: its sound stops and its worker and sound output go.
+function closePlayer(p) {
+    stopPlayback(p);
+    p.mode = 'stopped';
+    p.download.abort();
+    p.worker.terminate();
+    if (p.audio) p.audio.close();
 }
 
 function statusOf(p) {
@@ -185,10 +194,10 @@ function startWorker(p) {
     };
 }
 
-async function download(p) {
+async function fetchClip(p) {
     let response;
     try {
-        response = await fetch(p.url);
+        response = await fetch(p.url, {signal: p.download.signal});
     } catch (error) {
         p.downloading = false;
         fail(p, 'The clip ' + p.url + ' could not be downloaded: ' + error.message);
@@ -196,8 +205,8 @@ async function download(p) {
     }
     if (!response.ok) {
         p.downloading = false;
-        fail(p, 'The clip ' + p.url + ' could not be downloaded: HTTP ' + response.status + ' ' +
-             response.statusText + '.');
+        const reason = response.status + (response.statusText ? ' ' + response.statusText : '');
+        fail(p, 'The clip ' + p.url + ' could not be downloaded: HTTP ' + reason + '.');
         return;
     }
     // The whole stream is taken even when the clip cannot be played: a complete one can still be saved.
@@ -315,7 +324,7 @@ function onAudioState(p) {
 }
 
 function showSoundHint(p) {
-    if (p.mode === 'error') return;
+    if (p.mode === 'error' || p.message) return;
     showNote(p, p.sound.rate && p.audio && p.audio.state !== 'running' ? 'Click here for sound' : '', false);
 }
 
@@ -586,6 +595,14 @@ function onFile(p, data) {
 
 // ---- finding the elements, now and later ----
 
+function closeIn(root) {
+    if (!root.querySelectorAll) return;
+    const boxes = root.classList.contains('avsplayer') ? [root] : root.querySelectorAll('.avsplayer');
+    for (const box of boxes) {
+        if (box.avsPlayer && !box.isConnected) box.avsPlayer.close();
+    }
+}
+
 function replaceIn(root) {
     if (isAvsElement(root)) createPlayer(root);
     if (!root.querySelectorAll) return;
@@ -600,6 +617,7 @@ function start() {
         for (const record of records) {
             if (record.type === 'attributes') replaceIn(record.target);
             for (const node of record.addedNodes) replaceIn(node);
+            for (const node of record.removedNodes) closeIn(node);
         }
     }).observe(document.documentElement, {childList: true, subtree: true, attributes: true,
                                           attributeFilter: ['type', 'src', 'data']});

@@ -99,6 +99,23 @@ const cases = [
         checkPlayedToEnd(failures, await pg.watch(page, (s) => s !== null && ended(s), {timeoutMs: 30000}));
         return failures;
     }],
+    ['an element the page takes away while it plays goes quiet', ['--rate', '30000'], 'later.html',
+     async ({page, url}) => {
+        await page.goto(url);
+        await pg.watch(page, (s) => s !== null && (s.frame >= 5 || ended(s)), {timeoutMs: 30000});
+        const heardCount = () => page.evaluate(() => window.__avsHeard.chunks.length);
+        const status = await page.evaluate(() => {
+            const box = document.querySelector('.avsplayer');
+            box.remove();
+            return box.avsPlayer.status();
+        });
+        await new Promise((resolve) => setTimeout(resolve, 300));
+        const before = await heardCount();
+        await new Promise((resolve) => setTimeout(resolve, 1500));
+        const after = await heardCount();
+        return status.downloading && after === before ? [] : [`sound went on (${before} then ${after} buffers) ` +
+            `or the clip had arrived before the element went (${JSON.stringify(status)})`];
+    }],
     ['a malformed stream shows its message', [], 'malformed.html', async ({page, url}) => {
         await page.goto(url);
         await pg.watch(page, (s) => s.mode === 'error', {timeoutMs: 20000});
