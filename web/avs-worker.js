@@ -34,12 +34,16 @@
 // or file reply) with error set.
 'use strict';
 
-importScripts('avs-core.js');
-
 // The module, or the reason it could not be loaded.
-const coreReady = createAvsCore().then(
-    (module) => ({module}),
-    (reason) => ({error: 'cannot load the player core: ' + reason}));
+const coreReady = (() => {
+    const failed = (reason) => ({error: 'cannot load the player core: ' + reason});
+    try {
+        importScripts('avs-core.js');
+        return createAvsCore().then((module) => ({module}), failed);
+    } catch (reason) {
+        return Promise.resolve(failed(reason));
+    }
+})();
 let player = 0;       // the handle of the stream's player, 0 before 'open'
 let lastDecodeMs = 0;
 

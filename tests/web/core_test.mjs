@@ -213,6 +213,19 @@ describe('malformed streams', () => {
         });
     }
 
+    test('a worker without its module answers every message with the reason', async () => {
+        const alone = path.join(scratch, 'alone');
+        fs.mkdirSync(alone);
+        fs.copyFileSync(path.join(webDir, 'avs-worker.js'), path.join(alone, 'avs-worker.js'));
+        const lonely = new WorkerHost(alone);
+        try {
+            assert.match((await lonely.request({type: 'open', length: 0})).error, /cannot load the player core.*avs-core/);
+            assert.match((await lonely.request({type: 'save'})).error, /cannot load the player core/);
+        } finally {
+            await lonely.close();
+        }
+    });
+
     test('messages before a stream is open, or of an unknown type, are answered with an error', async () => {
         const fresh = new WorkerHost(webDir);
         try {
