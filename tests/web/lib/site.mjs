@@ -7,30 +7,18 @@ import {fileURLToPath} from 'node:url';
 
 export const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
 
-function findFile(folder, name) {
-    if (!fs.existsSync(folder)) return null;
-    for (const entry of fs.readdirSync(folder, {withFileTypes: true})) {
-        const full = path.join(folder, entry.name);
-        if (entry.isFile() && entry.name === name) return full;
-        if (entry.isDirectory() && entry.name !== 'CMakeFiles') {
-            const found = findFile(full, name);
-            if (found) return found;
-        }
-    }
-    return null;
-}
+// The files of the web build's site folder (build/web/web), which holds the whole player; throws naming what
+// the web build lacks.
+export const playerFileNames = ['avsplayer.js', 'avs-worker.js', 'avs-core.js', 'avs-core.wasm', 'avsplayer-logo.bmp'];
 
-// [source, name in the site] for every file the player needs; throws naming what the web build lacks.
 export function playerFiles(webBuild = path.join(root, 'build/web')) {
-    const files = [[path.join(root, 'web/avsplayer.js'), 'avsplayer.js'],
-                   [path.join(root, 'web/avs-worker.js'), 'avs-worker.js'],
-                   [path.join(root, 'plugin/res/logo.bmp'), 'avsplayer-logo.bmp']];
-    for (const name of ['avs-core.js', 'avs-core.wasm']) {
-        const found = findFile(webBuild, name);
-        if (!found) throw new Error(`${name} is not in ${webBuild}: build the web build first (scripts/build.sh)`);
-        files.push([found, name]);
-    }
-    return files;
+    return playerFileNames.map((name) => {
+        const source = path.join(webBuild, 'web', name);
+        if (!fs.existsSync(source)) {
+            throw new Error(`${name} is not in ${webBuild}/web: build the web build first (scripts/build.sh)`);
+        }
+        return [source, name];
+    });
 }
 
 // A new temporary site folder with the player's files; remove it with removeSite.
