@@ -1,6 +1,7 @@
 // Builds compressed frames bit by bit from field values, for tests and the
-// benchmark: speech frames of both rates, SID and untransmitted frames, and
-// reproducible pseudo-random streams of them.
+// benchmark: speech frames of both rates, SID and untransmitted frames,
+// reproducible pseudo-random streams of them, and streams laid out for the
+// batch call.
 #pragma once
 
 #include <cstddef>
