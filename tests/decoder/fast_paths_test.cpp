@@ -331,12 +331,8 @@ void expectSameState(const DecoderState& a, const DecoderState& b, int where) {
 
 TEST(FastPaths, BatchesLeaveTheStateOfSingleFrames) {
     const std::vector<std::vector<uint8_t>> stream = frames::mixedStream(12, 400);
-    std::vector<uint8_t> padded(stream.size() * maxFrameBytes, 0);
-    std::vector<const void*> pointers;
-    for (size_t i = 0; i < stream.size(); ++i) {
-        std::memcpy(&padded[i * maxFrameBytes], stream[i].data(), stream[i].size());
-        pointers.push_back(stream[i].empty() ? nullptr : &padded[i * maxFrameBytes]);
-    }
+    const frames::BatchFrames batch(stream);
+    const std::vector<const void*>& pointers = batch.pointers;
     DecoderState single;
     DecoderState batched;
     frames::Random rng(13);

@@ -1,12 +1,11 @@
 // Replays the kept fuzzing inputs (the seed corpus and every reproducer of a
 // past failure) through the same checks as the fuzzing harness.
+#include "bitstream_file.h"
 #include "fuzz/fuzz_decode.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,16 +22,11 @@ std::vector<fs::path> inputsIn(const char* name) {
     return files;
 }
 
-std::vector<uint8_t> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 void replay(const char* name) {
     const std::vector<fs::path> files = inputsIn(name);
     ASSERT_FALSE(files.empty()) << (fuzzDir / name).string();
     for (const fs::path& file : files) {
-        const std::vector<uint8_t> input = readFile(file);
+        const std::vector<uint8_t> input = readFileBytes(file.string());
         ASSERT_FALSE(input.empty()) << file.string();
         EXPECT_TRUE(fuzzing::decodeInput(input.data(), input.size())) << file.string();
     }

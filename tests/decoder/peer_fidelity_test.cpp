@@ -12,12 +12,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "decoder_state.h"
+#include "bitstream_file.h"
 
 namespace {
 
@@ -58,25 +56,6 @@ constexpr size_t window = 8000;  // one second
 // Runs ffmpeg with the given arguments (a shell command line); true when it succeeds.
 bool runFfmpeg(const std::string& arguments) {
     return std::system(("ffmpeg -nostdin -hide_banner -loglevel error -y " + arguments).c_str()) == 0;
-}
-
-std::vector<uint8_t> readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-std::vector<int16_t> decodeStream(const std::vector<uint8_t>& stream) {
-    DecoderState decoder;
-    std::vector<int16_t> out;
-    for (size_t pos = 0; pos < stream.size();) {
-        int16_t pcm[frameLength];
-        const size_t bytes = static_cast<size_t>(speechdecFrameBytes(stream[pos] & 3));
-        if (pos + bytes > stream.size()) break;
-        decoder.decodeSoundFrame(stream.data() + pos, pcm);
-        out.insert(out.end(), pcm, pcm + frameLength);
-        pos += bytes;
-    }
-    return out;
 }
 
 // A scratch directory, removed with everything in it.
@@ -142,10 +121,10 @@ TEST(PeerFidelity, EverySignalMatchesThePeerDecoder) {
         ASSERT_TRUE(
             runFfmpeg(std::string(s.input) + " -t 10 -ar 8000 -ac 1 -c:a g723_1 -b:a 6300 -f g723_1 '" + stream + "'"));
         ASSERT_TRUE(runFfmpeg("-f g723_1 -i '" + stream + "' -f s16le '" + peerPcm + "'"));
-        const std::vector<uint8_t> peerBytes = readBytes(peerPcm);
+        const std::vector<uint8_t> peerBytes = readFileBytes(peerPcm);
         std::vector<int16_t> peer(peerBytes.size() / 2);
         std::memcpy(peer.data(), peerBytes.data(), 2 * peer.size());
-        const std::vector<int16_t> ours = decodeStream(readBytes(stream));
+        const std::vector<int16_t> ours = decodeBitstream(readFileBytes(stream));
         ASSERT_EQ(ours.size(), peer.size());
         ASSERT_GE(peer.size(), 5 * window);
 

@@ -53,12 +53,8 @@ Digest decodeStream(const Stream& stream, int batch) {
     decoder.reset(0);
     Fnv64 samples;
     Fnv64 floats;
-    std::vector<uint8_t> padded(stream.size() * maxFrameBytes, 0);
-    std::vector<const void*> pointers;
-    for (size_t i = 0; i < stream.size(); ++i) {
-        std::memcpy(&padded[i * maxFrameBytes], stream[i].data(), stream[i].size());
-        pointers.push_back(stream[i].empty() ? nullptr : &padded[i * maxFrameBytes]);
-    }
+    const frames::BatchFrames laidOut(stream);
+    const std::vector<const void*>& pointers = laidOut.pointers;
     const size_t step = batch == 0 ? 1 : static_cast<size_t>(batch);
     for (size_t first = 0; first < stream.size(); first += step) {
         const size_t count = std::min(step, stream.size() - first);

@@ -5,29 +5,14 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
-#include "decoder_state.h"
+#include "bitstream_file.h"
 #include "wav_reader.h"
 
 namespace {
 
 constexpr int32_t coderDelay = 60;
-
-std::vector<int16_t> decodeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    DecoderState decoder;
-    std::vector<int16_t> out;
-    for (size_t pos = 0; pos + 24 <= data.size();) {
-        int16_t pcm[frameLength];
-        pos += 2 * static_cast<size_t>(decoder.decodeSoundFrame(data.data() + pos, pcm));
-        out.insert(out.end(), pcm, pcm + frameLength);
-    }
-    return out;
-}
 
 // Normalised cross-correlation of a[n] with b[n + lag] over their overlap.
 double correlation(const std::vector<int16_t>& a, const std::vector<int16_t>& b, int32_t lag) {
@@ -61,7 +46,7 @@ TEST(Sample, DecodesToTheRecordedSpeech) {
     uint32_t rate = 0;
     ASSERT_TRUE(readMonoWav(SPEECHDEC_SAMPLES "/speech.wav", original, rate));
     EXPECT_EQ(rate, 8000u);
-    std::vector<int16_t> decoded = decodeFile(SPEECHDEC_SAMPLES "/speech.g723");
+    std::vector<int16_t> decoded = decodeBitstream(readFileBytes(SPEECHDEC_SAMPLES "/speech.g723"));
     ASSERT_EQ(decoded.size(), (original.size() + frameLength - 1) / frameLength * frameLength);
 
     const Best aligned = bestWithin(original, decoded, coderDelay, 5);

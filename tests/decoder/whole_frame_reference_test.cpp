@@ -151,12 +151,8 @@ std::string compareMemories(const DecoderState& d, const ReferenceFrame& want, s
 // every frame, the memories after the last frame of every run.
 std::string comparePipeline(const Stream& stream, const std::vector<ReferenceFrame>& reference,
                             const std::vector<size_t>& runLengths) {
-    std::vector<uint8_t> padded(stream.size() * maxFrameBytes, 0);
-    std::vector<const void*> pointers;
-    for (size_t i = 0; i < stream.size(); ++i) {
-        std::memcpy(&padded[i * maxFrameBytes], stream[i].data(), stream[i].size());
-        pointers.push_back(stream[i].empty() ? nullptr : &padded[i * maxFrameBytes]);
-    }
+    const frames::BatchFrames batch(stream);
+    const std::vector<const void*>& pointers = batch.pointers;
     DecoderState d;
     d.reset(0);
     size_t run = 0;

@@ -1,10 +1,12 @@
 // Builds compressed frames bit by bit from field values, for tests and the
-// benchmark: speech frames of both rates, SID and untransmitted frames, and
-// reproducible pseudo-random streams of them.
+// benchmark: speech frames of both rates, SID and untransmitted frames,
+// reproducible pseudo-random streams of them, and streams laid out for the
+// batch call.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "speechdec.h"
@@ -153,6 +155,27 @@ inline std::vector<std::vector<uint8_t>> mixedStream(uint32_t seed, int count) {
     stream.resize(count);
     return stream;
 }
+
+// A stream laid out for the batch call: each frame at the start of a slot of
+// the largest frame's size, a null pointer for each lost (empty) frame.
+struct BatchFrames {
+    std::vector<uint8_t> slots;
+    std::vector<const void*> pointers;
+    explicit BatchFrames(const std::vector<std::vector<uint8_t>>& stream)
+        : slots(stream.size() * SPEECHDEC_MAX_FRAME_BYTES, 0) {
+        for (size_t i = 0; i < stream.size(); ++i) {
+            uint8_t* slot = &slots[i * SPEECHDEC_MAX_FRAME_BYTES];
+            if (stream[i].empty()) {
+                pointers.push_back(nullptr);
+                continue;
+            }
+            std::memcpy(slot, stream[i].data(), stream[i].size());
+            pointers.push_back(slot);
+        }
+    }
+    BatchFrames(const BatchFrames&) = delete;
+    BatchFrames& operator=(const BatchFrames&) = delete;
+};
 
 // Valid codes that make the excitation grow without bound, every sub-frame:
 // at the lower rate the largest 170-row entry (taps summing to 2.24) with the

@@ -1,14 +1,13 @@
-// The long streams of every frame kind whose decoded samples are pinned to
-// checksums (pinned_output_test.cpp) and compared with the plain whole-frame
-// reference (whole_frame_reference_test.cpp).
+// The recorded sample's frames, and the long streams of every frame kind whose
+// decoded samples are pinned to checksums and compared with the plain
+// whole-frame reference.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
+#include "bitstream_file.h"
 #include "frame_writer.h"
 
 namespace pinnedStreams {
@@ -16,9 +15,9 @@ namespace pinnedStreams {
 using Frame = std::vector<uint8_t>;  // empty: a lost frame
 using Stream = std::vector<Frame>;
 
+// The recorded sample, 24-byte higher-rate frames back to back.
 inline Stream sampleFrames() {
-    std::ifstream in(SPEECHDEC_SAMPLES "/speech.g723", std::ios::binary);
-    const Frame data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Frame data = readFileBytes(SPEECHDEC_SAMPLES "/speech.g723");
     Stream frames;
     for (size_t pos = 0; pos + 24 <= data.size(); pos += 24) {
         frames.emplace_back(data.begin() + pos, data.begin() + pos + 24);

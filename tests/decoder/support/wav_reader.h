@@ -3,15 +3,14 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "bitstream_file.h"
+
 // Returns false when the file is missing or not 16-bit mono PCM.
 inline bool readMonoWav(const std::string& path, std::vector<int16_t>& samples, uint32_t& rate) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> d = readFileBytes(path);
     auto u32 = [&](size_t p) { return d[p] | d[p + 1] << 8 | d[p + 2] << 16 | static_cast<uint32_t>(d[p + 3]) << 24; };
     auto u16 = [&](size_t p) { return static_cast<uint16_t>(d[p] | d[p + 1] << 8); };
     if (d.size() < 12 || std::memcmp(d.data(), "RIFF", 4) != 0 || std::memcmp(d.data() + 8, "WAVE", 4) != 0) {
