@@ -282,7 +282,7 @@ function onFrame(p, data) {
 function askSound(p) {
     const snd = p.sound, s = p.state;
     if (!snd.rate || snd.pending || !s.fps) return;
-    const until = s.allArrived ? ALL_SOUND : Math.floor(s.playable / s.fps * snd.rate);
+    const until = s.allArrived ? ALL_SOUND : Math.floor(s.playable * snd.rate / s.fps);
     if (until <= snd.length || (until === snd.asked && snd.answered === s.received)) return;
     snd.answered = s.received;
     snd.pending = true;
@@ -336,7 +336,7 @@ function enableSound(p) {
 function scheduleSound(p) {
     const snd = p.sound, ctx = p.audio, clock = p.clock;
     if (!clock.usesAudio || !clock.running) return;
-    const end = Math.min(snd.length, Math.floor(limitSeconds(p) * snd.rate));
+    const end = limitSamples(p);
     if (end <= p.scheduled) return;
     const count = end - p.scheduled;
     const buffer = ctx.createBuffer(snd.channels, count, snd.rate);
@@ -386,6 +386,14 @@ function limitSeconds(p) {
     if (!s.allArrived) return Math.min(s.playable / s.fps, p.sound.rate ? p.sound.length / p.sound.rate : Infinity);
     const soundSeconds = p.sound.rate ? p.sound.length / p.sound.rate : 0;
     return Math.max(Math.max(s.frameCount, s.playable) / s.fps, soundSeconds);
+}
+
+// The sound samples that may be played, as limitSeconds, counted in whole samples (not through seconds, whose
+// rounding could lose the last sample).
+function limitSamples(p) {
+    const s = p.state, snd = p.sound;
+    if (s.allArrived) return snd.length;
+    return Math.min(snd.length, Math.floor(s.playable * snd.rate / s.fps));
 }
 
 // Runs the clock from its current position on, on the sound's time when the sound plays.

@@ -2,14 +2,15 @@
 // Cinepak, G.723.1 speech from ffmpeg's encoder at 8000 Hz mono), packs them with avspack, serves each at 20000
 // bytes/s to the web player in each browser and prints per clip and browser: the time to the first frame and
 // whether it came before half the clip had arrived, whether it played to the end, the decoding time per frame in
-// the browser, and whether Save As gave the original bytes.
+// the browser, whether that first frame equals ffmpeg's decoding of it, whether the sound the page handed to Web
+// Audio equals g723dec's samples, and whether Save As gave the original bytes.
 // Usage: node clip_report.mjs [chromium] [firefox]   (under scripts/lib/web.sh's web_node, for Firefox's sound)
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import {launch} from './lib/browsers.mjs';
-import {pack, saveAs} from './lib/oracle.mjs';
+import {ffmpegFrames, firstDifference, g723decSamples, pack, saveAs} from './lib/oracle.mjs';
 import * as pg from './lib/page.mjs';
 import {startServer} from './lib/server.mjs';
 import {makeSite, removeSite, writePage} from './lib/site.mjs';
@@ -40,31 +41,33 @@ async function playClip(browser, server, clip, downloads) {
     const page = await browser.newPage();
     try {
         await page.evaluateOnNewDocument(pg.recordSound);
-        await page.goto(server.url + clip.name + '.html');
-        let first = null;
-        const seen = await pg.watch(page, (s) => s.mode === 'stopped' || s.mode === 'error', {
-            timeoutMs: (clip.size / RATE + 60) * 1000,
-            onStatus: (s) => { if (!first && s.frame >= 0) first = s; }});
+        const {seen, first} = await pg.playToEnd(page, server.url + clip.name + '.html', (clip.size / RATE + 60) * 1000);
         const last = seen[seen.length - 1];
+        const frames = ffmpegFrames(clip.avi).frames;
+        const right = first && firstDifference(first.picture.rgba, frames[first.picture.frame]) < 0;
+        const heard = await pg.heardSamples(page);
+        const sound = heard.inexact === 0 && firstDifference(heard.samples, g723decSamples(clip.avi)) < 0;
         let saved = 'not offered';
         if (last.complete) {
             const bytes = await saveAs(page, downloads, clip.name + '.avi');
             saved = bytes.equals(clip.bytes) ? 'identical' : `differs (${bytes.length} bytes)`;
         }
-        return {first, last, saved};
+        return {first: first && first.status, right, last, sound, heard: heard.samples.length, saved};
     } finally {
         await page.close();
     }
 }
 
-function line(browser, clip, {first, last, saved}) {
+function line(browser, clip, {first, right, last, sound, heard, saved}) {
     const firstText = first
         ? `first frame ${(first.firstFrameAt / 1000).toFixed(2)} s, ${first.firstFrameReceived} of ${clip.size} ` +
-          `bytes (${first.firstFrameReceived < clip.size / 2 ? 'before' : 'NOT before'} half)`
+          `bytes (${first.firstFrameReceived < clip.size / 2 ? 'before' : 'NOT before'} half), ` +
+          `${right ? 'equal to' : 'DIFFERENT from'} ffmpeg's`
         : 'no frame shown';
     const end = last.mode === 'stopped' && last.frame === last.frameCount - 1
         ? `played to the end (${last.frameCount} frames)` : `did not play to the end: ${last.mode} ${last.message}`;
-    return `${browser.padEnd(8)} ${clip.name.padEnd(15)} ${firstText}; ${end}; decoding ` +
+    return `${browser.padEnd(8)} ${clip.name.padEnd(15)} ${firstText}; ${end}; sound ${heard} samples, ` +
+           `${sound ? "equal to g723dec's" : "NOT g723dec's"}; decoding ` +
            `${last.decodeMsAverage.toFixed(2)} ms/frame (max ${last.decodeMsMax.toFixed(1)}); Save As ${saved}`;
 }
 

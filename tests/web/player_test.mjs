@@ -3,6 +3,7 @@
 // decoding, sound against g723dec's, Save As against the original file. Ends with 'web browsers: N passed, N failed'.
 // Usage: node player_test.mjs [chromium] [firefox]   (both when none is named; needs build/web and build/native;
 // Firefox needs a sound server: scripts/test.sh runs this under a PulseAudio server of its own).
+import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -20,18 +21,6 @@ function check(failures, ok, text) {
     if (!ok) failures.push(text);
 }
 
-const ended = (s) => s.mode === 'stopped' || s.mode === 'error';
-
-// Plays a page to its end; returns the statuses seen and the first picture read with its frame number.
-async function playToEnd(page, url, timeoutMs) {
-    let first = null;
-    await page.goto(url);
-    const seen = await pg.watch(page, ended, {timeoutMs, onStatus: async (s) => {
-        if (!first && s && s.frame >= 0) first = {status: s, picture: await pg.picture(page)};
-    }});
-    return {seen, first};
-}
-
 function checkPlayedToEnd(failures, statuses) {
     const seen = statuses.filter(Boolean);
     const last = seen[seen.length - 1];
@@ -45,7 +34,7 @@ const cases = [
     ['streams at a modem\'s rate: first frame early and right, frames advance, its sound, Save As',
      ['--rate', String(MODEM_RATE)], 'modem.html', async ({page, url, downloads, oracle}) => {
         const failures = [];
-        const {seen, first} = await playToEnd(page, url, 120000);
+        const {seen, first} = await pg.playToEnd(page, url, 120000);
         check(failures, first && first.status.downloading && first.status.firstFrameReceived < clipBytes.length / 2,
               `the first frame came only late in the download: ${JSON.stringify(first && first.status)}`);
         if (first) {
@@ -65,11 +54,15 @@ const cases = [
         check(failures, saved.equals(clipBytes), `the saved file differs from the original (${saved.length} bytes)`);
         return failures;
     }],
-    ['a clip sent without a length plays to its end', ['--rate', '30000', '--no-length'], 'nolength.html',
-     async ({page, url}) => {
+    ['a clip sent without a length, its sound outlasting its pictures, plays to its end with all its sound',
+     ['--rate', '30000', '--no-length'], 'nolength.html', async ({page, url, oracle}) => {
         const failures = [];
-        const {seen} = await playToEnd(page, url, 60000);
+        const {seen} = await pg.playToEnd(page, url, 60000);
         checkPlayedToEnd(failures, seen);
+        const heard = await pg.heardSamples(page);
+        const at = firstDifference(heard.samples, oracle.shortSamples);
+        check(failures, at < 0, `the sound differs from g723dec's: ${heard.samples.length} samples against ` +
+                                `${oracle.shortSamples.length}, first difference at ${at}`);
         return failures;
     }],
     ['a clip sent in one piece, autostart off, in an <object>: the logo, then Play from the menu', [], 'manual.html',
@@ -87,7 +80,7 @@ const cases = [
         check(failures, play && play.enabled, `the menu does not offer Play: ${JSON.stringify(items)}`);
         if (play && play.enabled && waiting.mode !== 'error') {
             await pg.chooseMenuItem(page, 'Play');
-            checkPlayedToEnd(failures, await pg.watch(page, ended, {timeoutMs: 30000}));
+            checkPlayedToEnd(failures, await pg.watch(page, pg.ended, {timeoutMs: 30000}));
         }
         return failures;
     }],
@@ -96,13 +89,13 @@ const cases = [
         await page.goto(url);
         const before = await pg.status(page);
         check(failures, before === null, 'a player was there before the page added its element');
-        checkPlayedToEnd(failures, await pg.watch(page, (s) => s !== null && ended(s), {timeoutMs: 30000}));
+        checkPlayedToEnd(failures, await pg.watch(page, (s) => s !== null && pg.ended(s), {timeoutMs: 30000}));
         return failures;
     }],
     ['an element the page takes away while it plays goes quiet', ['--rate', '30000'], 'later.html',
      async ({page, url}) => {
         await page.goto(url);
-        await pg.watch(page, (s) => s !== null && (s.frame >= 5 || ended(s)), {timeoutMs: 30000});
+        await pg.watch(page, (s) => s !== null && (s.frame >= 5 || pg.ended(s)), {timeoutMs: 30000});
         const heardCount = () => page.evaluate(() => window.__avsHeard.chunks.length);
         const status = await page.evaluate(() => {
             const box = document.querySelector('.avsplayer');
@@ -136,12 +129,12 @@ cases.push(['where sound needs a click: the hint, pictures meanwhile, sound afte
         const failures = [];
         await page.evaluateOnNewDocument(pg.holdSoundUntilClick);
         await page.goto(url);
-        const playing = (await pg.watch(page, (s) => s.frame >= 5 || ended(s), {timeoutMs: 30000})).pop();
+        const playing = (await pg.watch(page, (s) => s.frame >= 5 || pg.ended(s), {timeoutMs: 30000})).pop();
         const note = await pg.noteText(page);
         check(failures, playing.sound === 'suspended' && /click/i.test(note),
               `no hint while the sound is held back: sound ${playing.sound}, note "${note}"`);
         await page.click('.avsplayer');
-        const after = (await pg.watch(page, (s) => s.sound === 'running' || ended(s), {timeoutMs: 10000})).pop();
+        const after = (await pg.watch(page, (s) => s.sound === 'running' || pg.ended(s), {timeoutMs: 10000})).pop();
         await new Promise((resolve) => setTimeout(resolve, 300));
         const heard = await pg.heardSamples(page);
         check(failures, after.sound === 'running' && heard.samples.length > 0 && (await pg.noteText(page)) === '',
@@ -164,13 +157,23 @@ function logoShown(pixels, width, height) {
     return inside > 1000 && outside === 0;
 }
 
+// 32 pictures at 8 frames/s with 134 frames of G.723.1 speech (4.02 s, more than the pictures' 4 s).
+const shortAvi = path.join(os.tmpdir(), `avs-short-clip-${process.pid}.avi`);
+function makeShortClip() {
+    execFileSync('ffmpeg', ['-v', 'error', '-f', 'lavfi', '-i', 'testsrc=size=160x120:rate=8', '-f', 'lavfi',
+                            '-i', 'sine=frequency=500:sample_rate=8000', '-t', '4', '-c:v', 'cinepak', '-c:a',
+                            'g723_1', '-b:a', '6300', '-ar', '8000', '-ac', '1', '-y', shortAvi]);
+}
+
 function prepareSite() {
     const site = makeSite();
     pack(clipAvi, path.join(site, 'speech-clip.avs'));
+    pack(shortAvi, path.join(site, 'short-clip.avs'));
     const garbage = Buffer.alloc(40000, 'this is not a clip; ');
     garbage.fill(0, 0, 8);  // a header with no placed block, then no AVI
     fs.writeFileSync(path.join(site, 'malformed.avs'), garbage);
-    for (const name of ['modem.html', 'nolength.html', 'click.html']) writePage(site, name, 'speech-clip.avs');
+    for (const name of ['modem.html', 'click.html']) writePage(site, name, 'speech-clip.avs');
+    writePage(site, 'nolength.html', 'short-clip.avs');
     writePage(site, 'manual.html', 'speech-clip.avs', {tag: 'object', attributes: 'autostart="False"'});
     writePage(site, 'later.html', 'speech-clip.avs', {later: true});
     writePage(site, 'malformed.html', 'malformed.avs');
@@ -228,7 +231,8 @@ async function main() {
     const tally = {passed: 0, failed: 0};
     let oracle, site;
     try {
-        oracle = {...ffmpegFrames(clipAvi), samples: g723decSamples(clipAvi)};
+        makeShortClip();
+        oracle = {...ffmpegFrames(clipAvi), samples: g723decSamples(clipAvi), shortSamples: g723decSamples(shortAvi)};
         site = prepareSite();
     } catch (error) {
         console.log('cannot set the tests up: ' + error.message);
@@ -240,6 +244,7 @@ async function main() {
         for (const name of names) await runBrowser(name, site, oracle, tally);
     } finally {
         removeSite(site);
+        fs.rmSync(shortAvi, {force: true});
     }
     console.log(`web browsers: ${tally.passed} passed, ${tally.failed} failed`);
     process.exitCode = tally.failed ? 1 : 0;

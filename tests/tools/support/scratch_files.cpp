@@ -21,18 +21,25 @@ void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
     EXPECT_TRUE(out.good()) << "cannot write " << path;
 }
 
-ScratchDir::ScratchDir(const std::string& area) {
+ScratchDir::ScratchDir(const std::string& area) : m_area(area) {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "." + info->name();
     std::replace(name.begin(), name.end(), '/', '_');
-    m_dir = std::filesystem::path(area) / name;
+    m_dir = m_area / name;
     std::filesystem::remove_all(m_dir);
-    std::filesystem::create_directories(m_dir);
+    // Another test's process may remove the area just as it is made (it
+    // removes the area once empty): then it is made again.
+    std::error_code ec;
+    for (int attempt = 0; attempt < 3 && !std::filesystem::is_directory(m_dir); ++attempt)
+        std::filesystem::create_directories(m_dir, ec);
+    EXPECT_TRUE(std::filesystem::is_directory(m_dir)) << "cannot make " << m_dir << ": " << ec.message();
 }
 
 ScratchDir::~ScratchDir() {
     std::error_code ec;
-    if (!::testing::Test::HasFailure()) std::filesystem::remove_all(m_dir, ec);
+    if (::testing::Test::HasFailure()) return;
+    std::filesystem::remove_all(m_dir, ec);
+    std::filesystem::remove(m_area, ec);  // only when empty
 }
 
 std::vector<std::string> ScratchDir::entries() const {

@@ -16,7 +16,8 @@ Bytes readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const Bytes& bytes);
 
 // A fresh directory for the running test, area/SUITE.NAME below the working
-// directory; removed afterwards unless the test failed.
+// directory; removed afterwards unless the test failed, and the area with it
+// once no test's directory is left in it.
 class ScratchDir {
 public:
     explicit ScratchDir(const std::string& area);
@@ -31,7 +32,8 @@ public:
     std::vector<std::string> entries() const;
 
 private:
-    std::filesystem::path m_dir;  // the test's directory
+    std::filesystem::path m_area;  // the tools' area, below the working directory
+    std::filesystem::path m_dir;   // the test's directory in it
 };
 
 }  // namespace toolstest

@@ -119,3 +119,15 @@ export async function watch(page, done, {intervalMs = 100, timeoutMs = 120000, o
         await new Promise((resolve) => setTimeout(resolve, intervalMs));
     }
 }
+
+export const ended = (s) => s.mode === 'stopped' || s.mode === 'error';
+
+// Plays a page to its end; returns the statuses seen and the first picture read with its frame number.
+export async function playToEnd(page, url, timeoutMs) {
+    let first = null;
+    await page.goto(url);
+    const seen = await watch(page, ended, {timeoutMs, onStatus: async (s) => {
+        if (!first && s && s.frame >= 0) first = {status: s, picture: await picture(page)};
+    }});
+    return {seen, first};
+}
