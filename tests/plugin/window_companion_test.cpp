@@ -68,7 +68,9 @@ protected:
         WaitForSingleObject(m_hLock, INFINITE);
         m_bLocked = true;
 
-        m_strDir = "C:\\wcomp" + std::to_string(GetCurrentProcessId());
+        // A directory of this test's own: a stand-in of an earlier test still ending cannot disturb it.
+        static int s_nTest = 0;
+        m_strDir = "C:\\wcomp" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(s_nTest++);
         MakeDirectory(m_strDir);
         m_strStub = WindowsPathOf(COMPANION_STUB_EXE);
         ASSERT_TRUE(CopyFileA(m_strStub.c_str(), (m_strDir + "\\DAZAVOZ32.EXE").c_str(), FALSE));
@@ -99,13 +101,17 @@ protected:
     }
 
     // A stand-in started by the test may still run (its program cannot be deleted
-    // then) and write its record: the program goes first, once it has ended.
+    // then) and write its record: the program goes first, once it has ended (which
+    // takes long on a loaded machine).
     static void RemoveFile(const std::string& strPath)
     {
-        EXPECT_TRUE(WaitFor([&] {
-            DeleteFileA(strPath.c_str());
-            return !FileExists(strPath);
-        })) << strPath;
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                DeleteFileA(strPath.c_str());
+                return !FileExists(strPath);
+            },
+            60000))
+            << strPath;
     }
 
     // Creates the directory (removed with its test files at the end) unless it exists.
