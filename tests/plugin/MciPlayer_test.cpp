@@ -5,7 +5,8 @@
 #include <memory>
 
 #include "MciPlayer.h"
-#include "MciSpy.h"
+#include "MciImports.h"
+#include "stream_placement.h"
 #include "TestWindows.h"
 #include "Wnd.h"
 
@@ -14,38 +15,14 @@ const DWORD CLIP_FRAMES = 60;
 const LONG CLIP_WIDTH = 320;
 const LONG CLIP_HEIGHT = 240;
 
-// Device queries that bypass the player (and the record).
-DWORD RealStatus(MCIDEVICEID id, DWORD dwItem, MCIERROR* pErr = nullptr)
-{
-    MCI_STATUS_PARMS status = {};
-    status.dwItem = dwItem;
-    MCIERROR err = CMciSpy::Real(id, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status));
-    if (pErr)
-        *pErr = err;
-    return err == 0 ? static_cast<DWORD>(status.dwReturn) : 0xFFFFFFFF;
-}
-bool DeviceAlive(MCIDEVICEID id)
-{
-    MCIERROR err;
-    RealStatus(id, MCI_STATUS_MODE, &err);
-    return err == 0;
-}
-DWORD RealMode(MCIDEVICEID id)
-{
-    return RealStatus(id, MCI_STATUS_MODE);
-}
-DWORD RealPosition(MCIDEVICEID id)
-{
-    return RealStatus(id, MCI_STATUS_POSITION);
-}
 HWND DeviceWindow(MCIDEVICEID id)
 {
-    return reinterpret_cast<HWND>(RealStatus(id, MCI_DGV_STATUS_HWND));
+    return reinterpret_cast<HWND>(DeviceStatus(id, MCI_DGV_STATUS_HWND));
 }
 bool WaitUntilStill(MCIDEVICEID id)
 {
     return WaitFor([&] {
-        DWORD mode = RealMode(id);
+        DWORD mode = DeviceMode(id);
         return mode != MCI_MODE_PLAY && mode != MCI_MODE_SEEK;
     });
 }
@@ -53,12 +30,8 @@ bool WaitUntilStill(MCIDEVICEID id)
 class MciPlayerTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { s_bHooked = CMciSpy::Install(GetModuleHandleA(NULL)); }
-
     void SetUp() override
     {
-        ASSERT_TRUE(s_bHooked) << "the test program does not import mciSendCommandA";
-        CMciSpy::Reset();
         ASSERT_TRUE(m_host.Attach(CreateTestHost()));
         MakeWindows(200, 100);
         m_clip = TestDataPath("clip320.avi");
@@ -68,7 +41,6 @@ protected:
         m_player.reset();
         m_side.reset();
         m_owner.reset();
-        CMciSpy::Reset();
         ::DestroyWindow(m_host.Detach());
     }
 
@@ -90,14 +62,12 @@ protected:
         CMciSpy::Reset();
     }
 
-    static bool s_bHooked;
     CWnd m_host;
     std::unique_ptr<CWnd> m_owner;
     std::unique_ptr<CWnd> m_side;
     std::unique_ptr<CMciPlayer> m_player;  // declared last: closed before the windows go
     std::string m_clip;
 };
-bool MciPlayerTest::s_bHooked = false;
 
 TEST_F(MciPlayerTest, NewPlayerStartsClosedAndQueriesAskNothing)
 {
@@ -111,7 +81,7 @@ TEST_F(MciPlayerTest, NewPlayerStartsClosedAndQueriesAskNothing)
     EXPECT_TRUE(p.m_bNoSaveOffer);
     EXPECT_EQ(p.m_wDeviceID, 0u);
     EXPECT_FALSE(p.m_bPaused);
-    EXPECT_EQ(p.m_nStartBytes, 99999999u);
+    EXPECT_EQ(p.m_nStartBytes, avs::kUnknownStartBytes);
     EXPECT_EQ(p.m_dwLastError, 0u);
     EXPECT_TRUE(p.m_strFile.empty());
 
@@ -148,7 +118,8 @@ TEST_F(MciPlayerTest, OpenAtFrameZeroSendsTheOpenBlockAndPutsThePictureIntoTheOw
     const CMciCall& open = calls[0];
     EXPECT_EQ(open.uMsg, static_cast<UINT>(MCI_OPEN));
     EXPECT_EQ(open.wDeviceID, 0u);
-    EXPECT_EQ(open.dwFlags, 0x00130200u);
+    EXPECT_EQ(open.dwFlags,
+              static_cast<DWORD>(MCI_OPEN_ELEMENT | MCI_DGV_OPEN_WS | MCI_DGV_OPEN_PARENT | MCI_DGV_OPEN_32BIT));
     EXPECT_TRUE(open.bDeviceTypeNull);
     EXPECT_EQ(open.strElement, m_clip);
     EXPECT_EQ(open.strAlias, "AVIPlugIn");
@@ -333,7 +304,7 @@ TEST_F(MciPlayerTest, PlayRunsOnAndPauseAndStopHoldTheFrameWithoutRewinding)
     EXPECT_TRUE(p.m_bPlaying);
     ASSERT_EQ(CMciSpy::CallsOf(MCI_PLAY).size(), 1u);
     EXPECT_EQ(CMciSpy::CallsOf(MCI_PLAY)[0].dwFlags, 0u);
-    ASSERT_TRUE(WaitFor([&] { return RealPosition(id) >= 3; }));
+    ASSERT_TRUE(WaitFor([&] { return DevicePosition(id) >= 3; }));
     EXPECT_EQ(p.GetMode(), static_cast<DWORD>(MCI_MODE_PLAY));
 
     for (bool bStop : {false, true})
@@ -354,7 +325,7 @@ TEST_F(MciPlayerTest, PlayRunsOnAndPauseAndStopHoldTheFrameWithoutRewinding)
         EXPECT_TRUE(p.m_bOpened);
 
         ASSERT_TRUE(p.Play());
-        ASSERT_TRUE(WaitFor([&] { return RealPosition(id) > dwHeld; })) << "play goes on from the held frame";
+        ASSERT_TRUE(WaitFor([&] { return DevicePosition(id) > dwHeld; })) << "play goes on from the held frame";
     }
 }
 

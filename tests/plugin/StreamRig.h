@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -14,26 +13,21 @@
 #include "RigInstance.h"
 #include "StreamFile.h"
 #include "TestFiles.h"
+#include "stream_cases.h"
+#include "stream_header.h"
 
 typedef std::vector<BYTE> Bytes;
+using streamcases::randomBytes;
 
-inline Bytes RandomBytes(size_t n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    Bytes bytes(n);
-    for (BYTE& b : bytes)
-        b = static_cast<BYTE>(gen());
-    return bytes;
-}
-
-// The 8 header bytes of a stream: the placed block's clip offset and length, little-endian.
+// The 8 header bytes of a stream: the placed block's clip offset and length.
 inline Bytes MakeStreamHeader(DWORD dwBlockOffset, DWORD dwBlockLength)
 {
-    Bytes header;
-    for (DWORD word : {dwBlockOffset, dwBlockLength})
-        for (int i = 0; i < 4; i++)
-            header.push_back(static_cast<BYTE>(word >> (8 * i)));
-    return header;
+    avs::StreamHeader header;
+    header.blockOffset = dwBlockOffset;
+    header.blockLength = dwBlockLength;
+    Bytes bytes(avs::kStreamHeaderSize);
+    avs::encodeStreamHeader(header, bytes.data());
+    return bytes;
 }
 
 // The stream of a clip whose bytes from 'offset' to the end travel first as the placed block.
@@ -65,23 +59,6 @@ protected:
 
     std::string m_strPath;  // the clip file of the test
 };
-
-// Number of files in the system temporary directory matching the pattern (e.g. "ZEV*").
-inline int CountTempFiles(const char* pszPattern)
-{
-    char szDir[MAX_PATH];
-    GetTempPathA(sizeof(szDir), szDir);
-    WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA((std::string(szDir) + pszPattern).c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return 0;
-    int n = 0;
-    do
-        n++;
-    while (FindNextFileA(hFind, &data));
-    FindClose(hFind);
-    return n;
-}
 
 // One stream as the browser delivers it to an instance: NPP_NewStream, NPP_WriteReady
 // and NPP_Write chunk by chunk with the stream offset, NPP_DestroyStream.

@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "BrowserWindow.h"
+#include "MciImports.h"
 #include "MciPlayer.h"
 #include "PluginLibrary.h"
 #include "PluginWindow.h"
 #include "RigInstance.h"
+#include "snapshot.h"
 #include "StreamRig.h"
 
 // The window test clip: 160 x 120, 90 frames, made by the build with ffmpeg.
@@ -65,28 +67,19 @@ public:
     }
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_nWidth && y < m_nHeight; }
 
-    // What hdc shows in (x, y, nWidth, nHeight), through one BitBlt into a DIB.
+    // What hdc shows in (x, y, nWidth, nHeight), captured as the page viewer captures windows.
     static CPixels FromDC(HDC hdc, int x, int y, int nWidth, int nHeight)
     {
         CPixels pixels(nWidth, nHeight);
-        BITMAPINFO bmi = {};
-        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-        bmi.bmiHeader.biWidth = nWidth;
-        bmi.bmiHeader.biHeight = -nHeight;
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 32;
-        bmi.bmiHeader.biCompression = BI_RGB;
-        void* pBits = NULL;
-        HBITMAP hDib = CreateDIBSection(hdc, &bmi, DIB_RGB_COLORS, &pBits, NULL, 0);
-        HDC hMem = CreateCompatibleDC(hdc);
-        HGDIOBJ hOld = SelectObject(hMem, hDib);
-        BitBlt(hMem, 0, 0, nWidth, nHeight, hdc, x, y, SRCCOPY);
-        GdiFlush();
-        const DWORD* pSrc = static_cast<const DWORD*>(pBits);
-        std::copy(pSrc, pSrc + nWidth * nHeight, pixels.m_bits.begin());
-        SelectObject(hMem, hOld);
-        DeleteDC(hMem);
-        DeleteObject(hDib);
+        avsview::Image image;
+        if (!avsview::captureArea(hdc, x, y, nWidth, nHeight, image))
+            return pixels;
+        const uint8_t* p = image.rgb.data();
+        for (DWORD& v : pixels.m_bits)
+        {
+            v = (p[0] << 16) | (p[1] << 8) | p[2];
+            p += 3;
+        }
         return pixels;
     }
     // The whole client area of a window.
@@ -259,24 +252,6 @@ private:
     CRigInstance m_instance;  // the instance, destroyed before the windows go
     bool m_bReady = false;    // instance created and attached to m_area
 };
-
-// The device's mode, asked without going through the player.
-inline DWORD DeviceMode(MCIDEVICEID id)
-{
-    MCI_STATUS_PARMS status = {};
-    status.dwItem = MCI_STATUS_MODE;
-    if (mciSendCommandA(id, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status)) != 0)
-        return 0;
-    return static_cast<DWORD>(status.dwReturn);
-}
-inline DWORD DevicePosition(MCIDEVICEID id)
-{
-    MCI_STATUS_PARMS status = {};
-    status.dwItem = MCI_STATUS_POSITION;
-    if (mciSendCommandA(id, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status)) != 0)
-        return 0xFFFFFFFF;
-    return static_cast<DWORD>(status.dwReturn);
-}
 
 // One item of an open popup menu.
 struct CMenuItem

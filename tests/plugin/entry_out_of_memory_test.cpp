@@ -1,51 +1,21 @@
 // Allocations that fail inside the plug-in's functions: no C++ exception reaches the browser,
 // the functions answer an NPAPI error (or end the stream), and the instance stays usable.
-// The plug-in's malloc is replaced by one that fails on request.
+// The plug-in's malloc fails on request (the rig's fault imports).
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commdlg.h>
 
 #include <memory>
 
 #include "BrowserWindow.h"
-#include "IatHook.h"
+#include "FaultImports.h"
 #include "PluginWindow.h"
 #include "StreamRig.h"
 
 namespace {
-// malloc of streamplug.dll: allocation number s_nFailAt (counted from 0 since the last Arm)
-// fails. (Failing every later one too starves the runtime's own exception handling.)
-CIatHook s_mallocHook, s_boxHook, s_saveHook;
-bool s_bArmed;
-int s_nFailAt, s_nCalls;
-
-void* __cdecl FailingMalloc(size_t nBytes)
-{
-    if (s_bArmed)
-    {
-        if (s_nCalls++ == s_nFailAt)
-            return NULL;
-    }
-    return s_mallocHook.Original<void*(__cdecl*)(size_t)>()(nBytes);
-}
-
 void Arm(int nFailAt)
 {
-    s_nCalls = 0;
-    s_nFailAt = nFailAt;
-    s_bArmed = true;
-}
-
-int s_nBoxes;
-int WINAPI CountMessageBoxA(HWND, LPCSTR, LPCSTR, UINT)
-{
-    s_nBoxes++;
-    return IDOK;
-}
-BOOL WINAPI DeclineSave(OPENFILENAMEA*)
-{
-    return FALSE;
+    CFaults::FailAllocation(nFailAt);
 }
 
 bool IsNpapiAnswer(NPError err)
@@ -56,28 +26,10 @@ bool IsNpapiAnswer(NPError err)
 class EntryOutOfMemory : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        HMODULE hPlugin = Plugin().Module();
-        if (hPlugin == NULL)
-            return;
-        s_bHooked = s_mallocHook.Install(hPlugin, "msvcrt.dll", "malloc", (void*)&FailingMalloc) &&
-                    s_boxHook.Install(hPlugin, "user32.dll", "MessageBoxA", (void*)&CountMessageBoxA) &&
-                    s_saveHook.Install(hPlugin, "comdlg32.dll", "GetSaveFileNameA", (void*)&DeclineSave);
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-        ASSERT_TRUE(s_bHooked) << "the plug-in lacks an import the tests replace";
-        s_bArmed = false;
-        s_nBoxes = 0;
-    }
-    void TearDown() override { s_bArmed = false; }
+    void SetUp() override { ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error(); }
 
-    static bool s_bHooked;
     CBrowserWindow m_window{NULL, 320, 240};
 };
-bool EntryOutOfMemory::s_bHooked;
 
 // The window object cannot be allocated: the window is not taken, and it is once memory is back.
 TEST_F(EntryOutOfMemory, SetWindowWithoutMemoryAnswersAnErrorAndCanBeRepeated)
@@ -86,7 +38,7 @@ TEST_F(EntryOutOfMemory, SetWindowWithoutMemoryAnswersAnErrorAndCanBeRepeated)
     ASSERT_EQ(NPERR_NO_ERROR, instance.New());
     Arm(0);
     EXPECT_EQ(NPERR_OUT_OF_MEMORY_ERROR, instance.SetWindow(m_window.Handle()));
-    s_bArmed = false;
+    CFaults::StopFailingAllocations();
     EXPECT_EQ(nullptr, instance.Record()->m_pWindow);
     EXPECT_EQ(CBrowserWindow::BrowserProc(), reinterpret_cast<WNDPROC>(GetWindowLongA(m_window.Handle(), GWL_WNDPROC)));
     EXPECT_EQ(NPERR_NO_ERROR, instance.SetWindow(m_window.Handle()));
@@ -105,7 +57,7 @@ TEST_F(EntryOutOfMemory, EveryFailingAllocationOfSetWindowIsAnswered)
         ASSERT_EQ(NPERR_NO_ERROR, instance.New());
         Arm(nFailAt);
         NPError err = instance.SetWindow(m_window.Handle());
-        s_bArmed = false;
+        CFaults::StopFailingAllocations();
         EXPECT_TRUE(IsNpapiAnswer(err)) << "allocation " << nFailAt << ": " << err;
         EXPECT_EQ(NPERR_NO_ERROR, instance.SetWindow(NULL));
         EXPECT_EQ(NPERR_NO_ERROR, instance.Destroy());
@@ -119,7 +71,7 @@ TEST_F(EntryOutOfMemory, EveryFailingAllocationOfSetWindowIsAnswered)
 // allocations failing there and in the stream functions, the browser gets answers only.
 TEST_F(EntryOutOfMemory, FailingAllocationsWhileTheStreamStartsPlaybackAreAnswered)
 {
-    Bytes clip = RandomBytes(40000, 3);
+    Bytes clip = randomBytes(40000, 3);
     Bytes bytes = MakeClipStream(clip, 35000);
     for (int nFailAt = 0; nFailAt < 6; nFailAt++)
     {
@@ -135,7 +87,7 @@ TEST_F(EntryOutOfMemory, FailingAllocationsWhileTheStreamStartsPlaybackAreAnswer
         nTaken = stream.Write(&bytes[5008], 20000);
         EXPECT_TRUE(nTaken == 20000 || nTaken == -1) << nTaken;
         EXPECT_TRUE(IsNpapiAnswer(stream.Close()));
-        s_bArmed = false;
+        CFaults::StopFailingAllocations();
         EXPECT_EQ(NPERR_NO_ERROR, instance.Destroy());
     }
 }

@@ -10,17 +10,13 @@
 #include "RigInstance.h"
 #include "SaveAsSpy.h"
 #include "TestFiles.h"
+#include "stream_placement.h"
 
 namespace {
 class Instance : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-        ASSERT_TRUE(CSaveAsSpy::Install(Plugin().Module()));
-        CSaveAsSpy::Reset();
-    }
+    void SetUp() override { ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error(); }
 
     // m_bAutoStart of a new instance created with these attributes.
     static BOOL AutoStartWith(const CRigInstance::Attributes& attributes)
@@ -59,7 +55,7 @@ TEST_F(Instance, NewRecordHoldsAPlayerAndNothingElse)
     EXPECT_EQ(TRUE, pPlayer->m_bNoSaveOffer);
     EXPECT_EQ(0u, pPlayer->m_wDeviceID);
     EXPECT_EQ(0u, pPlayer->m_nBytesReceived);
-    EXPECT_EQ(99999999u, pPlayer->m_nStartBytes);
+    EXPECT_EQ(avs::kUnknownStartBytes, pPlayer->m_nStartBytes);
 }
 
 TEST_F(Instance, EveryInstanceHasARecordOfItsOwn)

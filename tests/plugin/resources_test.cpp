@@ -1,5 +1,5 @@
 // The resources a browser and the window read from the library: the version
-// information that registers "video/avs" and the 8-bit logo bitmap 129.
+// information that registers the MIME type, and the 8-bit logo bitmap.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "PluginLibrary.h"
+#include "PluginWindow.h"
 
 namespace {
 class Resources : public ::testing::Test
@@ -37,13 +38,20 @@ protected:
 };
 }  // namespace
 
+// The "a, b, c, d" form of a version's two fixed-information words.
+std::string VersionText(DWORD dwMS, DWORD dwLS)
+{
+    return std::to_string(HIWORD(dwMS)) + ", " + std::to_string(LOWORD(dwMS)) + ", " + std::to_string(HIWORD(dwLS)) +
+           ", " + std::to_string(LOWORD(dwLS));
+}
+
+// The browser registers the type the rig hands over, for files whose extension
+// the open name offers.
 TEST_F(Resources, VersionStringsRegisterThePlugIn)
 {
-    EXPECT_EQ("video/avs", VersionString("MIMEType"));
-    EXPECT_EQ("avs", VersionString("FileExtents"));
-    EXPECT_EQ("Movara AVS(*.avs)", VersionString("FileOpenName"));
-    EXPECT_EQ("2, 1, 1, 3", VersionString("FileVersion"));
-    EXPECT_EQ("2, 1, 0, 0", VersionString("ProductVersion"));
+    EXPECT_EQ(PLUGIN_MIME_TYPE, VersionString("MIMEType"));
+    std::string strExtension = VersionString("FileExtents");
+    EXPECT_NE(std::string::npos, VersionString("FileOpenName").find("(*." + strExtension + ")"));
     for (const char* pszKey : {"CompanyName", "ProductName", "FileDescription", "OriginalFilename"})
         EXPECT_NE("(missing)", VersionString(pszKey)) << pszKey;
 }
@@ -66,10 +74,11 @@ TEST_F(Resources, FixedInfoGivesTheVersionsOfADll)
     ASSERT_TRUE(VerQueryValueA(m_info.data(), "\\", reinterpret_cast<void**>(&pFixed), &nLen));
     ASSERT_EQ(sizeof(VS_FIXEDFILEINFO), nLen);
     EXPECT_EQ(0xFEEF04BDu, pFixed->dwSignature);
-    EXPECT_EQ(MAKELONG(1, 2), pFixed->dwFileVersionMS);
-    EXPECT_EQ(MAKELONG(3, 1), pFixed->dwFileVersionLS);
-    EXPECT_EQ(MAKELONG(1, 2), pFixed->dwProductVersionMS);
-    EXPECT_EQ(0u, pFixed->dwProductVersionLS);
+    EXPECT_EQ("2, 1, 1, 3", VersionText(pFixed->dwFileVersionMS, pFixed->dwFileVersionLS));
+    EXPECT_EQ("2, 1, 0, 0", VersionText(pFixed->dwProductVersionMS, pFixed->dwProductVersionLS));
+    EXPECT_EQ(VersionText(pFixed->dwFileVersionMS, pFixed->dwFileVersionLS), VersionString("FileVersion"))
+        << "the strings tell the same version";
+    EXPECT_EQ(VersionText(pFixed->dwProductVersionMS, pFixed->dwProductVersionLS), VersionString("ProductVersion"));
     EXPECT_EQ(static_cast<DWORD>(VFT_DLL), pFixed->dwFileType);
     EXPECT_EQ(static_cast<DWORD>(VOS__WINDOWS32), pFixed->dwFileOS);
 }
@@ -79,7 +88,7 @@ TEST_F(Resources, FixedInfoGivesTheVersionsOfADll)
 TEST_F(Resources, LogoIsAn8BitBitmapWith256Colours)
 {
     HMODULE hModule = Plugin().Module();
-    HRSRC hRes = FindResourceA(hModule, MAKEINTRESOURCEA(129), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
+    HRSRC hRes = FindResourceA(hModule, MAKEINTRESOURCEA(IDB_LOGO), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
     ASSERT_NE(nullptr, hRes);
     auto* pInfo = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(hModule, hRes)));
     ASSERT_NE(nullptr, pInfo);
@@ -99,7 +108,7 @@ TEST_F(Resources, LogoIsAn8BitBitmapWith256Colours)
 
 TEST_F(Resources, LogoLoadsAsABitmapOfItsSize)
 {
-    HBITMAP hBitmap = LoadBitmapA(Plugin().Module(), MAKEINTRESOURCEA(129));
+    HBITMAP hBitmap = LoadBitmapA(Plugin().Module(), MAKEINTRESOURCEA(IDB_LOGO));
     ASSERT_NE(nullptr, hBitmap);
     BITMAP bm = {};
     EXPECT_EQ(static_cast<int>(sizeof(bm)), GetObjectA(hBitmap, sizeof(bm), &bm));

@@ -16,6 +16,7 @@
 #include "MciPlayer.h"
 #include "PluginLibrary.h"
 #include "RigInstance.h"
+#include "SaveAsSpy.h"
 #include "TestFiles.h"
 
 namespace {
@@ -94,6 +95,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
+        CSaveAsSpy::ShowRealDialog();
         ASSERT_EQ(NPERR_NO_ERROR, m_instance.New(NP_EMBED));
         ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
         m_strTemp = FreshTempPath(".avi");

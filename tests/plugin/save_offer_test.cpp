@@ -24,8 +24,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-        ASSERT_TRUE(CSaveAsSpy::Install(Plugin().Module()));
-        CSaveAsSpy::Reset();
         ASSERT_EQ(NPERR_NO_ERROR, m_instance.New(NP_EMBED, {{"src", "clip.avs"}, {"autostart", "false"}}));
         ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
     }

@@ -10,90 +10,18 @@
 #include <vector>
 
 #include "BrowserWindow.h"
-#include "IatHook.h"
+#include "MciImports.h"
 #include "MciPlayer.h"
 #include "PluginLibrary.h"
 #include "PluginWindow.h"
 #include "RigInstance.h"
+#include "UiImports.h"
 
 namespace {
-struct CBoxCall
+// The plug-in's message boxes, repaints, subclassing and destroyed windows, as the rig records them.
+CUiRecord& Calls()
 {
-    HWND hOwner;             // owner window given
-    std::string strText;     // message text
-    std::string strCaption;  // caption
-    UINT uType;              // buttons and icon
-};
-
-struct CWindowCalls
-{
-    std::vector<CBoxCall> boxes;          // MessageBoxA
-    std::vector<HWND> invalidated;        // InvalidateRect, whole window with erase
-    std::vector<HWND> partlyInvalidated;  // InvalidateRect with a rectangle or without erase
-    std::vector<HWND> updated;            // UpdateWindow
-    int nProcChanges = 0;                 // SetWindowLongA(GWL_WNDPROC) on hBrowserWnd
-    HWND hBrowserWnd = NULL;              // the browser's window handed to the instance
-    std::vector<HWND> destroyed;          // DestroyWindow
-    std::vector<bool> sideAliveAtClose;   // MCI_CLOSE: did the side window still exist
-    HWND hSideWnd = NULL;                 // the side window to look for at MCI_CLOSE
-};
-
-CWindowCalls g_calls;
-CIatHook g_boxHook, g_invalidateHook, g_updateHook, g_procHook, g_mciHook, g_destroyHook;
-
-int WINAPI SpyMessageBoxA(HWND hOwner, LPCSTR pszText, LPCSTR pszCaption, UINT uType)
-{
-    g_calls.boxes.push_back(CBoxCall{hOwner, pszText ? pszText : "(null)", pszCaption ? pszCaption : "(null)", uType});
-    return IDOK;
-}
-
-BOOL WINAPI SpyInvalidateRect(HWND hWnd, const RECT* pRect, BOOL bErase)
-{
-    (pRect == NULL && bErase ? g_calls.invalidated : g_calls.partlyInvalidated).push_back(hWnd);
-    return g_invalidateHook.Original<decltype(&InvalidateRect)>()(hWnd, pRect, bErase);
-}
-
-BOOL WINAPI SpyUpdateWindow(HWND hWnd)
-{
-    g_calls.updated.push_back(hWnd);
-    return g_updateHook.Original<decltype(&UpdateWindow)>()(hWnd);
-}
-
-LONG WINAPI SpySetWindowLongA(HWND hWnd, int nIndex, LONG lValue)
-{
-    if (nIndex == GWL_WNDPROC && hWnd == g_calls.hBrowserWnd)
-        g_calls.nProcChanges++;
-    return g_procHook.Original<decltype(&SetWindowLongA)>()(hWnd, nIndex, lValue);
-}
-
-BOOL WINAPI SpyDestroyWindow(HWND hWnd)
-{
-    g_calls.destroyed.push_back(hWnd);
-    return g_destroyHook.Original<decltype(&DestroyWindow)>()(hWnd);
-}
-
-MCIERROR WINAPI SpyMciSendCommandA(MCIDEVICEID wID, UINT uMsg, DWORD_PTR dwFlags, DWORD_PTR dwParam)
-{
-    if (uMsg == MCI_CLOSE)
-        g_calls.sideAliveAtClose.push_back(IsWindow(g_calls.hSideWnd) != FALSE);
-    return g_mciHook.Original<decltype(&mciSendCommandA)>()(wID, uMsg, dwFlags, dwParam);
-}
-
-void InstallSpies()
-{
-    HMODULE hModule = Plugin().Module();
-    if (!g_boxHook.IsInstalled())
-        g_boxHook.Install(hModule, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(&SpyMessageBoxA));
-    if (!g_invalidateHook.IsInstalled())
-        g_invalidateHook.Install(hModule, "user32.dll", "InvalidateRect", reinterpret_cast<void*>(&SpyInvalidateRect));
-    if (!g_updateHook.IsInstalled())
-        g_updateHook.Install(hModule, "user32.dll", "UpdateWindow", reinterpret_cast<void*>(&SpyUpdateWindow));
-    if (!g_procHook.IsInstalled())
-        g_procHook.Install(hModule, "user32.dll", "SetWindowLongA", reinterpret_cast<void*>(&SpySetWindowLongA));
-    if (!g_destroyHook.IsInstalled())
-        g_destroyHook.Install(hModule, "user32.dll", "DestroyWindow", reinterpret_cast<void*>(&SpyDestroyWindow));
-    if (!g_mciHook.IsInstalled())
-        g_mciHook.Install(hModule, "winmm.dll", "mciSendCommandA", reinterpret_cast<void*>(&SpyMciSendCommandA));
+    return CUiCalls::Record();
 }
 
 std::string ClassOf(HWND hWnd)
@@ -123,15 +51,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-        InstallSpies();
-        ASSERT_TRUE(g_boxHook.IsInstalled() && g_invalidateHook.IsInstalled() && g_updateHook.IsInstalled() &&
-                    g_procHook.IsInstalled() && g_mciHook.IsInstalled() && g_destroyHook.IsInstalled());
         ASSERT_NE(nullptr, m_area.Handle());
         ASSERT_EQ(NPERR_NO_ERROR, m_instance.New(NP_EMBED));
         PumpMessages();
         m_area.ClearMessages();
-        g_calls = CWindowCalls();
-        g_calls.hBrowserWnd = m_area.Handle();
+        CUiCalls::Reset();
     }
 
     HWND SideWindow() const
@@ -171,8 +95,8 @@ TEST_F(SetWindow, NullHandleBeforeAnyWindowChangesNothing)
     EXPECT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(NULL));
     EXPECT_EQ(pPlayer, m_instance.Record()->m_pPlayer);
     EXPECT_EQ(nullptr, m_instance.Record()->m_pWindow);
-    EXPECT_EQ(0, g_calls.nProcChanges);
-    EXPECT_TRUE(g_calls.invalidated.empty());
+    EXPECT_EQ(0, CUiCalls::ProcChangesOf(m_area.Handle()));
+    EXPECT_TRUE(Calls().invalidated.empty());
 }
 
 TEST_F(SetWindow, FirstWindowIsSubclassedAndLinkedToTheInstance)
@@ -183,7 +107,7 @@ TEST_F(SetWindow, FirstWindowIsSubclassedAndLinkedToTheInstance)
     EXPECT_EQ(m_area.Handle(), pRecord->m_pWindow->GetSafeHwnd());
     EXPECT_EQ(pRecord, pRecord->m_pWindow->GetInstance());
     EXPECT_NE(CBrowserWindow::BrowserProc(), ProcOf(m_area.Handle()));
-    EXPECT_EQ(1, g_calls.nProcChanges);
+    EXPECT_EQ(1, CUiCalls::ProcChangesOf(m_area.Handle()));
     EXPECT_TRUE(BrowserAnswers(m_area.Handle())) << "unhandled messages reach the browser's procedure";
 }
 
@@ -210,9 +134,9 @@ TEST_F(SetWindow, SideWindowIsAHiddenStaticChildWithoutArea)
 TEST_F(SetWindow, EveryHandOverRepaintsTheWholeWindow)
 {
     ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
-    EXPECT_EQ(std::vector<HWND>{m_area.Handle()}, g_calls.invalidated);
-    EXPECT_EQ(std::vector<HWND>{m_area.Handle()}, g_calls.updated);
-    EXPECT_TRUE(g_calls.partlyInvalidated.empty());
+    EXPECT_EQ(std::vector<HWND>{m_area.Handle()}, Calls().invalidated);
+    EXPECT_EQ(std::vector<HWND>{m_area.Handle()}, Calls().updated);
+    EXPECT_TRUE(Calls().partlyInvalidated.empty());
     EXPECT_FALSE(GetUpdateRect(m_area.Handle(), NULL, FALSE)) << "the repaint happens at once, not later";
 }
 
@@ -224,9 +148,9 @@ TEST_F(SetWindow, SecondHandOverRepaintsWithoutSubclassingAgain)
     ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
     EXPECT_EQ(pWindow, m_instance.Record()->m_pWindow);
     EXPECT_EQ(hSide, SideWindow());
-    EXPECT_EQ(1, g_calls.nProcChanges);
-    EXPECT_EQ(2u, g_calls.invalidated.size());
-    EXPECT_EQ(2u, g_calls.updated.size());
+    EXPECT_EQ(1, CUiCalls::ProcChangesOf(m_area.Handle()));
+    EXPECT_EQ(2u, Calls().invalidated.size());
+    EXPECT_EQ(2u, Calls().updated.size());
     EXPECT_FALSE(GetUpdateRect(m_area.Handle(), NULL, FALSE));
 }
 
@@ -237,7 +161,7 @@ TEST_F(SetWindow, ALaterDifferentHandleIsNotAttached)
     ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(other.Handle()));
     EXPECT_EQ(CBrowserWindow::BrowserProc(), ProcOf(other.Handle()));
     EXPECT_EQ(m_area.Handle(), m_instance.Record()->m_pWindow->GetSafeHwnd());
-    EXPECT_EQ((std::vector<HWND>{m_area.Handle(), m_area.Handle()}), g_calls.invalidated);
+    EXPECT_EQ((std::vector<HWND>{m_area.Handle(), m_area.Handle()}), Calls().invalidated);
 }
 
 TEST_F(SetWindow, WithdrawnWindowGetsItsProcedureBackAndSurvives)
@@ -290,21 +214,21 @@ TEST_F(SetWindow, FailedSubclassingShowsTheMessageBoxAndKeepsTheObject)
     ASSERT_EQ(NPERR_NO_ERROR, second.New(NP_EMBED));
     ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
     WNDPROC pfnFirst = ProcOf(m_area.Handle());
-    g_calls = CWindowCalls();
+    CUiCalls::Reset();
 
     EXPECT_EQ(NPERR_GENERIC_ERROR, second.SetWindow(m_area.Handle()));
-    ASSERT_EQ(1u, g_calls.boxes.size());
-    EXPECT_EQ(nullptr, g_calls.boxes[0].hOwner);
-    EXPECT_EQ("SubclassWindow Failed", g_calls.boxes[0].strText);
-    EXPECT_EQ("Plug-in-test", g_calls.boxes[0].strCaption);
-    EXPECT_EQ(static_cast<UINT>(MB_OK), g_calls.boxes[0].uType);
+    ASSERT_EQ(1u, Calls().boxes.size());
+    EXPECT_EQ(nullptr, Calls().boxes[0].hOwner);
+    EXPECT_EQ("SubclassWindow Failed", Calls().boxes[0].strText);
+    EXPECT_EQ("Plug-in-test", Calls().boxes[0].strCaption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK), Calls().boxes[0].uType);
 
     const PluginInstance* pSecond = second.Record();
     ASSERT_NE(nullptr, pSecond->m_pWindow);
     EXPECT_EQ(nullptr, pSecond->m_pWindow->GetSafeHwnd());
     EXPECT_EQ(nullptr, pSecond->m_pWindow->GetInstance());
     EXPECT_EQ(nullptr, pSecond->m_pSideWindow);
-    EXPECT_TRUE(g_calls.invalidated.empty());
+    EXPECT_TRUE(Calls().invalidated.empty());
     EXPECT_EQ(pfnFirst, ProcOf(m_area.Handle()));
 }
 
@@ -319,13 +243,13 @@ TEST_F(SetWindow, ObjectOfAFailedSubclassingIsHarmless)
     ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(m_area.Handle()));
     WNDPROC pfnFirst = ProcOf(m_area.Handle());
     ASSERT_EQ(NPERR_GENERIC_ERROR, second.SetWindow(m_area.Handle()));
-    g_calls = CWindowCalls();
+    CUiCalls::Reset();
 
     EXPECT_EQ(NPERR_NO_ERROR, second.SetWindow(m_area.Handle()));
-    EXPECT_TRUE(g_calls.boxes.empty());
-    for (HWND hWnd : g_calls.invalidated)
+    EXPECT_TRUE(Calls().boxes.empty());
+    for (HWND hWnd : Calls().invalidated)
         EXPECT_NE(nullptr, hWnd);
-    for (HWND hWnd : g_calls.updated)
+    for (HWND hWnd : Calls().updated)
         EXPECT_NE(nullptr, hWnd);
 
     EXPECT_EQ(NPERR_NO_ERROR, second.Destroy());
@@ -342,9 +266,9 @@ TEST_F(SetWindow, BrowserWindowDestroyedUnderThePlugIn)
     HWND hArea = m_area.Handle();
     m_area.Destroy();
     EXPECT_FALSE(IsWindow(SideWindow()));
-    g_calls = CWindowCalls();
+    CUiCalls::Reset();
     EXPECT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(hArea));
-    for (HWND hWnd : g_calls.invalidated)
+    for (HWND hWnd : Calls().invalidated)
         EXPECT_NE(nullptr, hWnd);
     EXPECT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(NULL));
     EXPECT_EQ(nullptr, m_instance.Record()->m_pWindow);
@@ -360,10 +284,16 @@ TEST_F(SetWindow, WithdrawalClosesTheDeviceBeforeTheSideWindowGoes)
     std::string strClip = WindowsPathOf(PLUGIN_TEST_DATA "/clip320.avi");
     ASSERT_TRUE(pRecord->m_pPlayer->Open(pRecord->m_pWindow, pRecord->m_pSideWindow, strClip.c_str(), 0))
         << "MCI error " << pRecord->m_pPlayer->m_dwLastError;
-    g_calls.hSideWnd = SideWindow();
+    HWND hSide = SideWindow();
+    std::vector<bool> sideAliveAtClose;
+    CMciSpy::Observe([&](MCIDEVICEID, UINT uMsg, DWORD_PTR, MCIERROR*) {
+        if (uMsg == MCI_CLOSE)
+            sideAliveAtClose.push_back(IsWindow(hSide) != FALSE);
+        return false;
+    });
     ASSERT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(NULL));
-    EXPECT_EQ(std::vector<bool>{true}, g_calls.sideAliveAtClose);
-    EXPECT_FALSE(IsWindow(g_calls.hSideWnd));
+    EXPECT_EQ(std::vector<bool>{true}, sideAliveAtClose);
+    EXPECT_FALSE(IsWindow(hSide));
 }
 
 // The browser destroys its window (and with it the side window) before it withdraws it: the
@@ -379,13 +309,13 @@ TEST_F(SetWindow, HandlesOfWindowsTheBrowserDestroyedAreForgotten)
     ASSERT_FALSE(IsWindow(hSide));
     EXPECT_EQ(nullptr, pRecord->m_pSideWindow->GetSafeHwnd());
     EXPECT_EQ(nullptr, pRecord->m_pWindow->GetSafeHwnd());
-    g_calls.destroyed.clear();
+    Calls().destroyed.clear();
     EXPECT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(NULL));
-    EXPECT_TRUE(g_calls.destroyed.empty()) << "DestroyWindow on a dead handle";
+    EXPECT_TRUE(Calls().destroyed.empty()) << "DestroyWindow on a dead handle";
 
     CBrowserWindow again(m_page.Handle(), 320, 240);
     EXPECT_EQ(NPERR_NO_ERROR, m_instance.SetWindow(again.Handle()));
-    EXPECT_TRUE(g_calls.boxes.empty());
+    EXPECT_TRUE(Calls().boxes.empty());
     EXPECT_TRUE(IsWindow(SideWindow()));
     EXPECT_EQ(NPERR_NO_ERROR, m_instance.Destroy());
     EXPECT_EQ(CBrowserWindow::BrowserProc(), ProcOf(again.Handle()));

@@ -7,14 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commdlg.h>
 
 #include <algorithm>
 #include <cstdint>
 
 #include "BrowserWindow.h"
 #include "SaveAsSpy.h"
-#include "ScriptedMci.h"
+#include "MciImports.h"
 #include "StreamRig.h"
 
 namespace {
@@ -91,7 +90,7 @@ const Delivery DELIVERIES[] = {
 // "RIFF", the size of what follows, then pseudo-random bytes.
 Bytes MakeRiffClip()
 {
-    Bytes clip = RandomBytes(CLIP_BYTES, 19);
+    Bytes clip = randomBytes(CLIP_BYTES, 19);
     const DWORD dwSize = CLIP_BYTES - 8;
     const BYTE head[8] = {'R', 'I', 'F', 'F', BYTE(dwSize), BYTE(dwSize >> 8), BYTE(dwSize >> 16), BYTE(dwSize >> 24)};
     std::copy(head, head + 8, clip.begin());
@@ -145,21 +144,10 @@ bool IsOpenedClip(const CScriptedCall& call)
 class StreamDeliveries : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_bHooked =
-            Plugin().IsReady() && CScriptedMci::Install(Plugin().Module()) && CSaveAsSpy::Install(Plugin().Module());
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-        ASSERT_TRUE(s_bHooked) << "the plug-in lacks the device, clock or Save As imports the test replaces";
-    }
+    void SetUp() override { ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error(); }
 
-    static bool s_bHooked;
     CBrowserWindow m_window{NULL, 320, 240};
 };
-bool StreamDeliveries::s_bHooked;
 
 TEST_F(StreamDeliveries, EachDeliveryStartsPlaysAndIsOfferedAsItsRowSays)
 {

@@ -4,85 +4,23 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commdlg.h>
-
-#include <malloc.h>
 
 #include <deque>
+#include <random>
 #include <memory>
 #include <string>
 
 #include "BrowserWindow.h"
-#include "IatHook.h"
+#include "FaultImports.h"
 #include "MciPlayer.h"
+#include "SaveAsSpy.h"
 #include "StreamRig.h"
 
 namespace {
-// Save As dialog stand-in: counts the offers and answers with s_strSaveTo (cancel when empty).
-int s_nSaveOffers;
-std::string s_strSaveTo;
-BOOL WINAPI FakeGetSaveFileNameA(OPENFILENAMEA* pOfn)
+// The Save As offers made so far (the rig's dialog stand-in).
+int SaveOffers()
 {
-    s_nSaveOffers++;
-    if (s_strSaveTo.empty())
-        return FALSE;
-    lstrcpynA(pOfn->lpstrFile, s_strSaveTo.c_str(), pOfn->nMaxFile);
-    return TRUE;
-}
-
-// Temporary names: the system's, or the next of s_tempNames (its placeholder created like the
-// system does); no name left fails the call.
-CIatHook s_tempNameHook;
-bool s_bScriptedTempName;
-std::deque<std::string> s_tempNames;
-UINT WINAPI FakeGetTempFileNameA(LPCSTR pszDir, LPCSTR pszPrefix, UINT uUnique, LPSTR pszName)
-{
-    if (!s_bScriptedTempName)
-        return s_tempNameHook.Original<decltype(&GetTempFileNameA)>()(pszDir, pszPrefix, uUnique, pszName);
-    if (s_tempNames.empty())
-        return 0;
-    memcpy(pszName, s_tempNames.front().c_str(), s_tempNames.front().size() + 1);
-    s_tempNames.pop_front();
-    CloseHandle(CreateFileA(pszName, GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
-    return 1;
-}
-
-// The plug-in's frees: with s_bPoisonFrees the block is overwritten and kept (never handed out
-// again), so that a later look into a freed record reads garbage pointers.
-CIatHook s_freeHook;
-bool s_bPoisonFrees;
-void __cdecl PoisoningFree(void* p)
-{
-    if (s_bPoisonFrees && p != NULL)
-    {
-        memset(p, 0xDD, _msize(p));
-        return;
-    }
-    s_freeHook.Original<void(__cdecl*)(void*)>()(p);
-}
-
-// The runtime's writes: at most s_nWriteBudget more bytes reach the file (no limit when -1);
-// s_bCloseFails makes the close report lost data (after closing the file).
-CIatHook s_fwriteHook, s_fcloseHook;
-LONGLONG s_nWriteBudget = -1;
-bool s_bCloseFails;
-size_t __cdecl FakeFwrite(const void* pData, size_t nSize, size_t nCount, FILE* pFile)
-{
-    auto pfnReal = s_fwriteHook.Original<size_t(__cdecl*)(const void*, size_t, size_t, FILE*)>();
-    if (s_nWriteBudget < 0 || static_cast<LONGLONG>(nSize * nCount) <= s_nWriteBudget)
-    {
-        if (s_nWriteBudget >= 0)
-            s_nWriteBudget -= nSize * nCount;
-        return pfnReal(pData, nSize, nCount, pFile);
-    }
-    size_t nFits = static_cast<size_t>(s_nWriteBudget) / nSize;
-    s_nWriteBudget = 0;
-    return pfnReal(pData, nSize, nFits, pFile);
-}
-int __cdecl FakeFclose(FILE* pFile)
-{
-    int nResult = s_fcloseHook.Original<int(__cdecl*)(FILE*)>()(pFile);
-    return s_bCloseFails ? EOF : nResult;
+    return static_cast<int>(CSaveAsSpy::Dialogs().size());
 }
 
 std::string TempDir()
@@ -97,41 +35,14 @@ const char REMOTE_URL[] = "http://www.example.com/media/clip.avs";
 class StreamNpp : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static CIatHook s_saveHook;
-        HMODULE hPlugin = Plugin().Module();
-        if (hPlugin == NULL)
-            return;
-        s_bHooked = s_saveHook.Install(hPlugin, "comdlg32.dll", "GetSaveFileNameA", (void*)&FakeGetSaveFileNameA) &&
-                    s_tempNameHook.Install(hPlugin, "kernel32.dll", "GetTempFileNameA", (void*)&FakeGetTempFileNameA) &&
-                    s_fwriteHook.Install(hPlugin, "msvcrt.dll", "fwrite", (void*)&FakeFwrite) &&
-                    s_fcloseHook.Install(hPlugin, "msvcrt.dll", "fclose", (void*)&FakeFclose) &&
-                    s_freeHook.Install(hPlugin, "msvcrt.dll", "free", (void*)&PoisoningFree);
-    }
     void SetUp() override
     {
         ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-        ASSERT_TRUE(s_bHooked) << "the plug-in lacks an import the tests replace";
-        s_nSaveOffers = 0;
-        s_strSaveTo.clear();
-        s_bScriptedTempName = false;
-        s_tempNames.clear();
-        s_nWriteBudget = -1;
-        s_bCloseFails = false;
-        s_bPoisonFrees = false;
         m_strSaved = TempDir() + "saved_" + std::to_string(GetCurrentProcessId()) + ".avi";
         DeleteFileA(m_strSaved.c_str());
         m_nZevFilesBefore = CountTempFiles("ZEV*");
     }
-    void TearDown() override
-    {
-        s_bPoisonFrees = false;
-        s_bScriptedTempName = false;
-        s_nWriteBudget = -1;
-        s_bCloseFails = false;
-        DeleteFileA(m_strSaved.c_str());
-    }
+    void TearDown() override { DeleteFileA(m_strSaved.c_str()); }
 
     // A new embedded instance (automatic start as the page asks) in a browser window, if wanted.
     std::unique_ptr<CRigInstance> NewInstance(bool bWindow = false)
@@ -158,12 +69,10 @@ protected:
         return pInstance;
     }
 
-    static bool s_bHooked;
     std::string m_strSaved;
     int m_nZevFilesBefore = 0;
     std::vector<std::unique_ptr<CBrowserWindow>> m_windows;
 };
-bool StreamNpp::s_bHooked;
 
 struct SaveNameCase
 {
@@ -255,8 +164,8 @@ TEST_F(StreamNpp, TemporaryFileIsANewZevAviFileInTheTempDirectory)
 
 TEST_F(StreamNpp, CompleteRemoteClipIsOfferedAndSavedByteForByte)
 {
-    Bytes clip = RandomBytes(300000, 1);
-    s_strSaveTo = m_strSaved;
+    Bytes clip = randomBytes(300000, 1);
+    CSaveAsSpy::ConfirmWith(m_strSaved);
     std::unique_ptr<CRigInstance> pInstance = ReceiveClip(clip, REMOTE_URL);
     PluginInstance* pRecord = pInstance->Record();
     EXPECT_FALSE(pRecord->m_bStreamOpen);
@@ -267,7 +176,7 @@ TEST_F(StreamNpp, CompleteRemoteClipIsOfferedAndSavedByteForByte)
     std::string strTemp = pRecord->m_szTempPath;
     EXPECT_EQ(clip, ReadFileBytes(strTemp));
     pInstance->Destroy();
-    EXPECT_EQ(1, s_nSaveOffers);
+    EXPECT_EQ(1, SaveOffers());
     EXPECT_EQ(clip, ReadFileBytes(m_strSaved));
     EXPECT_FALSE(FileExists(strTemp));
 }
@@ -276,14 +185,14 @@ TEST_F(StreamNpp, CompleteRemoteClipIsOfferedAndSavedByteForByte)
 // table that stream_cases_test runs through the stream functions.)
 TEST_F(StreamNpp, LocalClipIsNotOffered)
 {
-    ReceiveClip(RandomBytes(50000, 2), "file:///C:/media/clip.avs")->Destroy();
-    EXPECT_EQ(0, s_nSaveOffers);
+    ReceiveClip(randomBytes(50000, 2), "file:///C:/media/clip.avs")->Destroy();
+    EXPECT_EQ(0, SaveOffers());
     EXPECT_EQ(m_nZevFilesBefore, CountTempFiles("ZEV*"));
 }
 
 TEST_F(StreamNpp, DestructionInMidStreamOffersNothingAndLeavesNoFile)
 {
-    Bytes clip = RandomBytes(100000, 3);
+    Bytes clip = randomBytes(100000, 3);
     Bytes bytes = MakeClipStream(clip, 90000);
     std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
     CRigStream stream(Plugin(), *pInstance);
@@ -292,7 +201,7 @@ TEST_F(StreamNpp, DestructionInMidStreamOffersNothingAndLeavesNoFile)
     std::string strTemp = pInstance->Record()->m_szTempPath;
     pInstance->Destroy();
     stream.Abandon();
-    EXPECT_EQ(0, s_nSaveOffers);
+    EXPECT_EQ(0, SaveOffers());
     EXPECT_FALSE(FileExists(strTemp));
 }
 
@@ -305,7 +214,7 @@ TEST_F(StreamNpp, FourInterleavedStreamsGiveFourIdenticalFiles)
     std::vector<Bytes> clips, bytes;
     for (int i = 0; i < N; i++)
     {
-        clips.push_back(RandomBytes(150000 + 20000 * i, 40 + i));
+        clips.push_back(randomBytes(150000 + 20000 * i, 40 + i));
         bytes.push_back(MakeClipStream(clips[i], static_cast<DWORD>(clips[i].size()) - 3000 * (i + 1)));
         instances.push_back(NewInstance(i % 2 == 0));
         streams.emplace_back(new CRigStream(Plugin(), *instances[i]));
@@ -338,12 +247,12 @@ TEST_F(StreamNpp, FourInterleavedStreamsGiveFourIdenticalFiles)
         instances[i]->Destroy();
         EXPECT_FALSE(FileExists(paths[i]));
     }
-    EXPECT_EQ(N, s_nSaveOffers);
+    EXPECT_EQ(N, SaveOffers());
 }
 
 TEST_F(StreamNpp, NoTemporaryNameEndsTheStream)
 {
-    s_bScriptedTempName = true;
+    CFaults::ScriptTempNames({});
     std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
     CRigStream stream(Plugin(), *pInstance);
     ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 1000));
@@ -352,7 +261,7 @@ TEST_F(StreamNpp, NoTemporaryNameEndsTheStream)
     EXPECT_EQ(-1, stream.Write(chunk, sizeof(chunk)));
     stream.Close();
     pInstance->Destroy();
-    EXPECT_EQ(0, s_nSaveOffers);
+    EXPECT_EQ(0, SaveOffers());
     EXPECT_EQ(m_nZevFilesBefore, CountTempFiles("ZEV*"));
 }
 
@@ -364,10 +273,9 @@ TEST_F(StreamNpp, TemporaryPathLongerThanTheFieldIsRefusedSafely)
     std::string strFits = strDir + "ZEV" + std::string(255 - strDir.size() - 7, 'f') + ".TMP";
     ASSERT_EQ(255u, strFits.size());
     std::string strTooLong = strDir + "ZEV" + std::string(256 - strDir.size() - 7, 'g') + ".TMP";
-    s_bScriptedTempName = true;
     for (const std::string* pName : {&strFits, &strTooLong})
     {
-        s_tempNames = {*pName};
+        CFaults::ScriptTempNames({*pName});
         std::unique_ptr<CRigInstance> pInstance = NewInstance();
         PluginInstance* pRecord = pInstance->Record();
         strcpy(pRecord->m_szSaveName, "sentinel");
@@ -397,8 +305,7 @@ TEST_F(StreamNpp, FileThatCannotBeCreatedEndsTheStream)
 {
     std::string strBase = TempDir() + "ZEVDIR" + std::to_string(GetCurrentProcessId());
     ASSERT_TRUE(CreateDirectoryA((strBase + ".avi").c_str(), NULL));
-    s_bScriptedTempName = true;
-    s_tempNames = {strBase + ".TMP"};
+    CFaults::ScriptTempNames({strBase + ".TMP"});
     std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
     CRigStream stream(Plugin(), *pInstance);
     ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 1000));
@@ -408,39 +315,39 @@ TEST_F(StreamNpp, FileThatCannotBeCreatedEndsTheStream)
     EXPECT_EQ(-1, stream.Write(chunk, sizeof(chunk)));
     stream.Close();
     pInstance->Destroy();
-    EXPECT_EQ(0, s_nSaveOffers);
+    EXPECT_EQ(0, SaveOffers());
     EXPECT_TRUE(RemoveDirectoryA((strBase + ".avi").c_str())) << "someone else's directory was touched";
 }
 
 TEST_F(StreamNpp, FullDiskEndsTheStreamAndNothingIsLeft)
 {
-    Bytes clip = RandomBytes(400000, 5);
+    Bytes clip = randomBytes(400000, 5);
     Bytes bytes = MakeClipStream(clip, 390000);
     std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
     CRigStream stream(Plugin(), *pInstance);
     ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, static_cast<DWORD>(bytes.size())));
-    s_nWriteBudget = 150000;
+    CFaults::LimitWrites(150000);
     EXPECT_FALSE(stream.WriteRest(bytes, 65536));
     EXPECT_EQ(2u * 65536, stream.Offset()) << "the chunk that did not fit was refused";
     EXPECT_EQ(-1, stream.Write(&bytes[stream.Offset()], 100));
     std::string strTemp = pInstance->Record()->m_szTempPath;
     stream.Close();
     pInstance->Destroy();
-    EXPECT_EQ(0, s_nSaveOffers);
+    EXPECT_EQ(0, SaveOffers());
     EXPECT_FALSE(FileExists(strTemp));
 }
 
 TEST_F(StreamNpp, DataLostWhenTheFileIsClosedMakesTheClipIncomplete)
 {
-    s_bCloseFails = true;
-    ReceiveClip(RandomBytes(30000, 6), REMOTE_URL)->Destroy();
-    EXPECT_EQ(0, s_nSaveOffers);
+    CFaults::FailCloses(true);
+    ReceiveClip(randomBytes(30000, 6), REMOTE_URL)->Destroy();
+    EXPECT_EQ(0, SaveOffers());
 }
 
 TEST_F(StreamNpp, SecondStreamForAnInstanceIsDeclined)
 {
-    Bytes clip = RandomBytes(40000, 7);
-    s_strSaveTo = m_strSaved;
+    Bytes clip = randomBytes(40000, 7);
+    CSaveAsSpy::ConfirmWith(m_strSaved);
     std::unique_ptr<CRigInstance> pInstance = ReceiveClip(clip, REMOTE_URL);
     std::string strTemp = pInstance->Record()->m_szTempPath;
     CRigStream second(Plugin(), *pInstance);
@@ -459,7 +366,7 @@ TEST_F(StreamNpp, SecondStreamForAnInstanceIsDeclined)
 // releases the player): the clip is written whole, nothing plays, nothing breaks.
 TEST_F(StreamNpp, StreamWithoutWindowOrPlayerIsStillWritten)
 {
-    Bytes clip = RandomBytes(120000, 8);
+    Bytes clip = randomBytes(120000, 8);
     Bytes bytes = MakeClipStream(clip, 100000);
     std::unique_ptr<CRigInstance> pInstance = NewInstance();
     CRigStream stream(Plugin(), *pInstance);
@@ -488,9 +395,8 @@ TEST_F(StreamNpp, TemporaryNameWhoseAviIsTakenIsPassedOver)
     std::string strStem = TempDir() + "ZEVC" + std::to_string(GetCurrentProcessId());
     std::string strOthers = strStem + "A.avi";
     ASSERT_TRUE(WriteWholeFile(strOthers, "another instance's clip"));
-    s_bScriptedTempName = true;
-    s_tempNames = {strStem + "A.TMP", strStem + "B.TMP"};
-    Bytes clip = RandomBytes(30000, 11);
+    CFaults::ScriptTempNames({strStem + "A.TMP", strStem + "B.TMP"});
+    Bytes clip = randomBytes(30000, 11);
     std::unique_ptr<CRigInstance> pInstance = NewInstance();
     CRigStream stream(Plugin(), *pInstance);
     Bytes bytes = MakeClipStream(clip, 25000);
@@ -513,9 +419,8 @@ TEST_F(StreamNpp, TemporaryNameWhoseAviIsTakenIsPassedOver)
 TEST_F(StreamNpp, InstancesGivenTheSameNameGetFilesOfTheirOwn)
 {
     std::string strStem = TempDir() + "ZEVS" + std::to_string(GetCurrentProcessId());
-    s_bScriptedTempName = true;
-    s_tempNames = {strStem + "A.TMP", strStem + "A.TMP", strStem + "B.TMP"};
-    Bytes clips[2] = {RandomBytes(40000, 12), RandomBytes(50000, 13)};
+    CFaults::ScriptTempNames({strStem + "A.TMP", strStem + "A.TMP", strStem + "B.TMP"});
+    Bytes clips[2] = {randomBytes(40000, 12), randomBytes(50000, 13)};
     std::unique_ptr<CRigInstance> instances[2] = {NewInstance(), NewInstance()};
     std::unique_ptr<CRigStream> streams[2];
     Bytes bytes[2];
@@ -537,7 +442,7 @@ TEST_F(StreamNpp, InstancesGivenTheSameNameGetFilesOfTheirOwn)
     EXPECT_FALSE(FileExists(paths[0]));
     EXPECT_EQ(clips[1], ReadFileBytes(paths[1]));
     instances[1]->Destroy();
-    EXPECT_EQ(2, s_nSaveOffers);
+    EXPECT_EQ(2, SaveOffers());
 }
 
 // Names keep colliding: after a bounded number of tries the stream ends, nothing of the
@@ -546,18 +451,19 @@ TEST_F(StreamNpp, EveryNameTakenEndsTheStreamAndTouchesNothing)
 {
     std::string strStem = TempDir() + "ZEVT" + std::to_string(GetCurrentProcessId());
     std::vector<std::string> others;
-    s_bScriptedTempName = true;
+    std::deque<std::string> names;
     for (int i = 0; i < 40; i++)
     {
         others.push_back(strStem + std::to_string(i) + ".avi");
         ASSERT_TRUE(WriteWholeFile(others.back(), "taken"));
-        s_tempNames.push_back(strStem + std::to_string(i) + ".TMP");
+        names.push_back(strStem + std::to_string(i) + ".TMP");
     }
+    CFaults::ScriptTempNames(names);
     std::unique_ptr<CRigInstance> pInstance = NewInstance();
     CRigStream stream(Plugin(), *pInstance);
     ASSERT_EQ(NPERR_NO_ERROR, stream.Open(REMOTE_URL, 1000));
     EXPECT_STREQ("", pInstance->Record()->m_szTempPath);
-    EXPECT_LT(0u, s_tempNames.size()) << "the tries are bounded";
+    EXPECT_LT(0u, CFaults::TempNamesLeft()) << "the tries are bounded";
     BYTE chunk[100] = {};
     EXPECT_EQ(-1, stream.Write(chunk, sizeof(chunk)));
     stream.Close();
@@ -568,7 +474,7 @@ TEST_F(StreamNpp, EveryNameTakenEndsTheStreamAndTouchesNothing)
         EXPECT_FALSE(FileExists(strStem + std::to_string(i) + ".TMP"));
         DeleteFileA(others[i].c_str());
     }
-    EXPECT_EQ(0, s_nSaveOffers);
+    EXPECT_EQ(0, SaveOffers());
 }
 
 // Some hosts deliver a last call for a stream that the instance outlived. The freed record
@@ -576,17 +482,17 @@ TEST_F(StreamNpp, EveryNameTakenEndsTheStreamAndTouchesNothing)
 // stream is not disturbed by the stale one.
 TEST_F(StreamNpp, StreamCallsAfterDestroyTouchNoFreedRecord)
 {
-    Bytes clip = RandomBytes(40000, 15);
+    Bytes clip = randomBytes(40000, 15);
     Bytes bytes = MakeClipStream(clip, 30000);
     std::unique_ptr<CRigInstance> pInstance = NewInstance(true);
     CRigStream stale(Plugin(), *pInstance);
     ASSERT_EQ(NPERR_NO_ERROR, stale.Open(REMOTE_URL, static_cast<DWORD>(bytes.size())));
     ASSERT_EQ(20000, stale.Write(bytes.data(), 20000));
-    s_bPoisonFrees = true;
+    CFaults::PoisonFrees(true);
     pInstance->Destroy();
     EXPECT_EQ(-1, stale.Write(&bytes[20000], 10000));
     EXPECT_EQ(NPERR_NO_ERROR, stale.Close());
-    s_bPoisonFrees = false;
+    CFaults::PoisonFrees(false);
 
     std::unique_ptr<CRigInstance> pLater = NewInstance();
     stale.Stream().pdata = pLater->Record();

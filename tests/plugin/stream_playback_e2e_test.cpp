@@ -3,32 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commdlg.h>
 
 #include <memory>
 #include <string>
 
 #include "BrowserWindow.h"
 #include "MciPlayer.h"
-#include "MciSpy.h"
+#include "MciImports.h"
 #include "StreamRig.h"
 #include "TestWindows.h"
 
 namespace {
 const DWORD CLIP_FRAMES = 60;
-
-BOOL WINAPI DeclineSave(OPENFILENAMEA*)
-{
-    return FALSE;
-}
-
-DWORD DeviceStatus(MCIDEVICEID id, DWORD dwItem)
-{
-    MCI_STATUS_PARMS status = {};
-    status.dwItem = dwItem;
-    MCIERROR err = CMciSpy::Real(id, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&status));
-    return err == 0 ? static_cast<DWORD>(status.dwReturn) : 0xFFFFFFFF;
-}
 
 // Offset of the clip's index chunk ("idx1", the last chunk of the file).
 DWORD IndexOffset(const Bytes& clip)
@@ -42,26 +28,14 @@ DWORD IndexOffset(const Bytes& clip)
 class StreamPlaybackE2E : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static CIatHook s_saveHook;
-        s_bHooked = Plugin().IsReady() && CMciSpy::Install(Plugin().Module()) &&
-                    s_saveHook.Install(Plugin().Module(), "comdlg32.dll", "GetSaveFileNameA", (void*)&DeclineSave);
-    }
     void SetUp() override
     {
         ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-        ASSERT_TRUE(s_bHooked);
-        CMciSpy::Reset();
         m_clip = ReadFileBytes(TestDataPath("clip320.avi"));
         ASSERT_GT(m_clip.size(), 100000u);
     }
-    void TearDown() override { CMciSpy::Reset(); }
-
-    static bool s_bHooked;
     Bytes m_clip;
 };
-bool StreamPlaybackE2E::s_bHooked;
 
 TEST_F(StreamPlaybackE2E, StreamedClipIsRebuiltAndPlaysToItsEnd)
 {

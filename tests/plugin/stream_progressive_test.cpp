@@ -4,13 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commdlg.h>
 
 #include <memory>
 
 #include "BrowserWindow.h"
 #include "MciPlayer.h"
-#include "ScriptedMci.h"
+#include "MciImports.h"
 #include "StreamRig.h"
 
 namespace {
@@ -30,21 +29,11 @@ DWORD ReceivedAt(DWORD nFrame)
 class ProgressivePlayback : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static CIatHook s_saveHook;
-        s_bHooked = Plugin().IsReady() && CScriptedMci::Install(Plugin().Module()) &&
-                    s_saveHook.Install(Plugin().Module(), "comdlg32.dll", "GetSaveFileNameA", (void*)&DeclineSave);
-    }
-    // The Save As dialog at destruction, cancelled.
-    static BOOL WINAPI DeclineSave(OPENFILENAMEA*) { return FALSE; }
-
     void SetUp() override
     {
         ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-        ASSERT_TRUE(s_bHooked) << "the plug-in does not import mciSendCommandA and GetTickCount";
         CScriptedMci::Reset(FRAMES, 1000000);
-        m_clip = RandomBytes(CLIP_BYTES, 9);
+        m_clip = randomBytes(CLIP_BYTES, 9);
         m_bytes = MakeClipStream(m_clip, CLIP_BYTES - BLOCK);
         ASSERT_EQ(ReceivedAt(FRAMES), m_bytes.size());
         m_dwAnnounced = static_cast<DWORD>(m_bytes.size());
@@ -115,14 +104,12 @@ protected:
         EXPECT_EQ(static_cast<MCIDEVICEID>(CScriptedMci::DEVICE_ID), calls[1].wDeviceID);
     }
 
-    static bool s_bHooked;
     CBrowserWindow m_window{NULL, 320, 240};
     Bytes m_clip, m_bytes;
     DWORD m_dwAnnounced = 0;  // the length NPP_NewStream announces
     std::unique_ptr<CRigInstance> m_pInstance;
     std::unique_ptr<CRigStream> m_pStream;
 };
-bool ProgressivePlayback::s_bHooked;
 
 TEST_F(ProgressivePlayback, FirstReleaseComesAtOnceAndThenNeedsMoreThanTheStep)
 {

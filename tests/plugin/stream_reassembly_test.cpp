@@ -9,6 +9,7 @@
 
 #include "StreamFile.h"
 #include "StreamRig.h"
+#include "stream_placement.h"
 
 namespace {
 class StreamReassembly : public CClipFileTest
@@ -34,11 +35,11 @@ protected:
 
 TEST_F(StreamReassembly, BlockAndClipDataOfTheFirstChunkLandWhereTheyBelong)
 {
-    Bytes clip = RandomBytes(1005000, 1);
+    Bytes clip = randomBytes(1005000, 1);
     Bytes stream = MakeClipStream(clip, 1000000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(Create(receiver));
-    EXPECT_EQ(99999999u, receiver.GetStartBytes());
+    EXPECT_EQ(avs::kUnknownStartBytes, receiver.GetStartBytes());
 
     ASSERT_TRUE(receiver.Receive(&stream[0], 8 + 5000 + 3000));
     EXPECT_FALSE(receiver.IsPlayable());
@@ -58,7 +59,7 @@ TEST_F(StreamReassembly, BlockAndClipDataOfTheFirstChunkLandWhereTheyBelong)
 
 TEST_F(StreamReassembly, BlockEndingWithTheFirstChunkSendsTheNextChunkToOffsetZero)
 {
-    Bytes clip = RandomBytes(1005000, 2);
+    Bytes clip = randomBytes(1005000, 2);
     Bytes stream = MakeClipStream(clip, 1000000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(Create(receiver));
@@ -71,7 +72,7 @@ TEST_F(StreamReassembly, BlockEndingWithTheFirstChunkSendsTheNextChunkToOffsetZe
 
 TEST_F(StreamReassembly, BlockSpreadOverChunksGoesOnInsideTheBlockAndSplitsTheLastOne)
 {
-    Bytes clip = RandomBytes(45000, 3);
+    Bytes clip = randomBytes(45000, 3);
     Bytes stream = MakeClipStream(clip, 40000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(Create(receiver));
@@ -85,7 +86,7 @@ TEST_F(StreamReassembly, BlockSpreadOverChunksGoesOnInsideTheBlockAndSplitsTheLa
 
 TEST_F(StreamReassembly, EmptyBlockPutsEveryByteAfterTheHeaderFromOffsetZero)
 {
-    Bytes clip = RandomBytes(30000, 4);
+    Bytes clip = randomBytes(30000, 4);
     Bytes stream = MakeClipStream(clip, static_cast<DWORD>(clip.size()));
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(Create(receiver));
@@ -104,7 +105,7 @@ TEST_F(StreamReassembly, EmptyBlockPutsEveryByteAfterTheHeaderFromOffsetZero)
 
 TEST_F(StreamReassembly, HeaderSplitOverChunksIsCollectedFirst)
 {
-    Bytes clip = RandomBytes(20000, 5);
+    Bytes clip = randomBytes(20000, 5);
     Bytes stream = MakeClipStream(clip, 15000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(Create(receiver));
@@ -119,7 +120,7 @@ TEST_F(StreamReassembly, HeaderSplitOverChunksIsCollectedFirst)
 // Streams received at the same time keep their own state: each file is its own clip.
 TEST_F(StreamReassembly, InterleavedStreamsDoNotDisturbEachOther)
 {
-    Bytes clipA = RandomBytes(50000, 20), clipB = RandomBytes(70000, 21);
+    Bytes clipA = randomBytes(50000, 20), clipB = randomBytes(70000, 21);
     Bytes streamA = MakeClipStream(clipA, 45000), streamB = MakeClipStream(clipB, 60000);
     std::string strPathB = m_strPath + ".b.avi";
     CStreamFile a(static_cast<DWORD>(streamA.size())), b(static_cast<DWORD>(streamB.size()));
@@ -145,7 +146,7 @@ TEST_F(StreamReassembly, InterleavedStreamsDoNotDisturbEachOther)
 // (Which streams are complete is the table's, stream_cases_test.)
 TEST_F(StreamReassembly, FileClosedEarlyRefusesTheStreamAndIsNoClip)
 {
-    Bytes stream = MakeClipStream(RandomBytes(12000, 30), 11000);
+    Bytes stream = MakeClipStream(randomBytes(12000, 30), 11000);
     CStreamFile receiver(static_cast<DWORD>(stream.size()));
     ASSERT_TRUE(Create(receiver));
     receiver.CloseFile();
@@ -157,7 +158,7 @@ TEST_F(StreamReassembly, FileClosedEarlyRefusesTheStreamAndIsNoClip)
 // goes by the value at the end.
 TEST_F(StreamReassembly, CompletenessGoesByTheLengthKnownAtTheEnd)
 {
-    Bytes clip = RandomBytes(20000, 31);
+    Bytes clip = randomBytes(20000, 31);
     Bytes stream = MakeClipStream(clip, 19000);
     CStreamFile receiver(0);
     ASSERT_TRUE(Create(receiver));
@@ -175,7 +176,7 @@ TEST_F(StreamReassembly, CompletenessGoesByTheLengthKnownAtTheEnd)
 TEST_F(StreamReassembly, BlockBeyondTheGapBoundWaitsAsideAndLandsInPlace)
 {
     const DWORD GAP = 40000;
-    Bytes clip = RandomBytes(300000, 32);
+    Bytes clip = randomBytes(300000, 32);
     Bytes indexFirst = MakeClipStream(clip, 250000);
     Bytes rangeFirst = MakeStreamHeader(200000, 30000);
     rangeFirst.insert(rangeFirst.end(), clip.begin() + 200000, clip.begin() + 230000);

@@ -8,7 +8,7 @@
 #include <shellapi.h>
 
 #include "Companion.h"
-#include "IatHook.h"
+#include "LaunchImports.h"
 #include "PluginInstance.h"
 #include "TestFiles.h"
 #include "TestWindows.h"
@@ -18,55 +18,10 @@ namespace {
 const char PROFILE[] = "VEDORER.INI";
 const char HTM_CLASS[] = "StreamplugWindowTestPage";
 
-// WinExec and ShellExecuteA of a module: recorded, then passed on.
-struct CLaunches
+// The rig's record of WinExec, ShellExecuteA and the profile reads.
+CLaunchRecord& Launches()
 {
-    std::vector<std::string> commands;  // WinExec command lines
-    std::vector<UINT> shows;            // their show codes
-    std::vector<std::string> opened;    // ShellExecuteA files
-    bool bShellArgsAsExpected = true;   // no window, default verb, no parameters or directory, SW_SHOWNORMAL
-};
-CLaunches g_launches;
-
-CIatHook& WinExecHook(int i)
-{
-    static CIatHook s_hooks[2];
-    return s_hooks[i];
-}
-CIatHook& ShellHook(int i)
-{
-    static CIatHook s_hooks[2];
-    return s_hooks[i];
-}
-// GetPrivateProfileStringA of streamplug.dll: the arguments of each read, passed on.
-std::vector<std::string> g_profileReads;
-CIatHook& ProfileHook()
-{
-    static CIatHook s_hook;
-    return s_hook;
-}
-DWORD WINAPI RecordProfileRead(LPCSTR pszSection, LPCSTR pszKey, LPCSTR pszDefault, LPSTR pszBuffer, DWORD nSize,
-                               LPCSTR pszFile)
-{
-    g_profileReads.push_back(std::string(pszSection) + "|" + pszKey + "|" + pszDefault + "|" + std::to_string(nSize) +
-                             "|" + pszFile);
-    return ProfileHook().Original<decltype(&GetPrivateProfileStringA)>()(pszSection, pszKey, pszDefault, pszBuffer,
-                                                                         nSize, pszFile);
-}
-
-UINT WINAPI RecordWinExec(LPCSTR pszCmdLine, UINT uShow)
-{
-    g_launches.commands.push_back(pszCmdLine);
-    g_launches.shows.push_back(uShow);
-    return WinExecHook(0).Original<decltype(&WinExec)>()(pszCmdLine, uShow);
-}
-HINSTANCE WINAPI RecordShellExecute(HWND hWnd, LPCSTR pszVerb, LPCSTR pszFile, LPCSTR pszParams, LPCSTR pszDir,
-                                    INT nShow)
-{
-    g_launches.opened.push_back(pszFile);
-    g_launches.bShellArgsAsExpected = g_launches.bShellArgsAsExpected && hWnd == NULL && pszVerb == NULL &&
-                                      pszParams == NULL && pszDir == NULL && nShow == SW_SHOWNORMAL;
-    return ShellHook(0).Original<decltype(&ShellExecuteA)>()(hWnd, pszVerb, pszFile, pszParams, pszDir, nShow);
+    return CLaunches::Record();
 }
 
 std::string WindowsDirectory()
@@ -104,39 +59,18 @@ std::string WaitForCommandLine(const std::string& strDir)
 class WindowCompanion : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!Plugin().IsReady())
-            return;
-        if (!ProfileHook().IsInstalled())
-            ProfileHook().Install(Plugin().Module(), "kernel32.dll", "GetPrivateProfileStringA",
-                                  reinterpret_cast<void*>(&RecordProfileRead));
-        HMODULE hModules[2] = {Plugin().Module(), GetModuleHandleA(NULL)};
-        for (int i = 0; i < 2; i++)
-        {
-            if (!WinExecHook(i).IsInstalled())
-                WinExecHook(i).Install(hModules[i], "kernel32.dll", "WinExec", reinterpret_cast<void*>(&RecordWinExec));
-            if (!ShellHook(i).IsInstalled())
-                ShellHook(i).Install(hModules[i], "shell32.dll", "ShellExecuteA",
-                                     reinterpret_cast<void*>(&RecordShellExecute));
-        }
-    }
-
     void SetUp() override
     {
         ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-        for (int i = 0; i < 2; i++)
-        {
-            ASSERT_TRUE(WinExecHook(i).IsInstalled()) << "module " << i << " does not import WinExec";
-            ASSERT_TRUE(ShellHook(i).IsInstalled()) << "module " << i << " does not import ShellExecuteA";
-        }
         // The profile and the association belong to the whole prefix: one test at a time.
         m_hLock = CreateMutexA(NULL, FALSE, "streamplug_window_companion_test");
         ASSERT_NE(nullptr, m_hLock);
         WaitForSingleObject(m_hLock, INFINITE);
         m_bLocked = true;
 
-        m_strDir = "C:\\wcomp" + std::to_string(GetCurrentProcessId());
+        // A directory of this test's own: a stand-in of an earlier test still ending cannot disturb it.
+        static int s_nTest = 0;
+        m_strDir = "C:\\wcomp" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(s_nTest++);
         MakeDirectory(m_strDir);
         m_strStub = WindowsPathOf(COMPANION_STUB_EXE);
         ASSERT_TRUE(CopyFileA(m_strStub.c_str(), (m_strDir + "\\DAZAVOZ32.EXE").c_str(), FALSE));
@@ -145,8 +79,7 @@ protected:
         ASSERT_TRUE(CopyFileA(m_strStub.c_str(), m_strOpener.c_str(), FALSE));
         RegisterPageOpener();
         WriteProfile(m_strDir.c_str());
-        g_launches = CLaunches();
-        g_profileReads.clear();
+        CLaunches::Reset();
     }
 
     void TearDown() override
@@ -168,13 +101,17 @@ protected:
     }
 
     // A stand-in started by the test may still run (its program cannot be deleted
-    // then) and write its record: the program goes first, once it has ended.
+    // then) and write its record: the program goes first, once it has ended (which
+    // takes long on a loaded machine).
     static void RemoveFile(const std::string& strPath)
     {
-        EXPECT_TRUE(WaitFor([&] {
-            DeleteFileA(strPath.c_str());
-            return !FileExists(strPath);
-        })) << strPath;
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                DeleteFileA(strPath.c_str());
+                return !FileExists(strPath);
+            },
+            60000))
+            << strPath;
     }
 
     // Creates the directory (removed with its test files at the end) unless it exists.
@@ -249,10 +186,10 @@ TEST_F(WindowCompanion, AboutFromTheMenuStartsTheCompanionWithItsSwitch)
     ASSERT_TRUE(rig.IsReady());
     OpenMenu(rig.Handle(), ID_ABOUT);
     std::string expected = m_strDir + "\\DAZAVOZ32.EXE /ABOUT";
-    EXPECT_EQ(std::vector<std::string>{expected}, g_launches.commands);
-    EXPECT_EQ(std::vector<UINT>{SW_SHOW}, g_launches.shows);
+    EXPECT_EQ(std::vector<std::string>{expected}, Launches().commands);
+    EXPECT_EQ(std::vector<UINT>{SW_SHOW}, Launches().shows);
     EXPECT_EQ(expected, WaitForCommandLine(m_strDir));
-    EXPECT_TRUE(g_launches.opened.empty());
+    EXPECT_TRUE(Launches().opened.empty());
 }
 
 // A directory with blanks ("C:\Program Files\...") is quoted with the program name: unquoted,
@@ -266,7 +203,7 @@ TEST_F(WindowCompanion, AboutQuotesADirectoryWithBlanks)
     ASSERT_TRUE(CopyFileA(m_strStub.c_str(), (dir + "\\DAZAVOZ32.EXE").c_str(), FALSE));
     WriteProfile(dir.c_str());
     rig.Command(ID_ABOUT);
-    EXPECT_EQ(std::vector<std::string>{"\"" + dir + "\\DAZAVOZ32.EXE\" /ABOUT"}, g_launches.commands);
+    EXPECT_EQ(std::vector<std::string>{"\"" + dir + "\\DAZAVOZ32.EXE\" /ABOUT"}, Launches().commands);
     EXPECT_TRUE(WaitFor([&] { return FileExists(dir + "\\commandline.txt"); })) << "the companion did not start";
 }
 
@@ -278,10 +215,10 @@ TEST_F(WindowCompanion, GoFromTheMenuWritesTheRefreshPageAndOpensItThroughTheAss
     OpenMenu(rig.Handle(), ID_GO);
     std::string page = m_strDir + "\\GoZev.htm";
     EXPECT_EQ(ExpectedPage(), ReadWholeFile(page));
-    EXPECT_EQ(std::vector<std::string>{page}, g_launches.opened);
-    EXPECT_TRUE(g_launches.bShellArgsAsExpected);
+    EXPECT_EQ(std::vector<std::string>{page}, Launches().opened);
+    EXPECT_TRUE(Launches().bShellArgsAsExpected);
     EXPECT_EQ("\"" + m_strOpener + "\" \"" + page + "\"", WaitForCommandLine(m_strDir + "\\opener"));
-    EXPECT_TRUE(g_launches.commands.empty());
+    EXPECT_TRUE(Launches().commands.empty());
 }
 
 TEST_F(WindowCompanion, EveryGoReplacesThePage)
@@ -294,7 +231,7 @@ TEST_F(WindowCompanion, EveryGoReplacesThePage)
     EXPECT_EQ(ExpectedPage(), ReadWholeFile(page));
     rig.Command(ID_GO);
     EXPECT_EQ(ExpectedPage(), ReadWholeFile(page)) << "one refresh element, never two";
-    EXPECT_EQ(2u, g_launches.opened.size());
+    EXPECT_EQ(2u, Launches().opened.size());
 }
 
 TEST_F(WindowCompanion, GoWithoutAWritablePageOpensNothing)
@@ -305,9 +242,9 @@ TEST_F(WindowCompanion, GoWithoutAWritablePageOpensNothing)
     WriteProfile(missing.c_str());
     rig.Command(ID_GO);
     EXPECT_FALSE(FileExists(missing + "\\GoZev.htm"));
-    EXPECT_TRUE(g_launches.opened.empty()) << "the shell is not asked";
+    EXPECT_TRUE(Launches().opened.empty()) << "the shell is not asked";
     rig.Command(ID_ABOUT);
-    EXPECT_EQ(std::vector<std::string>{missing + "\\DAZAVOZ32.EXE /ABOUT"}, g_launches.commands)
+    EXPECT_EQ(std::vector<std::string>{missing + "\\DAZAVOZ32.EXE /ABOUT"}, Launches().commands)
         << "a companion that cannot start ends the command silently";
 }
 
@@ -325,12 +262,12 @@ TEST_F(WindowCompanion, WithoutProfileOrKeyTheDirectoryIsCVedorer)
     EXPECT_EQ("C:\\vedorer\\DAZAVOZ32.EXE /ABOUT", WaitForCommandLine("C:\\vedorer"));
     rig.Command(ID_GO);
     EXPECT_EQ(ExpectedPage(), ReadWholeFile("C:\\vedorer\\GoZev.htm"));
-    EXPECT_EQ(std::vector<std::string>{"C:\\vedorer\\GoZev.htm"}, g_launches.opened);
+    EXPECT_EQ(std::vector<std::string>{"C:\\vedorer\\GoZev.htm"}, Launches().opened);
 
-    g_launches = CLaunches();
+    CLaunches::Reset();
     WritePrivateProfileStringA("Program", "Other", "C:\\elsewhere", PROFILE);
     rig.Command(ID_ABOUT);
-    EXPECT_EQ(std::vector<std::string>{"C:\\vedorer\\DAZAVOZ32.EXE /ABOUT"}, g_launches.commands)
+    EXPECT_EQ(std::vector<std::string>{"C:\\vedorer\\DAZAVOZ32.EXE /ABOUT"}, Launches().commands)
         << "a profile without the key";
 }
 
@@ -341,8 +278,8 @@ TEST_F(WindowCompanion, ADirectoryEndingInABackslashGivesADoubledBackslash)
     WriteProfile((m_strDir + "\\").c_str());
     rig.Command(ID_ABOUT);
     rig.Command(ID_GO);
-    EXPECT_EQ(std::vector<std::string>{m_strDir + "\\\\DAZAVOZ32.EXE /ABOUT"}, g_launches.commands);
-    EXPECT_EQ(std::vector<std::string>{m_strDir + "\\\\GoZev.htm"}, g_launches.opened);
+    EXPECT_EQ(std::vector<std::string>{m_strDir + "\\\\DAZAVOZ32.EXE /ABOUT"}, Launches().commands);
+    EXPECT_EQ(std::vector<std::string>{m_strDir + "\\\\GoZev.htm"}, Launches().opened);
     EXPECT_EQ(ExpectedPage(), ReadWholeFile(m_strDir + "\\GoZev.htm"));
 }
 
@@ -358,15 +295,15 @@ TEST_F(WindowCompanion, GoTakesDirectoriesOf249CharactersAndCutsLongerOnes)
     WriteProfile(dir.c_str());
     rig.Command(ID_GO);
     EXPECT_EQ(ExpectedPage(), ReadWholeFile(page));
-    ASSERT_EQ(1u, g_launches.opened.size());
-    EXPECT_EQ(page, g_launches.opened[0]);
+    ASSERT_EQ(1u, Launches().opened.size());
+    EXPECT_EQ(page, Launches().opened[0]);
 
     DeleteFileA(page.c_str());
     WriteProfile((dir + std::string(51, 'z')).c_str());
     rig.Command(ID_GO);
     EXPECT_EQ(ExpectedPage(), ReadWholeFile(page)) << "only the first 249 characters are read";
-    ASSERT_EQ(2u, g_launches.opened.size());
-    EXPECT_EQ(page, g_launches.opened[1]);
+    ASSERT_EQ(2u, Launches().opened.size());
+    EXPECT_EQ(page, Launches().opened[1]);
 }
 
 TEST_F(WindowCompanion, AboutTakesDirectoriesOf254CharactersAndCutsLongerOnes)
@@ -381,19 +318,18 @@ TEST_F(WindowCompanion, AboutTakesDirectoriesOf254CharactersAndCutsLongerOnes)
     rig.Command(ID_ABOUT);
     std::string expected = dir + "\\DAZAVOZ32.EXE /ABOUT";
     ASSERT_EQ(275u, expected.size());
-    EXPECT_EQ((std::vector<std::string>{expected, expected}), g_launches.commands);
+    EXPECT_EQ((std::vector<std::string>{expected, expected}), Launches().commands);
 }
 
 TEST_F(WindowCompanion, TheProfileIsReadWithTheLimitsOfEachBuffer)
 {
-    ASSERT_TRUE(ProfileHook().IsInstalled());
     CWindowRig rig(NP_EMBED, 200, 150);
     ASSERT_TRUE(rig.IsReady());
     rig.Command(ID_GO);
     rig.Command(ID_ABOUT);
     EXPECT_EQ((std::vector<std::string>{"Program|Directory|C:\\vedorer|250|VEDORER.INI",
                                         "Program|Directory|C:\\vedorer|255|VEDORER.INI"}),
-              g_profileReads);
+              Launches().profileReads);
 }
 
 // The window class linked into this program, without an instance: About needs
@@ -406,10 +342,10 @@ TEST_F(WindowCompanion, WithoutInstanceAboutDoesNothingAndGoStillWorks)
     CPluginWindow window;
     ASSERT_TRUE(window.SubclassWindow(hWnd));
     SendMessageA(hWnd, WM_COMMAND, ID_ABOUT, 0);
-    EXPECT_TRUE(g_launches.commands.empty());
+    EXPECT_TRUE(Launches().commands.empty());
     SendMessageA(hWnd, WM_COMMAND, ID_GO, 0);
     EXPECT_EQ(ExpectedPage(), ReadWholeFile(m_strDir + "\\GoZev.htm"));
-    EXPECT_EQ(std::vector<std::string>{m_strDir + "\\GoZev.htm"}, g_launches.opened);
+    EXPECT_EQ(std::vector<std::string>{m_strDir + "\\GoZev.htm"}, Launches().opened);
     window.RestoreWindowProc();
     window.Detach();
     DestroyWindow(hHost);

@@ -17,10 +17,3 @@ add_executable(window_companion_stub companion/RecordCommandLine.cpp)
 set_target_properties(window_companion_stub PROPERTIES OUTPUT_NAME DAZAVOZ32
                       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/companion)
 
-foreach(source ${plugin_tests})
-  get_filename_component(name ${source} NAME_WE)
-  if(name MATCHES "^window_")
-    add_dependencies(${name} window_test_data window_companion_stub)
-    target_compile_definitions(${name} PRIVATE COMPANION_STUB_EXE="$<TARGET_FILE:window_companion_stub>")
-  endif()
-endforeach()

@@ -3,7 +3,7 @@
 // commands chosen from it.
 #include <gtest/gtest.h>
 
-#include "MciSpy.h"
+#include "MciImports.h"
 #include "PluginInstance.h"
 #include "TestWindows.h"
 #include "WindowRig.h"
@@ -14,13 +14,7 @@ const DWORD START_BYTES = 10000;  // threshold of a stream whose placed block is
 class WindowMenu : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-        ASSERT_TRUE(CMciSpy::Install(Plugin().Module()));
-        CMciSpy::Reset();
-    }
-    void TearDown() override { CMciSpy::Reset(); }
+    void SetUp() override { ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error(); }
 
     // A download in progress whose stream has delivered nReceived bytes (header included),
     // in a first chunk of at most 5008 bytes and one more chunk.

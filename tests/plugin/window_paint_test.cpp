@@ -3,7 +3,7 @@
 // the frame while the clip downloads, dropped nested paints, the palette notification.
 #include <gtest/gtest.h>
 
-#include "MciSpy.h"
+#include "MciImports.h"
 #include "PluginInstance.h"
 #include "TestWindows.h"
 #include "WindowRig.h"
@@ -13,10 +13,10 @@ const COLORREF BLACK = RGB(0, 0, 0);
 const int LOGO_WIDTH = 160;
 const int LOGO_HEIGHT = 120;
 
-// Bitmap 129 of the library stretched to the logo's size by GDI, as the window must show it.
+// The logo bitmap of the library stretched to the logo's size by GDI, as the window must show it.
 CPixels StretchedLogo()
 {
-    HBITMAP hBitmap = LoadBitmapA(Plugin().Module(), MAKEINTRESOURCEA(129));
+    HBITMAP hBitmap = LoadBitmapA(Plugin().Module(), MAKEINTRESOURCEA(IDB_LOGO));
     BITMAP bm = {};
     GetObjectA(hBitmap, sizeof(bm), &bm);
     HDC hScreen = GetDC(NULL);
@@ -58,15 +58,12 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-        ASSERT_TRUE(CMciSpy::Install(Plugin().Module()));
-        CMciSpy::Reset();
         m_face = GetSysColor(COLOR_BTNFACE);
         m_shadow = GetSysColor(COLOR_BTNSHADOW);
         m_highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
         ASSERT_NE(m_face, m_shadow);
         ASSERT_NE(m_face, m_highlight);
     }
-    void TearDown() override { CMciSpy::Reset(); }
 
     // The four bands of the full-page frame, checked along the edges away from the corners.
     void ExpectFrameBands(const CPixels& px)

@@ -3,33 +3,17 @@
 // restart and the resume on Wine's real AVI device, checked against ffmpeg's frames.
 #include <gtest/gtest.h>
 
-#include "IatHook.h"
-#include "MciSpy.h"
+#include "MciImports.h"
 #include "PluginInstance.h"
 #include "TestWindows.h"
+#include "UiImports.h"
 #include "WindowRig.h"
 
 namespace {
 const DWORD START_BYTES = 10000;  // threshold of a stream whose placed block is empty
 
-// MessageBeep of streamplug.dll, recorded instead of sounding.
-std::vector<UINT> g_beeps;
-BOOL WINAPI RecordBeep(UINT uType)
-{
-    g_beeps.push_back(uType);
-    return TRUE;
-}
-
-// Wine's AVI driver opens its file denying writers, so it cannot open the
-// temporary file while the stream still writes it; for the tests that play a
-// downloading clip the driver's open asks for no exclusion.
-decltype(&mmioOpenW) g_pfnMmioOpenW = NULL;
-HMMIO WINAPI OpenSharing(LPWSTR pszFile, MMIOINFO* pInfo, DWORD dwFlags)
-{
-    if (dwFlags & MMIO_DENYWRITE)
-        dwFlags = (dwFlags & ~MMIO_DENYWRITE) | MMIO_DENYNONE;
-    return g_pfnMmioOpenW(pszFile, pInfo, dwFlags);
-}
+// The plug-in's beeps, as the rig records them instead of sounding them.
+const std::vector<UINT>& g_beeps = CUiCalls::Record().beeps;
 
 // Index of the first recorded call of the kind at or after 'from', or -1.
 int IndexOf(UINT uMsg, size_t from = 0)
@@ -44,22 +28,7 @@ int IndexOf(UINT uMsg, size_t from = 0)
 class WindowPlay : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static CIatHook s_beepHook;
-        if (Plugin().IsReady() && !s_beepHook.IsInstalled())
-            s_beepHook.Install(Plugin().Module(), "user32.dll", "MessageBeep", reinterpret_cast<void*>(&RecordBeep));
-        s_bBeepHooked = s_beepHook.IsInstalled();
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-        ASSERT_TRUE(s_bBeepHooked) << "streamplug.dll does not import MessageBeep";
-        ASSERT_TRUE(CMciSpy::Install(Plugin().Module()));
-        CMciSpy::Reset();
-        g_beeps.clear();
-    }
-    void TearDown() override { CMciSpy::Reset(); }
+    void SetUp() override { ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error(); }
 
     // A download in progress that has delivered nReceived bytes, the header included.
     static std::unique_ptr<CClipStream> StartDownload(CWindowRig& rig, const std::vector<BYTE>& data, DWORD nReceived)
@@ -100,10 +69,8 @@ protected:
         return n;
     }
 
-    static bool s_bBeepHooked;
     CClipFrames m_frames;
 };
-bool WindowPlay::s_bBeepHooked = false;
 }  // namespace
 
 TEST_F(WindowPlay, AClickOrAnyOtherCodeChangesNothing)
@@ -184,12 +151,7 @@ TEST_F(WindowPlay, ResumeCodeDuringTheDownloadOnlyTurnsAutomaticPlaybackOn)
 // the first frame, then a restart of a clip that was playing.
 TEST_F(WindowPlay, DownloadingClipShowsItsFirstFrameAndRestartsFromIt)
 {
-    HMODULE hAvi = LoadLibraryA("mciavi32.dll");
-    ASSERT_NE(nullptr, hAvi);
-    if (g_pfnMmioOpenW == NULL)
-        g_pfnMmioOpenW = reinterpret_cast<decltype(&mmioOpenW)>(
-            PatchImport(hAvi, "winmm.dll", "mmioOpenW", reinterpret_cast<void*>(&OpenSharing)));
-    ASSERT_NE(nullptr, g_pfnMmioOpenW);
+    ShareAviFiles(true);
 
     CWindowRig rig(NP_FULL, 400, 300, NoAutoStart());
     ASSERT_TRUE(rig.IsReady());

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "IatHook.h"
+#include "ImportTable.h"
+#include "MciImports.h"
 #include "PluginInstance.h"
 #include "SaveAsSpy.h"
 #include "TestFiles.h"
@@ -16,9 +17,9 @@
 #include "WindowRig.h"
 
 namespace {
-// What streamplug.dll did, in order: "mci <command>" for each MCI command,
-// "sleep <ms>", "seek <n>" for the n-th scripted answer, and the test's own marks.
-std::vector<std::string> g_events;
+// What streamplug.dll did, in order (the rig's trace: "mci <command>", "sleep <ms>"),
+// "seek <n>" for the n-th scripted answer, and the test's own marks.
+std::vector<std::string>& g_events = ImportEvents();
 
 // Scripted mode answers: while nSeekAnswers is positive, a mode query of an open
 // device reads MCI_MODE_SEEK, and onSeek runs with the answer's number.
@@ -30,17 +31,6 @@ struct CSeekScript
 };
 CSeekScript g_script = {0, 0, nullptr};
 
-CIatHook& MciHook()
-{
-    static CIatHook s_hook;
-    return s_hook;
-}
-CIatHook& SleepHook()
-{
-    static CIatHook s_hook;
-    return s_hook;
-}
-
 std::string Hex(UINT n)
 {
     char sz[16];
@@ -48,28 +38,20 @@ std::string Hex(UINT n)
     return sz;
 }
 
-MCIERROR WINAPI ScriptedMci(MCIDEVICEID id, UINT uMsg, DWORD_PTR dwFlags, DWORD_PTR dwParam)
+bool AnswerSeeking(MCIDEVICEID id, UINT uMsg, DWORD_PTR dwParam, MCIERROR* pResult)
 {
-    g_events.push_back("mci " + Hex(uMsg));
     auto* pStatus = reinterpret_cast<MCI_STATUS_PARMS*>(dwParam);
-    if (uMsg == MCI_STATUS && id != 0 && pStatus != NULL && pStatus->dwItem == MCI_STATUS_MODE &&
-        g_script.nSeekAnswers > 0)
-    {
-        g_script.nSeekAnswers--;
-        int n = ++g_script.nAnswered;
-        g_events.push_back("seek " + std::to_string(n));
-        pStatus->dwReturn = MCI_MODE_SEEK;
-        if (g_script.onSeek)
-            g_script.onSeek(n);
-        return 0;
-    }
-    return MciHook().Original<decltype(&mciSendCommandA)>()(id, uMsg, dwFlags, dwParam);
-}
-
-void WINAPI RecordedSleep(DWORD dwMs)
-{
-    g_events.push_back("sleep " + std::to_string(dwMs));
-    SleepHook().Original<decltype(&Sleep)>()(dwMs);
+    if (uMsg != MCI_STATUS || id == 0 || pStatus == NULL || pStatus->dwItem != MCI_STATUS_MODE ||
+        g_script.nSeekAnswers <= 0)
+        return false;
+    g_script.nSeekAnswers--;
+    int n = ++g_script.nAnswered;
+    g_events.push_back("seek " + std::to_string(n));
+    pStatus->dwReturn = MCI_MODE_SEEK;
+    if (g_script.onSeek)
+        g_script.onSeek(n);
+    *pResult = 0;
+    return true;
 }
 
 // A window of the test whose posted WM_APP runs a task: how a browser's own
@@ -110,20 +92,10 @@ std::string Events()
 class WindowReentry : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!Plugin().IsReady())
-            return;
-        if (!MciHook().IsInstalled())
-            MciHook().Install(Plugin().Module(), "winmm.dll", "mciSendCommandA", reinterpret_cast<void*>(&ScriptedMci));
-        if (!SleepHook().IsInstalled())
-            SleepHook().Install(Plugin().Module(), "kernel32.dll", "Sleep", reinterpret_cast<void*>(&RecordedSleep));
-    }
     void SetUp() override
     {
         ASSERT_TRUE(Plugin().IsReady()) << Plugin().Error();
-        ASSERT_TRUE(MciHook().IsInstalled()) << "streamplug.dll does not import mciSendCommandA";
-        ASSERT_TRUE(SleepHook().IsInstalled()) << "streamplug.dll does not import Sleep";
+        CMciSpy::Observe(&AnswerSeeking);
         WNDCLASSA wc = {};
         wc.lpfnWndProc = TaskWndProc;
         wc.hInstance = GetModuleHandleA(NULL);
@@ -141,7 +113,6 @@ protected:
     }
     static void Reset()
     {
-        g_events.clear();
         g_script = CSeekScript{0, 0, nullptr};
         g_task = nullptr;
     }
@@ -374,20 +345,7 @@ TEST_F(WindowReentry, InstanceDestroyedWhileItsMenuIsOpen)
 // The Save As offer at destruction runs a modal loop too; messages for the
 // instance's window arrive inside it (the spy's dialog dispatches them).
 class WindowInsideSaveAs : public WindowReentry
-{
-protected:
-    void SetUp() override
-    {
-        WindowReentry::SetUp();
-        ASSERT_TRUE(CSaveAsSpy::Install(Plugin().Module()));
-        CSaveAsSpy::Reset();
-    }
-    void TearDown() override
-    {
-        CSaveAsSpy::Reset();
-        WindowReentry::TearDown();
-    }
-};
+{};
 
 TEST_F(WindowInsideSaveAs, PaintAndPlayInsideTheDialogLeaveNoClipBehind)
 {

@@ -6,9 +6,7 @@
 
 namespace avsview {
 
-namespace {
-
-bool copyPixels(HDC source, int width, int height, Image& image) {
+bool captureArea(HDC source, int x, int y, int width, int height, Image& image) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -21,7 +19,7 @@ bool copyPixels(HDC source, int width, int height, Image& image) {
     if (bitmap == NULL) return false;
     HDC memory = CreateCompatibleDC(source);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    const BOOL copied = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    const BOOL copied = BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
     GdiFlush();
     if (copied) {
         const int stride = (width * 3 + 3) & ~3;
@@ -44,8 +42,6 @@ bool copyPixels(HDC source, int width, int height, Image& image) {
     return copied != FALSE;
 }
 
-}  // namespace
-
 bool captureWindow(HWND window, Image& image, std::string& error) {
     RECT client;
     if (!IsWindow(window) || !GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) {
@@ -57,7 +53,7 @@ bool captureWindow(HWND window, Image& image, std::string& error) {
         error = "no device context for the plug-in window: " + systemErrorText();
         return false;
     }
-    const bool copied = copyPixels(dc, client.right, client.bottom, image);
+    const bool copied = captureArea(dc, 0, 0, client.right, client.bottom, image);
     ReleaseDC(window, dc);
     if (!copied) error = "copying the plug-in window's pixels failed";
     return copied;

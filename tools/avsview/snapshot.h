@@ -9,6 +9,9 @@
 
 namespace avsview {
 
+// Copies the area (x, y, width, height) of a device context; false when it cannot.
+bool captureArea(HDC source, int x, int y, int width, int height, Image& image);
+
 // Copies the client area of window from its device context; error says why not.
 bool captureWindow(HWND window, Image& image, std::string& error);
 

@@ -8,6 +8,9 @@
 
 #include "npapi.h"
 
+// The MIME type the plug-in registers and the browser hands its streams and instances.
+const char PLUGIN_MIME_TYPE[] = "video/avs";
+
 class CPluginLibrary
 {
 public:

@@ -22,8 +22,9 @@ NPError CRigInstance::New(uint16_t mode, const Attributes& attributes)
         argn.push_back(&m_names[i][0]);
         argv.push_back(&m_values[i][0]);
     }
-    char szType[] = "video/avs";
-    NPError err = m_library.Funcs().newp(szType, &m_npp, mode, static_cast<int16_t>(argn.size()),
+    std::string strType = PLUGIN_MIME_TYPE;
+    char* pszType = &strType[0];
+    NPError err = m_library.Funcs().newp(pszType, &m_npp, mode, static_cast<int16_t>(argn.size()),
                                          argn.empty() ? NULL : argn.data(), argv.empty() ? NULL : argv.data(), NULL);
     m_bCreated = err == NPERR_NO_ERROR;
     return err;

@@ -20,7 +20,7 @@ public:
     // Destroys the instance if the test did not.
     ~CRigInstance();
 
-    // NPP_New for "video/avs" with the embed tag's attributes, in order.
+    // NPP_New for the plug-in's MIME type with the embed tag's attributes, in order.
     NPError New(uint16_t mode = NP_EMBED, const Attributes& attributes = Attributes());
     // NPP_SetWindow with an NPWindow holding hWnd (NULL withdraws the window).
     NPError SetWindow(HWND hWnd);

@@ -2,18 +2,18 @@
 // answers as told, and a CopyFileA spy that records and then copies.
 #include "SaveAsSpy.h"
 
-#include "IatHook.h"
+#include "ImportTable.h"
+#include "Replacements.h"
 
 namespace {
 struct CSpyState
 {
     std::vector<CSaveAsCall> dialogs;  // every dialog asked for
     std::vector<CCopyCall> copies;     // every copy made
+    bool bReal = false;                // the system's dialog is shown
     bool bConfirm = false;             // answer the next dialog with IDOK
     std::string strChosen;             // the path the user "types"
     std::function<void()> whileOpen;   // test code run inside the dialog
-    CIatHook dialogHook;               // GetSaveFileNameA of the plug-in
-    CIatHook copyHook;                 // CopyFileA of the plug-in
 };
 
 CSpyState& State()
@@ -31,8 +31,9 @@ std::string FilterOf(const char* pszFilter)
         p++;
     return std::string(pszFilter, p + 2);
 }
+}  // namespace
 
-BOOL WINAPI SpyGetSaveFileNameA(OPENFILENAMEA* pOfn)
+BOOL WINAPI ReplacedGetSaveFileNameA(OPENFILENAMEA* pOfn)
 {
     CSaveAsCall call;
     call.ofn = *pOfn;
@@ -40,6 +41,8 @@ BOOL WINAPI SpyGetSaveFileNameA(OPENFILENAMEA* pOfn)
     call.strFile = pOfn->lpstrFile ? pOfn->lpstrFile : "(null)";
     call.strDefExt = pOfn->lpstrDefExt ? pOfn->lpstrDefExt : "(null)";
     State().dialogs.push_back(call);
+    if (State().bReal)
+        return Original<decltype(&GetSaveFileNameA)>(IMP_SAVE_DIALOG)(pOfn);
     if (State().whileOpen)
         State().whileOpen();
     if (!State().bConfirm)
@@ -48,22 +51,10 @@ BOOL WINAPI SpyGetSaveFileNameA(OPENFILENAMEA* pOfn)
     return TRUE;
 }
 
-BOOL WINAPI SpyCopyFileA(LPCSTR pszFrom, LPCSTR pszTo, BOOL bFailIfExists)
+BOOL WINAPI ReplacedCopyFileA(LPCSTR pszFrom, LPCSTR pszTo, BOOL bFailIfExists)
 {
     State().copies.push_back(CCopyCall{pszFrom ? pszFrom : "(null)", pszTo ? pszTo : "(null)", bFailIfExists});
-    return State().copyHook.Original<decltype(&CopyFileA)>()(pszFrom, pszTo, bFailIfExists);
-}
-}  // namespace
-
-BOOL CSaveAsSpy::Install(HMODULE hModule)
-{
-    CSpyState& s = State();
-    if (!s.dialogHook.IsInstalled())
-        s.dialogHook.Install(hModule, "comdlg32.dll", "GetSaveFileNameA",
-                             reinterpret_cast<void*>(&SpyGetSaveFileNameA));
-    if (!s.copyHook.IsInstalled())
-        s.copyHook.Install(hModule, "kernel32.dll", "CopyFileA", reinterpret_cast<void*>(&SpyCopyFileA));
-    return s.dialogHook.IsInstalled() && s.copyHook.IsInstalled();
+    return Original<decltype(&CopyFileA)>(IMP_COPY_FILE)(pszFrom, pszTo, bFailIfExists);
 }
 
 void CSaveAsSpy::Reset()
@@ -71,9 +62,15 @@ void CSaveAsSpy::Reset()
     CSpyState& s = State();
     s.dialogs.clear();
     s.copies.clear();
+    s.bReal = false;
     s.bConfirm = false;
     s.strChosen.clear();
     s.whileOpen = nullptr;
+}
+
+void CSaveAsSpy::ShowRealDialog()
+{
+    State().bReal = true;
 }
 
 void CSaveAsSpy::ConfirmWith(const std::string& strPath)

@@ -1,5 +1,5 @@
-// CSaveAsSpy: stands in for the plug-in's Save As dialog and records the
-// copy that follows - GetSaveFileNameA and CopyFileA of streamplug.dll.
+// CSaveAsSpy: stands in for the plug-in's Save As dialog (cancelled unless a
+// test confirms it) and records the copy that follows, through the import table.
 #pragma once
 
 #include <windows.h>
@@ -29,11 +29,11 @@ struct CCopyCall
 class CSaveAsSpy
 {
 public:
-    // Hooks the two imports of hModule once per process; FALSE when one is missing.
-    static BOOL Install(HMODULE hModule);
     // Forgets the record; the next dialog is cancelled.
     static void Reset();
 
+    // The dialogs are the system's own (still recorded), for a test that acts as the user.
+    static void ShowRealDialog();
     // The next dialog is confirmed with this full path.
     static void ConfirmWith(const std::string& strPath);
     // The next dialog is cancelled.

@@ -65,3 +65,19 @@ bool FileExists(const std::string& strPath)
 {
     return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+int CountTempFiles(const char* pszPattern)
+{
+    char szDir[MAX_PATH];
+    GetTempPathA(sizeof(szDir), szDir);
+    WIN32_FIND_DATAA data;
+    HANDLE hFind = FindFirstFileA((std::string(szDir) + pszPattern).c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return 0;
+    int n = 0;
+    do
+        n++;
+    while (FindNextFileA(hFind, &data));
+    FindClose(hFind);
+    return n;
+}

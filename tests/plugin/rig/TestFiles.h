@@ -15,3 +15,5 @@ std::string ReadWholeFile(const std::string& strPath);
 // The whole file as bytes; empty when it cannot be read.
 std::vector<unsigned char> ReadFileBytes(const std::string& strPath);
 bool FileExists(const std::string& strPath);
+// Number of files in the system temporary directory matching the pattern (e.g. "ZEV*").
+int CountTempFiles(const char* pszPattern);
