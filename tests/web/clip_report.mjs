@@ -77,7 +77,7 @@ async function main() {
     const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'avs-report-'));
     const server = await startServer(site, ['--rate', String(RATE)]);
     try {
-        const clips = CLIPS.map((spec) => makeClip(site, spec));
+        const clips = CLIPS.map((row) => makeClip(site, row));
         for (const clip of clips) console.log(`${clip.name}: ${clip.what}, ${clip.size} bytes packed`);
         console.log(`served at ${RATE} bytes/s; times from the page's start`);
         for (const name of names) {
